@@ -1,0 +1,18 @@
+# Writes OUTPUT, a C++ source that registers every file of FILES as a program resource.
+# A file's type is the name of its folder and its name the file name without extension.
+set(body "")
+set(table "")
+set(index 0)
+foreach(file IN LISTS FILES)
+    get_filename_component(name ${file} NAME_WE)
+    get_filename_component(dir ${file} DIRECTORY)
+    get_filename_component(type ${dir} NAME)
+    file(READ ${file} hex HEX)
+    string(LENGTH "${hex}" hexLength)
+    math(EXPR size "${hexLength} / 2")
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    string(APPEND body "static const unsigned char resource${index}[] = {${bytes}};\n")
+    string(APPEND table "    {\"${name}\", \"${type}\", resource${index}, ${size}},\n")
+    math(EXPR index "${index} + 1")
+endforeach()
+file(WRITE ${OUTPUT} "// Generated from the program's resource files.\n#include \"platform/win/resources.h\"\n\nnamespace {\n${body}\nconst win::Resource table[] = {\n${table}};\nconst bool registered = win::RegisterResources(table, sizeof table / sizeof table[0]);\n}  // namespace\n")

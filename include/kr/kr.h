@@ -1,0 +1,4 @@
+#pragma once
+// KIRVA: the framework's public header. A client program includes only this.
+#include <kr/system.h>
+#include <kr/wintypes.h>

@@ -1,0 +1,66 @@
+#pragma once
+// What the window platform asks of the machine. One backend is active at a time: the SDL one for
+// a real window, or the headless one for tests and replays.
+#include <kr/wintypes.h>
+
+#include <cstdint>
+
+namespace win {
+struct Resource;
+}
+
+namespace backend {
+
+struct WindowSpec {
+    const char* title;
+    int x, y, width, height;
+    bool popup;  // a screen-covering window without decorations
+};
+
+class Backend {
+  public:
+    virtual ~Backend() = default;
+
+    virtual bool CreateWindow(const WindowSpec& spec) = 0;
+    virtual void SetIcon(const win::Resource& bitmap) = 0;
+    virtual void ShowWindow(bool visible) = 0;
+    virtual void SetTopmost() = 0;
+    virtual void MinimizeWindow() = 0;
+    virtual void DestroyWindow() = 0;
+
+    // Turns pending input into messages through the notifications of win/events.h.
+    virtual void PumpEvents() = 0;
+    // Blocks until input arrives (or returns at once where there is none to wait for).
+    virtual void WaitEvent() = 0;
+
+    virtual uint32_t TickCount() = 0;
+    virtual int MessageBox(const char* text, const char* caption, UINT type) = 0;
+    virtual void Beep() = 0;
+
+    virtual int DesktopWidth() = 0;
+    virtual int DesktopHeight() = 0;
+    virtual int DesktopBits() = 0;
+
+    virtual void SetCursorVisible(bool visible) = 0;
+    virtual bool CursorPosition(int& x, int& y) = 0;
+    virtual bool WarpCursor(int x, int y) = 0;
+    virtual bool ConfineCursor(const RECT* rect) = 0;
+
+    // Seconds of calendar time, for the local date and time.
+    virtual int64_t CalendarTime() = 0;
+
+    // The executable's own path.
+    virtual const char* ModulePath() = 0;
+};
+
+// The active backend: the SDL one unless another was installed.
+Backend& Active();
+void Install(Backend* backend);
+
+// Monotonic milliseconds, 32-bit and wrapping.
+uint32_t RealTickCount();
+int64_t RealCalendarTime();
+// The running executable's path from /proc/self/exe.
+const char* ExecutablePath();
+
+}  // namespace backend

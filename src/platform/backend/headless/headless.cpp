@@ -1,0 +1,169 @@
+#include "platform/backend/headless/headless.h"
+
+#include <iostream>
+
+#include "platform/backend/backend.h"
+#include "platform/win/events.h"
+
+namespace headless {
+
+namespace {
+
+struct State {
+    uint32_t clock = 0;
+    uint32_t tickStep = 0;
+    std::vector<Box> boxes;
+    int yesNoAnswer = IDNO;
+    bool echoBoxes = true;
+    int desktopWidth = 640, desktopHeight = 480, desktopBits = 32;
+    std::string modulePath;
+    WindowInfo window;
+    bool cursorVisible = true;
+    int cursorX = 0, cursorY = 0;
+    int beeps = 0;
+    int64_t calendarTime = 0;
+};
+
+State state;
+
+class HeadlessBackend final : public backend::Backend {
+  public:
+    bool CreateWindow(const backend::WindowSpec& spec) override {
+        state.window = WindowInfo{};
+        state.window.exists = true;
+        state.window.popup = spec.popup;
+        state.window.title = spec.title ? spec.title : "";
+        state.window.x = spec.x;
+        state.window.y = spec.y;
+        state.window.width = spec.width;
+        state.window.height = spec.height;
+        return true;
+    }
+    void SetIcon(const win::Resource&) override { state.window.hasIcon = true; }
+    void ShowWindow(bool visible) override { state.window.shown = visible; }
+    void SetTopmost() override { state.window.topmost = true; }
+    void MinimizeWindow() override {
+        state.window.minimized = true;
+        ++state.window.minimizeCount;
+    }
+    void DestroyWindow() override { state.window.exists = false; }
+
+    void PumpEvents() override {}
+    void WaitEvent() override {}
+
+    uint32_t TickCount() override {
+        const uint32_t now = state.clock;
+        state.clock += state.tickStep;
+        return now;
+    }
+
+    int MessageBox(const char* text, const char* caption, UINT type) override {
+        state.boxes.push_back(Box{caption, text, type});
+        if (state.echoBoxes) std::cerr << caption << ": " << text << '\n';
+        return (type & MB_TYPEMASK) == MB_YESNO ? state.yesNoAnswer : IDOK;
+    }
+    void Beep() override { ++state.beeps; }
+
+    int DesktopWidth() override { return state.desktopWidth; }
+    int DesktopHeight() override { return state.desktopHeight; }
+    int DesktopBits() override { return state.desktopBits; }
+
+    void SetCursorVisible(bool visible) override { state.cursorVisible = visible; }
+    bool CursorPosition(int& x, int& y) override {
+        x = state.cursorX;
+        y = state.cursorY;
+        return true;
+    }
+    bool WarpCursor(int x, int y) override {
+        state.cursorX = x;
+        state.cursorY = y;
+        return true;
+    }
+    bool ConfineCursor(const RECT*) override { return true; }
+
+    int64_t CalendarTime() override {
+        return state.calendarTime != 0 ? state.calendarTime : backend::RealCalendarTime();
+    }
+
+    const char* ModulePath() override {
+        return state.modulePath.empty() ? backend::ExecutablePath() : state.modulePath.c_str();
+    }
+};
+
+HeadlessBackend instance;
+
+}  // namespace
+
+void Install(uint32_t clockStart) {
+    state = State{};
+    state.clock = clockStart;
+    backend::Install(&instance);
+}
+
+void SetClock(uint32_t milliseconds) {
+    state.clock = milliseconds;
+}
+void AdvanceClock(uint32_t milliseconds) {
+    state.clock += milliseconds;
+}
+uint32_t Clock() {
+    return state.clock;
+}
+void SetTickStep(uint32_t milliseconds) {
+    state.tickStep = milliseconds;
+}
+
+void PressKey(int virtualKey) {
+    win::NotifyKey(virtualKey, true);
+}
+void ReleaseKey(int virtualKey) {
+    win::NotifyKey(virtualKey, false);
+}
+void MoveMouse(int x, int y) {
+    state.cursorX = x;
+    state.cursorY = y;
+    win::NotifyMouseMove(x, y);
+}
+void SetActive(bool active) {
+    win::NotifyActivation(active);
+}
+void RequestClose() {
+    win::NotifyCloseRequest();
+}
+
+const std::vector<Box>& Boxes() {
+    return state.boxes;
+}
+void ClearBoxes() {
+    state.boxes.clear();
+}
+void SetYesNoAnswer(int answer) {
+    state.yesNoAnswer = answer;
+}
+void SetBoxEcho(bool echo) {
+    state.echoBoxes = echo;
+}
+
+void SetDesktop(int width, int height, int bitsPerPixel) {
+    state.desktopWidth = width;
+    state.desktopHeight = height;
+    state.desktopBits = bitsPerPixel;
+}
+void SetModulePath(const std::string& path) {
+    state.modulePath = path;
+}
+void SetCalendarTime(int64_t secondsSinceEpoch) {
+    state.calendarTime = secondsSinceEpoch;
+}
+
+const WindowInfo& Window() {
+    return state.window;
+}
+bool CursorVisible() {
+    return state.cursorVisible;
+}
+int BeepCount() {
+    return state.beeps;
+}
+
+}  // namespace headless

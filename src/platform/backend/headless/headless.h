@@ -1,0 +1,64 @@
+#pragma once
+// The backend without a window: a virtual clock, injected input, captured message boxes.
+// Tests and the replay tool drive the program through it.
+#include <kr/wintypes.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace headless {
+
+// Makes a fresh headless backend the active one: clock at start, no window, no boxes.
+void Install(uint32_t clockStart = 1000);
+
+// The virtual clock: read by GetTickCount, moved only by these (and by the tick step).
+void SetClock(uint32_t milliseconds);
+void AdvanceClock(uint32_t milliseconds);
+uint32_t Clock();
+// Every reading of the clock advances it by this much afterwards (0 by default), so that code
+// that spins on the clock ends.
+void SetTickStep(uint32_t milliseconds);
+
+// Input, queued as the window's messages.
+void PressKey(int virtualKey);
+void ReleaseKey(int virtualKey);
+void MoveMouse(int x, int y);
+void SetActive(bool active);
+void RequestClose();
+
+struct Box {
+    std::string caption;
+    std::string text;
+    UINT type;
+};
+// Every box shown since Install or ClearBoxes, oldest first.
+const std::vector<Box>& Boxes();
+void ClearBoxes();
+// The answer to yes/no questions (IDNO unless set); other boxes answer IDOK.
+void SetYesNoAnswer(int answer);
+// Whether boxes are also written to standard error as "caption: text" (on by default).
+void SetBoxEcho(bool echo);
+
+void SetDesktop(int width, int height, int bitsPerPixel);
+void SetModulePath(const std::string& path);
+// Fixes the calendar time that the local date and time read (0: the real time).
+void SetCalendarTime(int64_t secondsSinceEpoch);
+
+struct WindowInfo {
+    bool exists = false;
+    bool shown = false;
+    bool minimized = false;
+    int minimizeCount = 0;
+    bool topmost = false;
+    bool popup = false;
+    bool hasIcon = false;
+    std::string title;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+const WindowInfo& Window();
+
+bool CursorVisible();
+int BeepCount();
+
+}  // namespace headless

@@ -1,0 +1,213 @@
+#include "platform/backend/sdl/sdl_backend.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+#include "platform/win/events.h"
+#include "platform/win/resources.h"
+
+namespace sdl {
+
+namespace {
+
+// Boxes go to standard error instead of the screen (for tests under a virtual display, where
+// a real box would wait for a click nobody gives).
+bool QuietBoxes() {
+    const char* quiet = std::getenv("KIRVA_QUIET_BOXES");
+    return quiet != nullptr && quiet[0] != '\0' && quiet[0] != '0';
+}
+
+int AnswerWithoutScreen(const char* text, const char* caption, UINT type) {
+    std::cerr << caption << ": " << text << '\n';
+    return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+}
+
+class SdlBackend final : public backend::Backend {
+  public:
+    ~SdlBackend() override {
+        if (window_ != nullptr) SDL_DestroyWindow(window_);
+        if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    bool CreateWindow(const backend::WindowSpec& spec) override {
+        if (!StartVideo()) return false;
+        Uint32 flags = SDL_WINDOW_HIDDEN;
+        if (spec.popup) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+        window_ = SDL_CreateWindow(spec.title, spec.x, spec.y, spec.width, spec.height, flags);
+        return window_ != nullptr;
+    }
+
+    void SetIcon(const win::Resource& bitmap) override {
+        if (window_ == nullptr) return;
+        SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(bitmap.data, int(bitmap.size)), 1);
+        if (icon == nullptr) return;
+        SDL_SetColorKey(icon, SDL_TRUE, SDL_MapRGB(icon->format, 0, 0, 0));
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
+    }
+
+    void ShowWindow(bool visible) override {
+        if (window_ == nullptr) return;
+        if (visible) {
+            SDL_ShowWindow(window_);
+            SDL_RaiseWindow(window_);
+        } else {
+            SDL_HideWindow(window_);
+        }
+    }
+
+    void SetTopmost() override {
+        if (window_ != nullptr) SDL_SetWindowAlwaysOnTop(window_, SDL_TRUE);
+    }
+
+    void MinimizeWindow() override {
+        if (window_ != nullptr) SDL_MinimizeWindow(window_);
+    }
+
+    void DestroyWindow() override {
+        if (window_ != nullptr) SDL_DestroyWindow(window_);
+        window_ = nullptr;
+    }
+
+    void PumpEvents() override {
+        if (!videoReady_) return;
+        SDL_Event event;
+        while (SDL_PollEvent(&event))
+            Translate(event);
+    }
+
+    void WaitEvent() override {
+        // A short timeout lets messages posted from other threads through.
+        if (videoReady_) SDL_WaitEventTimeout(nullptr, 10);
+    }
+
+    uint32_t TickCount() override { return backend::RealTickCount(); }
+
+    int MessageBox(const char* text, const char* caption, UINT type) override {
+        if (QuietBoxes() || !StartVideo()) return AnswerWithoutScreen(text, caption, type);
+        const bool yesNo = (type & MB_TYPEMASK) == MB_YESNO;
+        const SDL_MessageBoxButtonData okButton[] = {
+            {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+             IDOK, "OK"}};
+        const SDL_MessageBoxButtonData yesNoButtons[] = {
+            {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "いいえ"},
+            {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "はい"}};
+        const Uint32 icon =
+            (type & 0xF0) == MB_ICONQUESTION ? SDL_MESSAGEBOX_INFORMATION : SDL_MESSAGEBOX_WARNING;
+        const SDL_MessageBoxData box{
+            icon, window_, caption, text, yesNo ? 2 : 1, yesNo ? yesNoButtons : okButton, nullptr};
+        int answer = 0;
+        if (SDL_ShowMessageBox(&box, &answer) != 0) return AnswerWithoutScreen(text, caption, type);
+        return answer == IDYES || answer == IDNO || answer == IDOK ? answer : (yesNo ? IDNO : IDOK);
+    }
+
+    void Beep() override { std::cerr << '\a' << std::flush; }
+
+    int DesktopWidth() override { return DesktopMode().w; }
+    int DesktopHeight() override { return DesktopMode().h; }
+    int DesktopBits() override {
+        const int bits = int(SDL_BITSPERPIXEL(DesktopMode().format));
+        return bits == 24 ? 32 : bits;  // a 24-bit X visual is 32 bits a pixel in memory
+    }
+
+    void SetCursorVisible(bool visible) override {
+        if (StartVideo()) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+    }
+
+    bool CursorPosition(int& x, int& y) override {
+        if (!StartVideo()) return false;
+        SDL_GetGlobalMouseState(&x, &y);
+        return true;
+    }
+
+    bool WarpCursor(int x, int y) override {
+        return StartVideo() && SDL_WarpMouseGlobal(x, y) == 0;
+    }
+
+    bool ConfineCursor(const RECT* rect) override {
+        if (window_ == nullptr) return false;
+        SDL_SetWindowGrab(window_, rect != nullptr ? SDL_TRUE : SDL_FALSE);
+        return true;
+    }
+
+    int64_t CalendarTime() override { return backend::RealCalendarTime(); }
+    const char* ModulePath() override { return backend::ExecutablePath(); }
+
+  private:
+    bool StartVideo() {
+        if (!videoReady_) videoReady_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        return videoReady_;
+    }
+
+    SDL_DisplayMode DesktopMode() {
+        SDL_DisplayMode mode{SDL_PIXELFORMAT_RGB888, 640, 480, 0, nullptr};
+        if (StartVideo()) SDL_GetDesktopDisplayMode(0, &mode);
+        return mode;
+    }
+
+    void Translate(const SDL_Event& event) {
+        switch (event.type) {
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                if (int key = VirtualKeyFromSdl(event.key.keysym.sym)) {
+                    win::NotifyKey(key, event.type == SDL_KEYDOWN, event.key.repeat != 0);
+                }
+                break;
+            case SDL_MOUSEMOTION:
+                win::NotifyMouseMove(event.motion.x, event.motion.y);
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP:
+                TranslateButton(event.button);
+                break;
+            case SDL_WINDOWEVENT:
+                TranslateWindowEvent(event.window);
+                break;
+            case SDL_QUIT:
+                win::NotifyCloseRequest();
+                break;
+            default:
+                break;
+        }
+    }
+
+    static void TranslateButton(const SDL_MouseButtonEvent& button) {
+        if (button.button != SDL_BUTTON_LEFT && button.button != SDL_BUTTON_RIGHT) return;
+        win::NotifyMouseMove(button.x, button.y);
+        win::NotifyMouseButton(
+            button.button == SDL_BUTTON_LEFT ? win::MouseButton::Left : win::MouseButton::Right,
+            button.type == SDL_MOUSEBUTTONDOWN, button.clicks == 2);
+    }
+
+    static void TranslateWindowEvent(const SDL_WindowEvent& window) {
+        switch (window.event) {
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                win::NotifyActivation(true);
+                break;
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                win::NotifyActivation(false);
+                break;
+            case SDL_WINDOWEVENT_MOVED:
+                win::NotifyMoved(window.data1, window.data2);
+                break;
+            case SDL_WINDOWEVENT_CLOSE:
+                win::NotifyCloseRequest();
+                break;
+            default:
+                break;
+        }
+    }
+
+    SDL_Window* window_ = nullptr;
+    bool videoReady_ = false;
+};
+
+}  // namespace
+
+backend::Backend& Instance() {
+    static SdlBackend instance;
+    return instance;
+}
+
+}  // namespace sdl

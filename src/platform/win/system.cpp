@@ -1,0 +1,212 @@
+// The clock, message boxes, the cursor and the system's paths, times and sizes.
+#include <sys/statvfs.h>
+#include <sys/sysinfo.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "platform/backend/backend.h"
+#include "platform/win/win.h"
+
+namespace gdi {
+// The window's device context; it only answers questions about the desktop.
+struct DC {};
+}  // namespace gdi
+
+namespace win {
+
+namespace {
+
+struct CursorState {
+    int showCount = 0;  // the cursor shows while the count is not negative
+    bool hidden = false;
+};
+
+CursorState cursor;
+gdi::DC windowDC;
+
+// Copies text into a caller's buffer of the given size; returns the length copied.
+DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {
+    if (buffer == nullptr || size == 0) return 0;
+    const DWORD length = static_cast<DWORD>(std::min<size_t>(text.size(), size - 1));
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+    return length;
+}
+
+std::string ProgramDirectory() {
+    std::string path = backend::Active().ModulePath();
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// The kernel's estimate of memory available without swapping, which counts reclaimable caches.
+std::optional<uint64_t> AvailableMemory() {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    uint64_t kilobytes = 0;
+    std::string unit;
+    while (meminfo >> key >> kilobytes >> unit) {
+        if (key == "MemAvailable:") return kilobytes * 1024;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int GetSystemMetrics(int index) {
+    backend::Backend& machine = backend::Active();
+    switch (index) {
+        case SM_CXSCREEN:
+            return machine.DesktopWidth();
+        case SM_CYSCREEN:
+            return machine.DesktopHeight();
+        case SM_CXBORDER:
+        case SM_CYBORDER:
+            return 1;
+        case SM_CXEDGE:
+        case SM_CYEDGE:
+            return 2;
+        case SM_CXFIXEDFRAME:
+        case SM_CYFIXEDFRAME:
+            return 3;
+        case SM_CYCAPTION:
+            return 19;
+        default:
+            return 0;
+    }
+}
+
+DWORD GetTickCount() {
+    return backend::Active().TickCount();
+}
+
+int MessageBox(HWND, const char* text, const char* caption, UINT type) {
+    return backend::Active().MessageBox(text ? text : "", caption ? caption : "", type);
+}
+
+BOOL MessageBeep(UINT) {
+    backend::Active().Beep();
+    return TRUE;
+}
+
+int ShowCursor(BOOL show) {
+    cursor.showCount += show ? 1 : -1;
+    const bool hide = cursor.showCount < 0;
+    if (hide != cursor.hidden) {
+        cursor.hidden = hide;
+        backend::Active().SetCursorVisible(!hide);
+    }
+    return cursor.showCount;
+}
+
+// Only the null cursor (no image) is ever set; the arrow comes back with the next showing.
+HCURSOR SetCursor(HCURSOR) {
+    return nullptr;
+}
+
+BOOL ClipCursor(const RECT* rect) {
+    return backend::Active().ConfineCursor(rect) ? TRUE : FALSE;
+}
+
+BOOL GetCursorPos(POINT* point) {
+    int x = 0, y = 0;
+    if (point == nullptr || !backend::Active().CursorPosition(x, y)) return FALSE;
+    *point = POINT{x, y};
+    return TRUE;
+}
+
+BOOL SetCursorPos(int x, int y) {
+    return backend::Active().WarpCursor(x, y) ? TRUE : FALSE;
+}
+
+// There is no input method editor to switch; the answer is the state it was left in.
+BOOL WINNLSEnableIME(HWND, BOOL enable) {
+    static BOOL enabled = TRUE;
+    const BOOL previous = enabled;
+    enabled = enable;
+    return previous;
+}
+
+HDC GetDC(HWND) {
+    return &windowDC;
+}
+int ReleaseDC(HWND, HDC dc) {
+    return dc == &windowDC ? 1 : 0;
+}
+int GetDeviceCaps(HDC dc, int index) {
+    if (dc != &windowDC) return 0;
+    return index == BITSPIXEL ? backend::Active().DesktopBits() : 0;
+}
+
+DWORD GetModuleFileName(HINSTANCE, char* buffer, DWORD size) {
+    return CopyOut(backend::Active().ModulePath(), buffer, size);
+}
+
+UINT GetWindowsDirectory(char* buffer, UINT size) {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    std::string directory;
+    if (config != nullptr && config[0] != '\0') {
+        directory = config;
+    } else {
+        const char* home = std::getenv("HOME");
+        directory = std::string(home ? home : "") + "/.config";
+    }
+    return CopyOut(directory, buffer, size);
+}
+
+void GetLocalTime(SYSTEMTIME* time) {
+    const auto now = static_cast<std::time_t>(backend::Active().CalendarTime());
+    std::tm local{};
+    localtime_r(&now, &local);
+    time->wYear = static_cast<WORD>(local.tm_year + 1900);
+    time->wMonth = static_cast<WORD>(local.tm_mon + 1);
+    time->wDayOfWeek = static_cast<WORD>(local.tm_wday);
+    time->wDay = static_cast<WORD>(local.tm_mday);
+    time->wHour = static_cast<WORD>(local.tm_hour);
+    time->wMinute = static_cast<WORD>(local.tm_min);
+    time->wSecond = static_cast<WORD>(std::min(local.tm_sec, 59));
+    time->wMilliseconds = 0;
+}
+
+BOOL GetDiskFreeSpace(const char*, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
+                      DWORD* freeClusters, DWORD* totalClusters) {
+    struct statvfs info {};
+    if (statvfs(ProgramDirectory().c_str(), &info) != 0) return FALSE;
+    const auto clamp = [](unsigned long long value) {
+        return static_cast<DWORD>(std::min<unsigned long long>(value, 0xFFFFFFFFull));
+    };
+    if (sectorsPerCluster) *sectorsPerCluster = 1;
+    if (bytesPerSector) *bytesPerSector = clamp(info.f_frsize);
+    if (freeClusters) *freeClusters = clamp(info.f_bavail);
+    if (totalClusters) *totalClusters = clamp(info.f_blocks);
+    return TRUE;
+}
+
+void GlobalMemoryStatus(MEMORYSTATUS* status) {
+    struct sysinfo info {};
+    sysinfo(&info);
+    const uint64_t unit = info.mem_unit ? info.mem_unit : 1;
+    status->dwTotalPhys = static_cast<uint64_t>(info.totalram) * unit;
+    status->dwAvailPhys = AvailableMemory().value_or(static_cast<uint64_t>(info.freeram) * unit);
+    status->dwMemoryLoad =
+        status->dwTotalPhys == 0
+            ? 0
+            : static_cast<DWORD>(100 - status->dwAvailPhys * 100 / status->dwTotalPhys);
+}
+
+HGLOBAL GlobalAlloc(UINT, size_t bytes) {
+    return std::calloc(1, bytes == 0 ? 1 : bytes);
+}
+
+HGLOBAL GlobalFree(HGLOBAL block) {
+    std::free(block);
+    return nullptr;
+}
+
+}  // namespace win

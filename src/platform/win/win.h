@@ -1,0 +1,93 @@
+#pragma once
+// The window platform: one application window, its message queue, the clock, message boxes,
+// the keyboard state, the cursor and the system's paths, times and sizes.
+#include <kr/wintypes.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace gdi {
+struct DC;
+}
+using HDC = gdi::DC*;
+
+namespace win {
+
+struct WNDCLASS {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    HINSTANCE hInstance;
+    const char* iconName;  // a resource of type "ICON", or null
+    const char* lpszMenuName;
+    const char* lpszClassName;
+};
+
+BOOL RegisterClass(const WNDCLASS& windowClass);
+HWND CreateWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x,
+                    int y, int width, int height, HWND parent, void* menu, HINSTANCE instance);
+BOOL ShowWindow(HWND window, int showCommand);
+BOOL UpdateWindow(HWND window);
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+BOOL CloseWindow(HWND window);  // minimises
+BOOL DestroyWindow(HWND window);
+BOOL IsWindow(HWND window);
+
+BOOL PeekMessage(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlag);
+BOOL WaitMessage();
+BOOL TranslateMessage(const MSG* message);
+LRESULT DispatchMessage(const MSG* message);
+LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+
+int GetSystemMetrics(int index);
+DWORD GetTickCount();
+
+int MessageBox(HWND owner, const char* text, const char* caption, UINT type);
+BOOL MessageBeep(UINT type);
+
+SHORT GetKeyState(int virtualKey);
+
+int ShowCursor(BOOL show);
+HCURSOR SetCursor(HCURSOR cursor);
+BOOL ClipCursor(const RECT* rect);
+BOOL GetCursorPos(POINT* point);
+BOOL SetCursorPos(int x, int y);
+
+BOOL WINNLSEnableIME(HWND window, BOOL enable);
+
+// The window's device context answers GetDeviceCaps for the desktop.
+HDC GetDC(HWND window);
+int ReleaseDC(HWND window, HDC dc);
+int GetDeviceCaps(HDC dc, int index);
+
+DWORD GetModuleFileName(HINSTANCE instance, char* buffer, DWORD size);
+// The directory for the data-root file: $XDG_CONFIG_HOME, else ~/.config.
+UINT GetWindowsDirectory(char* buffer, UINT size);
+
+struct SYSTEMTIME {
+    WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
+};
+void GetLocalTime(SYSTEMTIME* time);
+
+// There are no drive letters here: every root names the file system of the program's directory.
+BOOL GetDiskFreeSpace(const char* rootPath, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
+                      DWORD* freeClusters, DWORD* totalClusters);
+
+struct MEMORYSTATUS {
+    DWORD dwLength;
+    DWORD dwMemoryLoad;
+    uint64_t dwTotalPhys;
+    uint64_t dwAvailPhys;
+};
+void GlobalMemoryStatus(MEMORYSTATUS* status);
+
+// Global memory: zero-filled blocks.
+inline constexpr UINT GMEM_FIXED = 0x0000;
+inline constexpr UINT GMEM_ZEROINIT = 0x0040;
+inline constexpr UINT GPTR = GMEM_FIXED | GMEM_ZEROINIT;
+HGLOBAL GlobalAlloc(UINT flags, size_t bytes);
+HGLOBAL GlobalFree(HGLOBAL block);
+
+}  // namespace win

@@ -1,0 +1,91 @@
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "shell/fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class PathTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        root = fs::temp_directory_path() / ("kr-paths-" + std::to_string(::getpid()));
+        fs::create_directories(root / "config");
+        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        headless::SetModulePath("/games/demo/run");
+        krSystem::LoadDataRoot("none-such.txt");  // no override
+    }
+    void TearDown() override {
+        krSystem::LoadDataRoot("none-such.txt");
+        fs::remove_all(root);
+        ShellTest::TearDown();
+    }
+    void WriteRootFile(const std::string& content) {
+        std::ofstream(root / "config" / "root.txt") << content;
+    }
+    fs::path root;
+};
+
+TEST_F(ShellTest, TheErrorBoxBeepsAndNamesTheOperation) {
+    EXPECT_EQ(krSystem::ErrorBox("krDraw::LoadObject", "BMPファイルを読み込めません"), 0);
+    ASSERT_EQ(headless::Boxes().size(), 1u);
+    const headless::Box& box = headless::Boxes()[0];
+    EXPECT_EQ(box.caption, "エラー発生");
+    EXPECT_EQ(box.text, "krDraw::LoadObject : BMPファイルを読み込めません");
+    EXPECT_EQ(box.type, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    EXPECT_EQ(headless::BeepCount(), 1);
+}
+
+TEST_F(ShellTest, AnOverlongErrorTextIsCutInsideItsBuffer) {
+    const std::string operation(400, 'x');
+    krSystem::ErrorBox(operation.c_str(), "message");
+    ASSERT_EQ(headless::Boxes().size(), 1u);
+    EXPECT_EQ(headless::Boxes()[0].text.size(), 255u);
+}
+
+TEST_F(ShellTest, MessageBoxesFormatAndEndTheLine) {
+    krSystem::MessageBox("%d %s", 42, "個");
+    headless::SetYesNoAnswer(IDYES);
+    EXPECT_EQ(krSystem::YesNoBox("ok?"), 1);
+    headless::SetYesNoAnswer(IDNO);
+    EXPECT_EQ(krSystem::YesNoBox("ok?"), 0);
+    ASSERT_EQ(headless::Boxes().size(), 3u);
+    EXPECT_EQ(headless::Boxes()[0].text, "42 個\r\n");
+    EXPECT_EQ(headless::Boxes()[0].caption, "メッセージ");
+    EXPECT_EQ(headless::Boxes()[0].type, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    EXPECT_EQ(headless::Boxes()[1].type, MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL);
+    EXPECT_EQ(headless::BeepCount(), 0);
+}
+
+TEST_F(PathTest, DataPathIsTheProgramsDirectoryInOneSharedBuffer) {
+    char* first = krSystem::GetDataPath(0);
+    EXPECT_STREQ(first, "/games/demo/");
+    char* second = krSystem::GetDataPath(1);  // no override: the same directory
+    EXPECT_EQ(first, second);
+    EXPECT_STREQ(second, "/games/demo/");
+}
+
+TEST_F(PathTest, TheDataRootFileMovesNumberFilesUnderItsFolder) {
+    WriteRootFile("/save/\nignored second line\n");
+    krSystem::LoadDataRoot("root.txt");
+    EXPECT_STREQ(krSystem::GetDataPath(0), "/games/demo/");
+    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/demo/");
+}
+
+TEST_F(PathTest, DataRootLineHandling) {
+    WriteRootFile("/save\r\n");
+    krSystem::LoadDataRoot("root.txt");
+    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/demo/");
+    WriteRootFile("");  // opens but holds no line: no override
+    krSystem::LoadDataRoot("root.txt");
+    EXPECT_STREQ(krSystem::GetDataPath(1), "/games/demo/");
+    headless::SetModulePath("/run");  // a program in the root directory
+    WriteRootFile("/save");
+    krSystem::LoadDataRoot("root.txt");
+    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/");
+}
+
+}  // namespace

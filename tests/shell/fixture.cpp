@@ -1,0 +1,48 @@
+#include "shell/fixture.h"
+
+#include "platform/win/win.h"
+
+int ShellTest::framesRun = 0;
+
+namespace {
+void StartSceneOne() {
+    krSystemState.scene = 1;
+}
+void CountFrame() {
+    ++ShellTest::framesRun;
+}
+}  // namespace
+
+void ShellTest::SetUp() {
+    headless::Install();
+    headless::SetBoxEcho(false);
+    krSystem::ResetForNextRun();
+    framesRun = 0;
+}
+
+void ShellTest::TearDown() {
+    // Leave no window behind for the next test.
+    if (win::IsWindow(krSystemState.windowHandle)) win::DestroyWindow(krSystemState.windowHandle);
+    MSG message;
+    while (win::PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+void ShellTest::StartCountingClient(bool fullScreen) {
+    krSystemState.fullScreen = fullScreen ? 1 : 0;
+    krSystem::RegisterClient(StartSceneOne, {{1, CountFrame}});
+    ASSERT_TRUE(krSystem::StartUp(nullptr, "--test", SW_SHOWNORMAL));
+}
+
+int ShellTest::RunUntilQuit(int limit) {
+    int passes = 0;
+    while (passes < limit && krSystem::RunLoopPass())
+        ++passes;
+    return passes;
+}
+
+void ShellTest::DrainMessages() {
+    MSG message;
+    while (win::PeekMessage(&message, nullptr, 0, 0, PM_NOREMOVE))
+        krSystem::RunLoopPass();
+}

@@ -1,0 +1,199 @@
+#include "platform/win/win.h"
+#include "shell/fixture.h"
+
+namespace {
+
+TEST_F(ShellTest, StartUpMakesTheKirvaWindowAndActivatesIt) {
+    headless::SetDesktop(1920, 1080, 32);
+    StartCountingClient();
+    const headless::WindowInfo& window = headless::Window();
+    EXPECT_TRUE(window.exists);
+    EXPECT_TRUE(window.shown);
+    EXPECT_TRUE(window.popup);
+    EXPECT_EQ(window.title, "KIRVA");
+    EXPECT_EQ(window.width, 1920);
+    EXPECT_EQ(window.height, 1080);
+    EXPECT_EQ(krSystemState.classRegistered, 1);
+    EXPECT_EQ(krSystemState.active, 1);
+    EXPECT_EQ(krSystemState.scene, 1);
+    EXPECT_STREQ(krSystem::GetCommandLine(), "--test");
+}
+
+TEST_F(ShellTest, WindowedStartCentresA640By480ClientAreaAboveOthers) {
+    headless::SetDesktop(1024, 768, 32);
+    StartCountingClient(false);
+    const headless::WindowInfo& window = headless::Window();
+    EXPECT_FALSE(window.popup);
+    EXPECT_TRUE(window.topmost);
+    const int outerWidth = 640 + 1 + 2 + 3, outerHeight = 480 + 19 + 2 + 1 + 3;
+    EXPECT_EQ(window.width, outerWidth);
+    EXPECT_EQ(window.height, outerHeight);
+    EXPECT_EQ(window.x, (1024 - outerWidth) / 2);
+    EXPECT_EQ(window.y, (768 - outerHeight) / 2);
+}
+
+TEST_F(ShellTest, FramesRunOnlyWhileActive) {
+    StartCountingClient();
+    Pass();
+    Pass();
+    EXPECT_EQ(framesRun, 2);
+    headless::SetActive(false);
+    Pass();  // takes the deactivation
+    EXPECT_EQ(krSystemState.active, 0);
+    for (int i = 0; i < 5; ++i)
+        Pass();  // waits, runs nothing
+    EXPECT_EQ(framesRun, 2);
+    headless::SetActive(true);
+    Pass();
+    Pass();
+    EXPECT_EQ(framesRun, 3);
+}
+
+TEST_F(ShellTest, ReactivationStartsTheFrameTimerAfresh) {
+    StartCountingClient();
+    headless::AdvanceClock(20);
+    Pass();
+    EXPECT_FLOAT_EQ(krSystemState.frameSeconds, 0.020f);
+    headless::SetActive(false);
+    Pass();
+    headless::AdvanceClock(60000);  // a minute away
+    headless::SetActive(true);
+    Pass();
+    headless::AdvanceClock(10);
+    Pass();
+    EXPECT_FLOAT_EQ(krSystemState.frameSeconds, 0.010f);
+}
+
+TEST_F(ShellTest, TheFirstFrameOfASceneSeesSceneChanged) {
+    static int changedSeen[3];
+    static int frame = 0;
+    frame = 0;
+    krSystem::RegisterClient([] { krSystemState.scene = 1; },
+                             {{1, [] { changedSeen[frame++ % 3] = krSystemState.sceneChanged; }}});
+    ASSERT_TRUE(krSystem::StartUp(nullptr, "", SW_SHOWNORMAL));
+    Pass();
+    Pass();
+    EXPECT_EQ(changedSeen[0], 1);
+    EXPECT_EQ(changedSeen[1], 0);
+    EXPECT_EQ(krSystemState.lastScene, 1);
+}
+
+TEST_F(ShellTest, EscapeQuitsThroughTheClosingSceneReleasingOnce) {
+    StartCountingClient();
+    Pass();
+    headless::PressKey(VK_ESCAPE);
+    Pass();  // the key
+    EXPECT_EQ(krSystemState.scene, krSceneClosing);
+    EXPECT_EQ(krSystemState.quitState, 0);
+    Pass();  // the closing frame quits
+    EXPECT_EQ(krSystemState.quitState, 2);
+    RunUntilQuit();
+    EXPECT_EQ(krSystemState.quitState, 2);
+    EXPECT_EQ(headless::Window().minimizeCount, 1);
+    EXPECT_FALSE(headless::Window().exists);
+    EXPECT_FALSE(win::IsWindow(krSystemState.windowHandle));
+}
+
+TEST_F(ShellTest, ClosingFromOutsideReleasesOnceAndPostsNoSecondClose) {
+    StartCountingClient();
+    Pass();
+    headless::RequestClose();
+    Pass();  // WM_CLOSE: 0 -> 1 -> 2, window destroyed
+    EXPECT_EQ(krSystemState.quitState, 2);
+    EXPECT_FALSE(headless::Window().exists);
+    MSG message;
+    ASSERT_TRUE(win::PeekMessage(&message, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(message.message, WM_QUIT);
+    EXPECT_FALSE(Pass());
+    EXPECT_EQ(headless::Window().minimizeCount, 1);
+}
+
+TEST_F(ShellTest, LastKeyHoldsTheSecondKeyUntilItIsReleased) {
+    StartCountingClient();
+    headless::PressKey(VK_LEFT);
+    headless::PressKey(VK_UP);
+    DrainMessages();
+    EXPECT_EQ(krSystemState.lastKey, VK_UP);
+    headless::ReleaseKey(VK_LEFT);
+    DrainMessages();
+    EXPECT_EQ(krSystemState.lastKey, VK_UP);
+    headless::ReleaseKey(VK_UP);
+    DrainMessages();
+    EXPECT_EQ(krSystemState.lastKey, 0);
+}
+
+TEST_F(ShellTest, SystemKeysAreSwallowed) {
+    StartCountingClient();
+    headless::PressKey(VK_MENU);
+    headless::PressKey(VK_F4);
+    headless::PressKey(VK_F10);
+    DrainMessages();
+    EXPECT_EQ(krSystemState.lastKey, 0);
+    EXPECT_EQ(krSystemState.quitState, 0);
+    EXPECT_TRUE(headless::Window().exists);
+}
+
+TEST_F(ShellTest, HeldInputKeepsKeysAndClicksAside) {
+    StartCountingClient();
+    krSystem::HoldInput();
+    headless::PressKey('Z');
+    win::PostMessage(krSystemState.windowHandle, WM_LBUTTONDOWN, 0, 0);
+    DrainMessages();
+    EXPECT_EQ(krSystemState.heldKey, 'Z');
+    EXPECT_EQ(krSystemState.lastKey, 0);
+    EXPECT_EQ(krSystemState.heldClick, 1);
+    EXPECT_EQ(krSystemState.leftPressed, 0);
+    headless::ReleaseKey('Z');
+    DrainMessages();
+    EXPECT_EQ(krSystemState.heldKey, 0);
+    krSystem::ReleaseInput();
+    EXPECT_EQ(krSystemState.inputHeld, 0);
+}
+
+TEST_F(ShellTest, AClickIsSeenByExactlyOneFrameAndLatched) {
+    StartCountingClient();
+    headless::MoveMouse(300, 200);
+    win::PostMessage(krSystemState.windowHandle, WM_LBUTTONDOWN, 0, MAKELPARAM(300, 200));
+    DrainMessages();
+    EXPECT_EQ(krSystemState.mouseX, 300);
+    EXPECT_EQ(krSystemState.mouseY, 200);
+    EXPECT_EQ(krSystemState.leftClicked, 1);
+    Pass();
+    EXPECT_EQ(krSystemState.leftClicked, 0);
+    EXPECT_EQ(krSystemState.leftPressed, 1);
+    EXPECT_EQ(krSystemState.leftDown, 1);
+}
+
+TEST_F(ShellTest, WatchedKeyCountsItsReleases) {
+    StartCountingClient();
+    krSystem::WatchKeyRelease(VK_SPACE);
+    for (int i = 0; i < 3; ++i) {
+        headless::PressKey(VK_SPACE);
+        headless::ReleaseKey(VK_SPACE);
+    }
+    DrainMessages();
+    EXPECT_EQ(krSystem::GetKeyReleaseCount(), 3);
+}
+
+TEST_F(ShellTest, TheScreenSaverNeverStarts) {
+    StartCountingClient();
+    EXPECT_EQ(win::SendMessage(krSystemState.windowHandle, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 1);
+    EXPECT_EQ(win::SendMessage(krSystemState.windowHandle, WM_SETCURSOR, 0, 0), 1);
+}
+
+TEST_F(ShellTest, WindowedCursorHidesOverTheClientAreaAndShowsOutside) {
+    StartCountingClient(false);
+    win::SendMessage(krSystemState.windowHandle, WM_MOVE, 0, MAKELPARAM(100, 50));
+    headless::MoveMouse(150, 60);
+    DrainMessages();
+    Pass();
+    EXPECT_EQ(krSystemState.cursorVisible, 0);
+    EXPECT_FALSE(headless::CursorVisible());
+    headless::MoveMouse(100 + 640, 60);
+    DrainMessages();
+    Pass();
+    EXPECT_EQ(krSystemState.cursorVisible, 1);
+    EXPECT_TRUE(headless::CursorVisible());
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+#include "shell/fixture.h"
+
+namespace {
+
+using TimingTest = ShellTest;
+
+TEST_F(TimingTest, WaitNumbersOutsideOneToTenAreRefusedWithTheErrorBox) {
+    EXPECT_EQ(krSystem::SetWait(0, 100), 0);
+    EXPECT_EQ(krSystem::InitWait(11), 0);
+    ASSERT_EQ(headless::Boxes().size(), 2u);
+    EXPECT_EQ(headless::Boxes()[0].text, "krSystem::SetWait : ウェイトNoが範囲外です");
+    EXPECT_EQ(headless::Boxes()[1].text, "krSystem::InitWait : ウェイトNoが範囲外です");
+    EXPECT_EQ(headless::Boxes()[0].caption, "エラー発生");
+    EXPECT_EQ(krSystem::SetWait(1, 100), 1);
+    EXPECT_EQ(krSystem::SetWait(10, 100), 1);
+    EXPECT_EQ(krSystem::InitWait(10), 1);
+    EXPECT_EQ(headless::Boxes().size(), 2u);
+}
+
+TEST_F(TimingTest, AWaitIsOverOnlyOnceTheTickPassesItsDeadline) {
+    krSystem::SetWait(3, 0);
+    EXPECT_EQ(krSystem::IsWaitOver(3), 0);
+    headless::AdvanceClock(1);
+    EXPECT_EQ(krSystem::IsWaitOver(3), 1);
+    krSystem::SetWait(4, 50);
+    headless::AdvanceClock(50);
+    EXPECT_EQ(krSystem::IsWaitOver(4), 0);
+    headless::AdvanceClock(1);
+    EXPECT_EQ(krSystem::IsWaitOver(4), 1);
+    krSystem::InitWait(4);
+    EXPECT_EQ(krSystem::IsWaitOver(4), 0);
+}
+
+TEST_F(TimingTest, ResetWaitsIdlesEveryWaitAndReleasesInput) {
+    krSystem::SetWait(1, 0);
+    krSystem::SetWait(10, 0);
+    krSystemState.lastKey = VK_UP;
+    krSystem::HoldInput();
+    headless::AdvanceClock(5);
+    krSystem::ResetWaits();
+    for (int wait = 1; wait <= 10; ++wait)
+        EXPECT_EQ(krSystem::IsWaitOver(wait), 0) << wait;
+    EXPECT_EQ(krSystemState.inputHeld, 0);
+    EXPECT_EQ(krSystemState.lastKey, 0);
+    // The idle deadline reads as over once the system has run for 999,999,999 ms.
+    headless::SetClock(1000000000);
+    EXPECT_EQ(krSystem::IsWaitOver(1), 1);
+}
+
+TEST_F(TimingTest, TheFrameTimeIsTakenUnsignedAcrossTheTickWrap) {
+    headless::SetClock(0xFFFFFFF0u);
+    krSystem::ResetFrameTimer();
+    EXPECT_FLOAT_EQ(krSystemState.frameSeconds, 0.0f);
+    headless::SetClock(0x10);
+    krSystem::MeasureFrame();
+    EXPECT_FLOAT_EQ(krSystemState.frameSeconds, 0.032f);
+    EXPECT_EQ(krSystemState.frameStartTick, 0x10u);
+}
+
+TEST_F(TimingTest, AWaitDeadlineWrapsLikeTheTickCount) {
+    headless::SetClock(0xFFFFFF00u);
+    krSystem::SetWait(2, 0x200);  // deadline 0x100 after the wrap
+    headless::SetClock(0x100);
+    EXPECT_EQ(krSystem::IsWaitOver(2), 0);
+    headless::SetClock(0x101);
+    EXPECT_EQ(krSystem::IsWaitOver(2), 1);
+}
+
+TEST_F(TimingTest, PauseSpinsPastItsDeadlineThenRestartsTheFrameTimer) {
+    headless::SetClock(5000);
+    headless::SetTickStep(1);
+    const uint32_t returned = krSystem::Pause(0);
+    EXPECT_GT(returned, 5000u);
+    EXPECT_EQ(returned, krSystemState.frameStartTick);
+    EXPECT_FLOAT_EQ(krSystemState.frameSeconds, 0.0f);
+    const uint32_t before = headless::Clock();
+    krSystem::Pause(250);
+    EXPECT_GT(headless::Clock(), before + 250);
+}
+
+}  // namespace
