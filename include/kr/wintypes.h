@@ -19,7 +19,11 @@ using COLORREF = uint32_t;
 namespace win {
 struct Window;
 }
+namespace gdi {
+struct DC;
+}
 using HWND = win::Window*;
+using HDC = gdi::DC*;
 using HINSTANCE = void*;
 using HCURSOR = void*;
 using HGLOBAL = void*;

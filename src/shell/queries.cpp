@@ -5,6 +5,7 @@
 #include <string>
 
 #include "draw/colour_depth.h"
+#include "platform/gdi/gdi.h"
 #include "platform/win/win.h"
 #include "shell/shell.h"
 
@@ -61,9 +62,9 @@ int32_t SetCursorPos(int32_t x, int32_t y) {
 }
 
 int32_t GetDesktopBits() {
-    HDC dc = win::GetDC(krSystemState.windowHandle);
-    const int32_t bits = win::GetDeviceCaps(dc, BITSPIXEL);
-    win::ReleaseDC(krSystemState.windowHandle, dc);
+    HDC dc = gdi::GetDC(krSystemState.windowHandle);
+    const int32_t bits = gdi::GetDeviceCaps(dc, BITSPIXEL);
+    gdi::ReleaseDC(krSystemState.windowHandle, dc);
     return bits;
 }
 

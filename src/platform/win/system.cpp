@@ -13,11 +13,6 @@
 #include "platform/backend/backend.h"
 #include "platform/win/win.h"
 
-namespace gdi {
-// The window's device context; it only answers questions about the desktop.
-struct DC {};
-}  // namespace gdi
-
 namespace win {
 
 namespace {
@@ -28,7 +23,6 @@ struct CursorState {
 };
 
 CursorState cursor;
-gdi::DC windowDC;
 
 // Copies text into a caller's buffer of the given size; returns the length copied.
 DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {
@@ -131,17 +125,6 @@ BOOL WINNLSEnableIME(HWND, BOOL enable) {
     const BOOL previous = enabled;
     enabled = enable;
     return previous;
-}
-
-HDC GetDC(HWND) {
-    return &windowDC;
-}
-int ReleaseDC(HWND, HDC dc) {
-    return dc == &windowDC ? 1 : 0;
-}
-int GetDeviceCaps(HDC dc, int index) {
-    if (dc != &windowDC) return 0;
-    return index == BITSPIXEL ? backend::Active().DesktopBits() : 0;
 }
 
 DWORD GetModuleFileName(HINSTANCE, char* buffer, DWORD size) {

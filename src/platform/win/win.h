@@ -6,11 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace gdi {
-struct DC;
-}
-using HDC = gdi::DC*;
-
 namespace win {
 
 struct WNDCLASS {
@@ -56,11 +51,6 @@ BOOL GetCursorPos(POINT* point);
 BOOL SetCursorPos(int x, int y);
 
 BOOL WINNLSEnableIME(HWND window, BOOL enable);
-
-// The window's device context answers GetDeviceCaps for the desktop.
-HDC GetDC(HWND window);
-int ReleaseDC(HWND window, HDC dc);
-int GetDeviceCaps(HDC dc, int index);
 
 DWORD GetModuleFileName(HINSTANCE instance, char* buffer, DWORD size);
 // The directory for the data-root file: $XDG_CONFIG_HOME, else ~/.config.
