@@ -113,6 +113,11 @@ BOOL ShowWindow(HWND window, int showCommand) {
     const bool wasShown = window->shown;
     window->shown = showCommand != SW_HIDE;
     backend::Active().ShowWindow(window->shown);
+    if (window->shown && !wasShown) {
+        int x = 0, y = 0;
+        backend::Active().ClientPosition(x, y);
+        SendMessage(window, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+    }
     // The first showing activates the program, even where no window manager gives focus.
     if (window->shown && !wasShown && !state.hasActivity) {
         state.hasActivity = true;
