@@ -1,6 +1,7 @@
 #include "platform/ds/mixer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/backend/audio.h"
@@ -16,9 +17,17 @@ struct MixerState {
     int outputUsers = 0;
 };
 
+// Never destroyed: sources owned by other statics detach from it while the program exits.
 MixerState& State() {
-    static MixerState state;
-    return state;
+    static auto* state = new MixerState;
+    return *state;
+}
+
+// The device's thread must stop before the statics it reads are destroyed.
+void CloseAtExit() {
+    std::lock_guard guard(State().outputLock);
+    if (State().outputUsers > 0) backend::ActiveAudio().Close();
+    State().outputUsers = 0;
 }
 
 }  // namespace
@@ -51,6 +60,8 @@ void Render(float* stereoFrames, int frameCount) {
 bool AcquireOutput() {
     std::lock_guard guard(State().outputLock);
     if (State().outputUsers == 0 && !backend::ActiveAudio().Open(kRate, Render)) return false;
+    static const bool closesAtExit = std::atexit(CloseAtExit) == 0;
+    (void)closesAtExit;
     ++State().outputUsers;
     return true;
 }
