@@ -87,6 +87,17 @@ int32_t ClampedVolume(int64_t volume) {
     return Clamped(volume, DSBVOLUME_MIN, DSBVOLUME_MAX);
 }
 
+// One value for every selected buffer.
+void PutPan(int32_t sound, int32_t selector, int32_t pan) {
+    ChangeSetting(sound, selector, Setting::Pan,
+                  [pan](krSoundSlot&, krSoundBuffer& entry) { entry.pan = pan; });
+}
+
+void PutVolume(int32_t sound, int32_t selector, int32_t volume) {
+    ChangeSetting(sound, selector, Setting::Volume,
+                  [volume](krSoundSlot&, krSoundBuffer& entry) { entry.volume = volume; });
+}
+
 void StartFromTheBeginning(int32_t sound, int32_t selector, DWORD flags) {
     ForSelected(sound, selector, Negative::RoundRobin, [&](krSoundSlot&, krSoundBuffer& entry) {
         if (entry.buffer == nullptr) return;
@@ -153,24 +164,19 @@ void AddPan(int32_t sound, int32_t step, int32_t selector) {
 }
 
 void CenterPan(int32_t sound, int32_t selector) {
-    ChangeSetting(sound, selector, Setting::Pan,
-                  [](krSoundSlot&, krSoundBuffer& entry) { entry.pan = 0; });
+    PutPan(sound, selector, 0);
 }
 
 void SetPan(int32_t sound, int32_t value, int32_t selector) {
-    ChangeSetting(sound, selector, Setting::Pan, [&](krSoundSlot&, krSoundBuffer& entry) {
-        entry.pan = ClampedPan(int64_t{value} * 100);
-    });
+    PutPan(sound, selector, ClampedPan(int64_t{value} * 100));
 }
 
 void PanLeft(int32_t sound, int32_t selector) {
-    ChangeSetting(sound, selector, Setting::Pan,
-                  [](krSoundSlot&, krSoundBuffer& entry) { entry.pan = DSBPAN_LEFT; });
+    PutPan(sound, selector, DSBPAN_LEFT);
 }
 
 void PanRight(int32_t sound, int32_t selector) {
-    ChangeSetting(sound, selector, Setting::Pan,
-                  [](krSoundSlot&, krSoundBuffer& entry) { entry.pan = DSBPAN_RIGHT; });
+    PutPan(sound, selector, DSBPAN_RIGHT);
 }
 
 void AddVolume(int32_t sound, int32_t step, int32_t selector) {
@@ -180,14 +186,11 @@ void AddVolume(int32_t sound, int32_t step, int32_t selector) {
 }
 
 void ResetVolume(int32_t sound, int32_t selector) {
-    ChangeSetting(sound, selector, Setting::Volume,
-                  [](krSoundSlot&, krSoundBuffer& entry) { entry.volume = 0; });
+    PutVolume(sound, selector, 0);
 }
 
 void SetVolume(int32_t sound, int32_t value, int32_t selector) {
-    ChangeSetting(sound, selector, Setting::Volume, [&](krSoundSlot&, krSoundBuffer& entry) {
-        entry.volume = ClampedVolume(int64_t{value} * 100);
-    });
+    PutVolume(sound, selector, ClampedVolume(int64_t{value} * 100));
 }
 
 }  // namespace krSound

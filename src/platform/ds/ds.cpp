@@ -147,36 +147,37 @@ HRESULT IDirectSoundBuffer::GetStatus(DWORD* status) {
     return DS_OK;
 }
 
-HRESULT IDirectSoundBuffer::SetVolume(LONG volume) {
-    if (!(flags_ & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
-    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
+HRESULT IDirectSoundBuffer::SetGainControl(LONG& setting, LONG value, DWORD flag, LONG low,
+                                           LONG high) {
+    if (!(flags_ & flag)) return DSERR_CONTROLUNAVAIL;
+    if (value < low || value > high) return DSERR_INVALIDPARAM;
     mixer::Guard guard(mixer::Lock());
-    volume_ = volume;
+    setting = value;
     UpdateGains();
     return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::GetControl(LONG setting, LONG* value, DWORD flag) const {
+    if (!(flags_ & flag)) return DSERR_CONTROLUNAVAIL;
+    if (value == nullptr) return DSERR_INVALIDPARAM;
+    *value = setting;
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::SetVolume(LONG volume) {
+    return SetGainControl(volume_, volume, DSBCAPS_CTRLVOLUME, DSBVOLUME_MIN, DSBVOLUME_MAX);
 }
 
 HRESULT IDirectSoundBuffer::GetVolume(LONG* volume) {
-    if (!(flags_ & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
-    if (volume == nullptr) return DSERR_INVALIDPARAM;
-    *volume = volume_;
-    return DS_OK;
+    return GetControl(volume_, volume, DSBCAPS_CTRLVOLUME);
 }
 
 HRESULT IDirectSoundBuffer::SetPan(LONG pan) {
-    if (!(flags_ & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
-    if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
-    mixer::Guard guard(mixer::Lock());
-    pan_ = pan;
-    UpdateGains();
-    return DS_OK;
+    return SetGainControl(pan_, pan, DSBCAPS_CTRLPAN, DSBPAN_LEFT, DSBPAN_RIGHT);
 }
 
 HRESULT IDirectSoundBuffer::GetPan(LONG* pan) {
-    if (!(flags_ & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
-    if (pan == nullptr) return DSERR_INVALIDPARAM;
-    *pan = pan_;
-    return DS_OK;
+    return GetControl(pan_, pan, DSBCAPS_CTRLPAN);
 }
 
 HRESULT IDirectSoundBuffer::SetFrequency(DWORD frequency) {

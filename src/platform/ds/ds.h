@@ -12,15 +12,6 @@
 using ULONG = uint32_t;
 
 #pragma pack(push, 1)
-struct WAVEFORMATEX {
-    WORD wFormatTag;
-    WORD nChannels;
-    DWORD nSamplesPerSec;
-    DWORD nAvgBytesPerSec;
-    WORD nBlockAlign;
-    WORD wBitsPerSample;
-    WORD cbSize;
-};
 struct PCMWAVEFORMAT {
     WORD wFormatTag;
     WORD nChannels;
@@ -28,6 +19,10 @@ struct PCMWAVEFORMAT {
     DWORD nAvgBytesPerSec;
     WORD nBlockAlign;
     WORD wBitsPerSample;
+};
+// The same 16 bytes and the count of the format's extra bytes, which follow it.
+struct WAVEFORMATEX : PCMWAVEFORMAT {
+    WORD cbSize;
 };
 #pragma pack(pop)
 static_assert(sizeof(WAVEFORMATEX) == 18 && sizeof(PCMWAVEFORMAT) == 16);
@@ -113,6 +108,8 @@ class IDirectSoundBuffer final : public mixer::Source {
     IDirectSoundBuffer(DWORD flags, const WAVEFORMATEX* format, DWORD bytes);
     ~IDirectSoundBuffer() override;
     static HRESULT CheckSecondary(const DSBUFFERDESC& description);
+    HRESULT SetGainControl(LONG& setting, LONG value, DWORD flag, LONG low, LONG high);
+    HRESULT GetControl(LONG setting, LONG* value, DWORD flag) const;
     void UpdateGains();
     float SampleAt(int64_t frame, int channel) const;
     void Orphan();
