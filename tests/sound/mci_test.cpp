@@ -117,6 +117,17 @@ TEST_F(MciTest, OnePendingNotificationIsSupersededOrAborted) {
     EXPECT_TRUE(TakeNotifications().empty());
 }
 
+TEST_F(MciTest, APieceThatDoesNotLoadEndsSilentlyWithoutNotice) {
+    std::vector<uint8_t> broken = ShortPiece();
+    broken.resize(20);  // the header and a cut-off track
+    WriteDataFile("broken.mid", broken);
+    ASSERT_EQ(Send("open \"" + DataPath("broken.mid") + "\" type sequencer alias tune"), 0u);
+    Send("play tune notify", Window());
+    headless::RenderAudio(4096);
+    EXPECT_EQ(Mode(), "stopped");
+    EXPECT_TRUE(TakeNotifications().empty());
+}
+
 TEST_F(MciTest, BadCommandsAnswerErrors) {
     EXPECT_EQ(Send(""), MCIERR_MISSING_COMMAND_STRING);
     EXPECT_EQ(Send("dance tune"), MCIERR_UNRECOGNIZED_COMMAND);

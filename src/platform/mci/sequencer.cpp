@@ -123,11 +123,17 @@ void Sequencer::Complete() {
 }
 
 // The musical end is the last event's tick; the player itself reports done only after the last
-// notes have died away.
-bool Sequencer::ReachedEnd() {
+// notes have died away. A piece the player could not load ends at once, and silently: its end
+// would otherwise restart it without pause.
+void Sequencer::FollowPlayer() {
     const int total = fluid_player_get_total_ticks(player_);
-    if (total > 0 && fluid_player_get_current_tick(player_) >= total) return true;
-    return fluid_player_get_status(player_) == FLUID_PLAYER_DONE;
+    const bool done = fluid_player_get_status(player_) == FLUID_PLAYER_DONE;
+    if (!done && (total == 0 || fluid_player_get_current_tick(player_) < total)) return;
+    delete_fluid_player(player_);
+    player_ = nullptr;
+    mode_ = Mode::Stopped;
+    atEnd_ = total > 0;
+    if (atEnd_) Complete();
 }
 
 void Sequencer::AddTo(float* stereoFrames, int frameCount) {
@@ -137,13 +143,7 @@ void Sequencer::AddTo(float* stereoFrames, int frameCount) {
         fluid_synth_write_float(synth_, frames, block, 0, 2, block, 1, 2);
         for (int i = 0; i < 2 * frames; ++i)
             stereoFrames[2 * done + i] += block[i];
-        if (player_ != nullptr && ReachedEnd()) {
-            delete_fluid_player(player_);
-            player_ = nullptr;
-            mode_ = Mode::Stopped;
-            atEnd_ = true;
-            Complete();
-        }
+        if (player_ != nullptr) FollowPlayer();
     }
 }
 

@@ -42,7 +42,7 @@ class Sequencer final : public mixer::Source {
     Sequencer() = default;
     void Halt(Mode mode);
     void Notify(WPARAM result);
-    bool ReachedEnd();
+    void FollowPlayer();
 
     std::vector<uint8_t> midi_;
     UINT deviceId_ = 0;
