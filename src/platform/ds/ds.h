@@ -99,7 +99,7 @@ class IDirectSoundBuffer final : public mixer::Source {
 
     void AddTo(float* stereoFrames, int frameCount) override;
 
-    // A secondary buffer of the program's own (sndPlaySound), with every control; null when the
+    // A secondary buffer without a device object (sndPlaySound's, a benchmark's); null when the
     // format or size is refused.
     static IDirectSoundBuffer* CreateSecondary(const DSBUFFERDESC& description, HRESULT* result);
 
