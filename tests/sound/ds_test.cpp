@@ -1,6 +1,7 @@
 // Sound buffers and the mixer, measured on the mixer's output.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -298,6 +299,44 @@ TEST(DirectSoundCreate, OpensTheRealDeviceWhenThereIsOne) {
     }
     EXPECT_EQ(directSound->SetCooperativeLevel(nullptr, DSSCL_NORMAL), DS_OK);
     EXPECT_EQ(directSound->SetCooperativeLevel(nullptr, 9), DSERR_INVALIDPARAM);
+    EXPECT_EQ(directSound->Release(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The real device's thread mixes while the main thread changes the buffers (run it under a
+// thread sanitizer to see races; here it must keep the buffers consistent).
+TEST(DirectSoundOnTheDevice, BuffersChangeSafelyWhileTheDeviceMixes) {
+    ChooseDummyAudioDriverUnlessChosen();
+    IDirectSound* directSound = nullptr;
+    if (DirectSoundCreate(nullptr, &directSound, nullptr) != DS_OK) {
+        GTEST_SKIP() << "the chosen audio driver opens no device";
+    }
+    const WAVEFORMATEX format = Format(22050, 2, 16);
+    const DSBUFFERDESC description{sizeof(DSBUFFERDESC), kAllControls, 4000, 0, &format};
+    IDirectSoundBuffer* buffer = nullptr;
+    ASSERT_EQ(directSound->CreateSoundBuffer(&description, &buffer, nullptr), DS_OK);
+    buffer->Play(0, 0, DSBPLAY_LOOPING);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+    for (LONG step = 0; std::chrono::steady_clock::now() < end; ++step) {
+        buffer->SetVolume(-(step % 100) * 100);
+        buffer->SetPan((step % 200 - 100) * 100);
+        buffer->SetFrequency(static_cast<DWORD>(1000 + step % 50000));
+        buffer->SetCurrentPosition(static_cast<DWORD>(step % 1000) * 4);
+        void* region = nullptr;
+        DWORD bytes = 0;
+        buffer->Lock(0, 4000, &region, &bytes, nullptr, nullptr, 0);
+        std::memset(region, static_cast<int>(step & 0x7F), bytes);
+        buffer->Unlock(region, bytes, nullptr, 0);
+        if (step % 10 == 0) buffer->Stop();
+        buffer->Play(0, 0, DSBPLAY_LOOPING);
+    }
+    DWORD status = 0;
+    buffer->GetStatus(&status);
+    EXPECT_EQ(status, DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+    buffer->Release();
     EXPECT_EQ(directSound->Release(), 0u);
 }
 
