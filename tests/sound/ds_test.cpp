@@ -157,6 +157,13 @@ TEST_F(BufferTest, StopKeepsThePositionAndPlayResumesThere) {
     buffer->Play(0, 0, 0);
     EXPECT_EQ(SoundingFrames(headless::RenderAudio(8000)), 1000);
     EXPECT_EQ(buffer->SetCurrentPosition(4001 * format.nBlockAlign), DSERR_INVALIDPARAM);
+
+    // Set at the very end, a playing buffer reads nothing beyond it.
+    buffer->Play(0, 0, 0);
+    EXPECT_EQ(buffer->SetCurrentPosition(4000 * format.nBlockAlign), DS_OK);
+    EXPECT_EQ(SoundingFrames(headless::RenderAudio(100)), 0);
+    buffer->GetStatus(&status);
+    EXPECT_EQ(status, 0u);
     buffer->Release();
 }
 

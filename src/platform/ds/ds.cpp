@@ -210,13 +210,26 @@ float IDirectSoundBuffer::SampleAt(int64_t frame, int channel) const {
     return value / 32768.0f;
 }
 
+// At the end a looping buffer wraps round and any other stops, back at its start. False when
+// the buffer has stopped.
+bool IDirectSoundBuffer::KeepWithinBuffer() {
+    const auto end = static_cast<double>(frames_);
+    if (position_ < end) return true;
+    if (looping_) {
+        position_ = std::fmod(position_, end);
+        return true;
+    }
+    playing_ = false;
+    position_ = 0;
+    return false;
+}
+
 // Linear interpolation between neighbouring frames, stepping by the buffer's frequency.
 void IDirectSoundBuffer::AddTo(float* stereoFrames, int frameCount) {
     if (!playing_ || locks_ > 0 || frames_ == 0) return;
     const double step = static_cast<double>(frequency_) / mixer::kRate;
     const int rightChannel = format_.nChannels == 2 ? 1 : 0;
-    const auto end = static_cast<double>(frames_);
-    for (int i = 0; i < frameCount && playing_; ++i) {
+    for (int i = 0; i < frameCount && KeepWithinBuffer(); ++i) {
         const auto frame = static_cast<int64_t>(position_);
         const int64_t next = frame + 1 < frames_ ? frame + 1 : (looping_ ? 0 : frame);
         const auto fraction = static_cast<float>(position_ - static_cast<double>(frame));
@@ -227,14 +240,9 @@ void IDirectSoundBuffer::AddTo(float* stereoFrames, int frameCount) {
             stereoFrames[2 * i + channel] += value * (channel == 0 ? leftGain_ : rightGain_);
         }
         position_ += step;
-        if (position_ < end) continue;
-        if (looping_) {
-            position_ = std::fmod(position_, end);
-        } else {
-            playing_ = false;
-            position_ = 0;
-        }
     }
+    // A sound that has just played its last frame stops now, not at the next call.
+    KeepWithinBuffer();
 }
 
 ULONG IDirectSound::AddRef() {

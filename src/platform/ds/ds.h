@@ -111,6 +111,7 @@ class IDirectSoundBuffer final : public mixer::Source {
     HRESULT SetGainControl(LONG& setting, LONG value, DWORD flag, LONG low, LONG high);
     HRESULT GetControl(LONG setting, LONG* value, DWORD flag) const;
     void UpdateGains();
+    bool KeepWithinBuffer();
     float SampleAt(int64_t frame, int channel) const;
     void Orphan();
 
