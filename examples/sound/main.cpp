@@ -1,5 +1,6 @@
-// The sound example: a looping tune and a chime that wanders from left to right, for about
-// twelve seconds (Escape ends it sooner). Without an audio device it runs silent.
+// The sound example: a bell from the program's own resources, then a looping tune and a chime
+// that wanders from left to right, for twelve seconds ("--seconds N" on the command line
+// changes that; Escape ends it sooner). Without an audio device it runs silent.
 #include <kr/kr.h>
 
 #include <chrono>
@@ -18,16 +19,26 @@ constexpr int32_t kPans[] = {-100, -50, 0, 50, 100, 50, 0, -50};
 int32_t chime = 0;
 int32_t chimes = 0;
 
+int32_t Seconds() {
+    int32_t seconds = 12;
+    std::sscanf(krSystem::GetCommandLine(), "--seconds %d", &seconds);
+    return seconds;
+}
+
 void Init() {
     krSystemState.scene = 1;
     if (krSound::Init() == 0) std::puts("No audio device: the example runs silent.");
     krSound::ResetTable();
     krMidi::Init();
+    // No file of that name: the sound comes from the WAVE resource "BELL", a fifth higher.
+    const int32_t bell = krSound::LoadObject("BELL", 1);
+    krSound::SetFrequency(bell, 110, -1);
+    krSound::Play(bell, -1);
     chime = krSound::LoadObject("CHIME.WAV", 3);
     krMidi::Play("TUNE.MID");
-    krSystem::SetWait(kChimeWait, 0);
-    krSystem::SetWait(kEndWait, 12000);
-    std::puts("Playing TUNE.MID and CHIME.WAV; Escape ends the example.");
+    krSystem::SetWait(kChimeWait, 500);
+    krSystem::SetWait(kEndWait, 1000 * Seconds());
+    std::puts("Playing BELL, TUNE.MID and CHIME.WAV; Escape ends the example.");
 }
 
 void Frame() {
