@@ -87,6 +87,24 @@ int32_t ClampedVolume(int64_t volume) {
     return Clamped(volume, DSBVOLUME_MIN, DSBVOLUME_MAX);
 }
 
+// Each selected buffer's own value moved by step hundreds of its unit, within its range.
+void StepSetting(int32_t sound, int32_t selector, Setting setting, int32_t step) {
+    const int64_t delta = int64_t{step} * 100;
+    ChangeSetting(sound, selector, setting, [&](krSoundSlot&, krSoundBuffer& entry) {
+        switch (setting) {
+            case Setting::Frequency:
+                entry.frequency = ClampedFrequency(entry.frequency + delta);
+                break;
+            case Setting::Pan:
+                entry.pan = ClampedPan(entry.pan + delta);
+                break;
+            case Setting::Volume:
+                entry.volume = ClampedVolume(entry.volume + delta);
+                break;
+        }
+    });
+}
+
 // One value for every selected buffer.
 void PutPan(int32_t sound, int32_t selector, int32_t pan) {
     ChangeSetting(sound, selector, Setting::Pan,
@@ -139,9 +157,7 @@ void Pause(int32_t sound, int32_t selector) {
 }
 
 void AddFrequency(int32_t sound, int32_t step, int32_t selector) {
-    ChangeSetting(sound, selector, Setting::Frequency, [&](krSoundSlot&, krSoundBuffer& entry) {
-        entry.frequency = ClampedFrequency(int64_t{entry.frequency} + int64_t{step} * 100);
-    });
+    StepSetting(sound, selector, Setting::Frequency, step);
 }
 
 void ResetFrequency(int32_t sound, int32_t selector) {
@@ -158,9 +174,7 @@ void SetFrequency(int32_t sound, int32_t step, int32_t selector) {
 }
 
 void AddPan(int32_t sound, int32_t step, int32_t selector) {
-    ChangeSetting(sound, selector, Setting::Pan, [&](krSoundSlot&, krSoundBuffer& entry) {
-        entry.pan = ClampedPan(int64_t{entry.pan} + int64_t{step} * 100);
-    });
+    StepSetting(sound, selector, Setting::Pan, step);
 }
 
 void CenterPan(int32_t sound, int32_t selector) {
@@ -180,9 +194,7 @@ void PanRight(int32_t sound, int32_t selector) {
 }
 
 void AddVolume(int32_t sound, int32_t step, int32_t selector) {
-    ChangeSetting(sound, selector, Setting::Volume, [&](krSoundSlot&, krSoundBuffer& entry) {
-        entry.volume = ClampedVolume(int64_t{entry.volume} + int64_t{step} * 100);
-    });
+    StepSetting(sound, selector, Setting::Volume, step);
 }
 
 void ResetVolume(int32_t sound, int32_t selector) {
