@@ -1,5 +1,7 @@
 // The application window and its message queue.
+#include <algorithm>
 #include <deque>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -105,6 +107,9 @@ HWND CreateWindowEx(DWORD /*exStyle*/, const char* className, const char* title,
     state.quitPosted = false;
     state.activeNotified = false;
     state.hasActivity = false;
+    // A new window starts with every key up.
+    state.altDown = false;
+    std::fill(std::begin(state.keyStates), std::end(state.keyStates), SHORT{0});
     return &state.window;
 }
 
