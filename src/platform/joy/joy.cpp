@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -28,9 +30,21 @@ struct Reading {
     Uint8 hat = SDL_HAT_CENTERED;
 };
 
+// The mappings of SDL_GAMECONTROLLERCONFIG, one a line, read again at every start: the joystick
+// system may have outlived the previous one.
+void AddConfiguredMappings() {
+    const char* mappings = SDL_GetHint(SDL_HINT_GAMECONTROLLERCONFIG);
+    if (mappings == nullptr) return;
+    std::istringstream lines(mappings);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty()) SDL_GameControllerAddMapping(line.c_str());
+    }
+}
+
 bool Start() {
     if (joyState.started) return true;
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
+    AddConfiguredMappings();
     // Joysticks are polled; no events pile up in the queue.
     SDL_JoystickEventState(SDL_IGNORE);
     SDL_GameControllerEventState(SDL_IGNORE);

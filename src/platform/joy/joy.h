@@ -1,9 +1,10 @@
 #pragma once
 // The joystick platform: positions and buttons of SDL joysticks and game controllers in the
-// multimedia library's terms. Axes run 0 to 65535 with the centre at 32768, buttons are bits
-// (button n is bit n - 1), the point-of-view hat is in hundredths of a degree. Joystick n is
-// the n-th device connected. SDL's game-controller mapping database, with the mappings in
-// SDL_GAMECONTROLLERCONFIG, decides which devices are game controllers.
+// multimedia library's terms. Axes run 0 to 65535 (SDL's value + 32768) and read 32767 at rest
+// within the dead zone; buttons are bits (button n is bit n - 1); the point-of-view hat is in
+// hundredths of a degree. Joystick n is the n-th device connected. SDL's game-controller
+// mapping database, with the mappings in SDL_GAMECONTROLLERCONFIG, decides which devices are
+// game controllers.
 #include <kr/wintypes.h>
 
 #include <cstdint>
@@ -67,7 +68,7 @@ static_assert(sizeof(JOYINFOEX) == 52);
 namespace joy {
 
 // The axes' value at rest, and how far around it JOY_USEDEADZONE reports the rest value.
-inline constexpr DWORD kCentre = 32768;
+inline constexpr DWORD kCentre = 32767;
 inline constexpr DWORD kDeadZone = 4096;
 // Identifiers beyond this answer JOYERR_PARMS.
 inline constexpr UINT kMaxJoysticks = 16;
