@@ -122,6 +122,16 @@ TEST_F(JoyTest, JoystickZeroIsTheFirstConnectedAndUnpluggingMovesTheNextUp) {
     EXPECT_EQ(joyGetPosEx(1, &info), JOYERR_UNPLUGGED);
 }
 
+TEST_F(JoyTest, WithDevicesOffEveryJoystickReadsAsUnplugged) {
+    Plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 1, 0);
+    JOYINFOEX info = Block(JOY_RETURNALL);
+    joy::SetDevicesEnabled(false);
+    EXPECT_EQ(joyConfigChanged(0), JOYERR_NOERROR);
+    EXPECT_EQ(joyGetPosEx(0, &info), JOYERR_UNPLUGGED);
+    joy::SetDevicesEnabled(true);
+    EXPECT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
+}
+
 TEST_F(JoyTest, GameControllerReadsSticksButtonsTriggersAndPad) {
     SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
                              SDL_CONTROLLER_BUTTON_MAX, 0);

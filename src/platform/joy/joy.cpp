@@ -18,6 +18,7 @@ struct Device {
 };
 
 struct JoyState {
+    bool enabled = true;
     bool started = false;
     std::vector<Device> devices;
 };
@@ -211,6 +212,7 @@ void Fill(const Reading& reading, JOYINFOEX& info) {
 MMRESULT joyGetPosEx(UINT id, JOYINFOEX* info) {
     if (info == nullptr || info->dwSize != sizeof(JOYINFOEX)) return MMSYSERR_INVALPARAM;
     if (id >= joy::kMaxJoysticks) return JOYERR_PARMS;
+    if (!joyState.enabled) return JOYERR_UNPLUGGED;
     if (!Start()) return MMSYSERR_NODRIVER;
     SDL_JoystickUpdate();
     ForgetUnplugged();
@@ -226,5 +228,15 @@ MMRESULT joyGetPosEx(UINT id, JOYINFOEX* info) {
 
 MMRESULT joyConfigChanged(DWORD) {
     Stop();
+    if (!joyState.enabled) return JOYERR_NOERROR;
     return Start() ? JOYERR_NOERROR : MMSYSERR_NODRIVER;
 }
+
+namespace joy {
+
+void SetDevicesEnabled(bool enabled) {
+    joyState.enabled = enabled;
+    if (!enabled) Stop();
+}
+
+}  // namespace joy

@@ -73,6 +73,10 @@ inline constexpr DWORD kDeadZone = 4096;
 // Identifiers beyond this answer JOYERR_PARMS.
 inline constexpr UINT kMaxJoysticks = 16;
 
+// With devices off (for replays, which must not depend on what is plugged in) every joystick
+// reads as unplugged and the joystick system is not started.
+void SetDevicesEnabled(bool enabled);
+
 }  // namespace joy
 
 // Reads joystick `id`: JOYERR_NOERROR, JOYERR_UNPLUGGED when no such device is connected,
