@@ -3,6 +3,7 @@
 #include <kr/system.h>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 #include "platform/joy/joy.h"
@@ -84,9 +85,26 @@ bool Bit(DWORD buttons, int32_t button) {
     return ((buttons >> (button - 1)) & 1) != 0;
 }
 
-float Charged(float charge, float rate, bool down) {
-    if (!down) return 0;
-    return std::min(charge + rate * krSystemState.frameSeconds, 100.0f);
+int32_t NextButtonEdge(krInputJoystick& record, int32_t index, bool down) {
+    record.buttonState[index] = NextEdge(record.buttonState[index], down);
+    return record.buttonState[index];
+}
+
+// Fills while held at the charge rate, up to 100; empties on release.
+int32_t NextCharge(krInputJoystick& record, int32_t index, bool down) {
+    float& charge = record.charge[index];
+    charge = down ? std::min(charge + record.chargeRate * krSystemState.frameSeconds, 100.0f) : 0;
+    return static_cast<int32_t>(charge);
+}
+
+// Moves buttons 1 to 4 on from one reading and puts their results; nothing changes when the
+// joystick cannot be read.
+void PollFourButtons(uint32_t joystick, const std::array<int32_t*, kButtons>& outs,
+                     int32_t (*next)(krInputJoystick&, int32_t, bool)) {
+    krInputJoystick* record = Record(joystick);
+    if (record == nullptr || !Read(joystick, JOY_RETURNBUTTONS)) return;
+    for (int32_t i = 0; i < kButtons; ++i)
+        Put(outs[i], next(*record, i, Bit(krInputState.info.dwButtons, i + 1)));
 }
 
 // Toward the pushed side, or back to 0 in the dead band, by one step.
@@ -189,39 +207,21 @@ int32_t GetButton(uint32_t joystick, int32_t button) {
     krInputJoystick* record = Record(joystick);
     if (record == nullptr || button < 1 || button > kButtons) return 0;
     if (!Read(joystick, JOY_RETURNBUTTONS)) return 0;
-    int32_t& state = record->buttonState[button - 1];
-    state = NextEdge(state, Bit(krInputState.info.dwButtons, button));
-    return state;
+    return NextButtonEdge(*record, button - 1, Bit(krInputState.info.dwButtons, button));
 }
 
 void GetButtonStates(uint32_t joystick, int32_t* s1, int32_t* s2, int32_t* s3, int32_t* s4) {
-    krInputJoystick* record = Record(joystick);
-    if (record == nullptr || !Read(joystick, JOY_RETURNBUTTONS)) return;
-    int32_t* const outs[kButtons] = {s1, s2, s3, s4};
-    for (int32_t i = 0; i < kButtons; ++i) {
-        int32_t& state = record->buttonState[i];
-        state = NextEdge(state, Bit(krInputState.info.dwButtons, i + 1));
-        Put(outs[i], state);
-    }
+    PollFourButtons(joystick, {s1, s2, s3, s4}, NextButtonEdge);
 }
 
 int32_t ChargeButton(uint32_t joystick, int32_t button) {
     krInputJoystick* record = Record(joystick);
     if (record == nullptr || button < 1 || button > kButtons) return 0;
-    float& charge = record->charge[button - 1];
-    charge = Charged(charge, record->chargeRate, IsButtonDown(joystick, button) == 1);
-    return static_cast<int32_t>(charge);
+    return NextCharge(*record, button - 1, IsButtonDown(joystick, button) == 1);
 }
 
 void ChargeButtons(uint32_t joystick, int32_t* c1, int32_t* c2, int32_t* c3, int32_t* c4) {
-    krInputJoystick* record = Record(joystick);
-    if (record == nullptr || !Read(joystick, JOY_RETURNBUTTONS)) return;
-    int32_t* const outs[kButtons] = {c1, c2, c3, c4};
-    for (int32_t i = 0; i < kButtons; ++i) {
-        float& charge = record->charge[i];
-        charge = Charged(charge, record->chargeRate, Bit(krInputState.info.dwButtons, i + 1));
-        Put(outs[i], static_cast<int32_t>(charge));
-    }
+    PollFourButtons(joystick, {c1, c2, c3, c4}, NextCharge);
 }
 
 void GetKey(int32_t virtualKey, int32_t* state) {

@@ -148,26 +148,23 @@ TEST_F(InputTest, PresentationAndHeldInputForceEdgesUp) {
 TEST_F(InputTest, KeyEdgesFollowTheKeyStateAndRestartAfterAHold) {
     StartCountingClient();
     int32_t state = 0;
-    krInput::GetKey(VK_UP, &state);
-    EXPECT_EQ(state, 0);
+    auto poll = [&state] {
+        krInput::GetKey(VK_UP, &state);
+        return state;
+    };
+    EXPECT_EQ(poll(), 0);
     headless::PressKey(VK_UP);
     DrainMessages();
-    krInput::GetKey(VK_UP, &state);
-    EXPECT_EQ(state, 1);
-    krInput::GetKey(VK_UP, &state);
-    EXPECT_EQ(state, 3);
+    EXPECT_EQ(poll(), 1);
+    EXPECT_EQ(poll(), 3);
     krSystem::HoldInput();
-    krInput::GetKey(VK_UP, &state);
-    EXPECT_EQ(state, 0);
+    EXPECT_EQ(poll(), 0);
     krSystem::ReleaseInput();
-    krInput::GetKey(VK_UP, &state);
-    EXPECT_EQ(state, 1) << "the held key reads as pressed again after the hold";
+    EXPECT_EQ(poll(), 1) << "the held key reads as pressed again after the hold";
     headless::ReleaseKey(VK_UP);
     DrainMessages();
-    krInput::GetKey(VK_UP, &state);
-    EXPECT_EQ(state, 2);
-    krInput::GetKey(VK_UP, &state);
-    EXPECT_EQ(state, 0);
+    EXPECT_EQ(poll(), 2);
+    EXPECT_EQ(poll(), 0);
 }
 
 TEST_F(InputTest, AnalogPairRampsInTwentyFramesAtRateThreeHundred) {

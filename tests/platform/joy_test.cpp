@@ -33,6 +33,13 @@ class JoyTest : public ::testing::Test {
         return info;
     }
 
+    // Everything of joystick 0, with the dead zone.
+    static JOYINFOEX ReadFirst() {
+        JOYINFOEX info = Block(JOY_RETURNALL | JOY_USEDEADZONE);
+        EXPECT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
+        return info;
+    }
+
   private:
     std::unique_ptr<VirtualJoysticks> devices_ = std::make_unique<VirtualJoysticks>();
 };
@@ -55,8 +62,7 @@ TEST_F(JoyTest, AxesSpanTheUnsignedRangeAndButtonsAreBits) {
     SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED);
     SDL_JoystickSetVirtualButton(stick, 2, SDL_PRESSED);
     SDL_JoystickSetVirtualButton(stick, 5, SDL_PRESSED);
-    JOYINFOEX info = Block(JOY_RETURNALL | JOY_USEDEADZONE);
-    ASSERT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
+    JOYINFOEX info = ReadFirst();
     EXPECT_EQ(info.dwXpos, 0u);
     EXPECT_EQ(info.dwYpos, 65535u);
     EXPECT_EQ(info.dwZpos, 16383u);
@@ -94,13 +100,12 @@ TEST_F(JoyTest, OnlyTheAskedFieldsAreWritten) {
 TEST_F(JoyTest, HatGivesThePointOfViewAndSteersTheMainAxes) {
     SDL_Joystick* stick = Plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 1, 1);
     SDL_JoystickSetVirtualHat(stick, 0, SDL_HAT_LEFTDOWN);
-    JOYINFOEX info = Block(JOY_RETURNALL | JOY_USEDEADZONE);
-    ASSERT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
+    JOYINFOEX info = ReadFirst();
     EXPECT_EQ(info.dwPOV, 22500u);
     EXPECT_EQ(info.dwXpos, 0u);
     EXPECT_EQ(info.dwYpos, 65535u);
     SDL_JoystickSetVirtualHat(stick, 0, SDL_HAT_UP);
-    ASSERT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
+    info = ReadFirst();
     EXPECT_EQ(info.dwPOV, JOY_POVFORWARD);
     EXPECT_EQ(info.dwXpos, joy::kCentre);
     EXPECT_EQ(info.dwYpos, 0u);
@@ -136,14 +141,13 @@ TEST_F(JoyTest, GameControllerReadsSticksButtonsTriggersAndPad) {
     SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
                              SDL_CONTROLLER_BUTTON_MAX, 0);
     ASSERT_TRUE(SDL_IsGameController(0)) << "the virtual pad has a mapping";
-    JOYINFOEX info = Block(JOY_RETURNALL | JOY_USEDEADZONE);
-    ASSERT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);  // opened at rest, as at start-up
+    ReadFirst();  // opened at rest, as at start-up
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 32767);
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767);
     SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
     SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, SDL_PRESSED);
     SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_PRESSED);
-    ASSERT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
+    const JOYINFOEX info = ReadFirst();
     EXPECT_EQ(info.dwXpos, 65535u);
     EXPECT_EQ(info.dwYpos, 0u);  // the pad's up
     EXPECT_EQ(info.dwPOV, JOY_POVFORWARD);
@@ -166,8 +170,7 @@ TEST_F(JoyTest, MappingsFromTheEnvironmentMakeAJoystickAController) {
     ASSERT_TRUE(SDL_IsGameController(0));
     SDL_JoystickSetVirtualButton(stick, 1, SDL_PRESSED);
     SDL_JoystickSetVirtualAxis(stick, 1, -32768);
-    JOYINFOEX info = Block(JOY_RETURNALL | JOY_USEDEADZONE);
-    ASSERT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
+    JOYINFOEX info = ReadFirst();
     EXPECT_EQ(info.dwButtons, JOY_BUTTON1);
     EXPECT_EQ(info.dwXpos, 0u);
     EXPECT_EQ(info.dwYpos, joy::kCentre);
