@@ -23,7 +23,7 @@ struct krInputJoystick {
 };
 
 struct krInputStateRecord {
-    JOYINFOEX info;  // shared by every reading
+    joy::JOYINFOEX info;  // shared by every reading
     int32_t centreX[kJoysticks], centreY[kJoysticks];
     krInputJoystick joysticks[kJoysticks];
     int32_t direction;
@@ -33,17 +33,17 @@ struct krInputStateRecord {
 
 krInputStateRecord krInputState;
 
-constexpr DWORD kPositionFlags = JOY_RETURNX | JOY_RETURNY | JOY_USEDEADZONE;
-constexpr DWORD kCentreFlags = JOY_RETURNALL | JOY_USEDEADZONE;
+constexpr DWORD kPositionFlags = joy::JOY_RETURNX | joy::JOY_RETURNY | joy::JOY_USEDEADZONE;
+constexpr DWORD kCentreFlags = joy::JOY_RETURNALL | joy::JOY_USEDEADZONE;
 
 void Put(int32_t* out, int32_t value) {
     if (out != nullptr) *out = value;
 }
 
 bool Read(uint32_t joystick, DWORD flags) {
-    krInputState.info.dwSize = sizeof(JOYINFOEX);
+    krInputState.info.dwSize = sizeof(joy::JOYINFOEX);
     krInputState.info.dwFlags = flags;
-    return joyGetPosEx(joystick, &krInputState.info) == JOYERR_NOERROR;
+    return joy::joyGetPosEx(joystick, &krInputState.info) == joy::JOYERR_NOERROR;
 }
 
 // Only joysticks 0 and 1 have a record and a centre.
@@ -102,7 +102,7 @@ int32_t NextCharge(krInputJoystick& record, int32_t index, bool down) {
 void PollFourButtons(uint32_t joystick, const std::array<int32_t*, kButtons>& outs,
                      int32_t (*next)(krInputJoystick&, int32_t, bool)) {
     krInputJoystick* record = Record(joystick);
-    if (record == nullptr || !Read(joystick, JOY_RETURNBUTTONS)) return;
+    if (record == nullptr || !Read(joystick, joy::JOY_RETURNBUTTONS)) return;
     for (int32_t i = 0; i < kButtons; ++i)
         Put(outs[i], next(*record, i, Bit(krInputState.info.dwButtons, i + 1)));
 }
@@ -124,7 +124,7 @@ void SetPresentationQuery(bool (*transitionOrOverlayShown)()) {
 }
 
 void Start() {
-    joyConfigChanged(0);
+    joy::joyConfigChanged(0);
     Calibrate();
     for (krInputJoystick& record : krInputState.joysticks)
         record = krInputJoystick{};
@@ -192,12 +192,12 @@ void GetAnalog(uint32_t joystick, int32_t* ax, int32_t* ay) {
 }
 
 int32_t IsButtonDown(uint32_t joystick, int32_t button) {
-    if (button < 1 || button > 32 || !Read(joystick, JOY_RETURNBUTTONS)) return 0;
+    if (button < 1 || button > 32 || !Read(joystick, joy::JOY_RETURNBUTTONS)) return 0;
     return Bit(krInputState.info.dwButtons, button) ? 1 : 0;
 }
 
 void GetButtons(uint32_t joystick, int32_t* b1, int32_t* b2, int32_t* b3, int32_t* b4) {
-    if (!Read(joystick, JOY_RETURNBUTTONS)) return;
+    if (!Read(joystick, joy::JOY_RETURNBUTTONS)) return;
     int32_t* const outs[kButtons] = {b1, b2, b3, b4};
     for (int32_t i = 0; i < kButtons; ++i)
         Put(outs[i], Bit(krInputState.info.dwButtons, i + 1) ? 1 : 0);
@@ -206,7 +206,7 @@ void GetButtons(uint32_t joystick, int32_t* b1, int32_t* b2, int32_t* b3, int32_
 int32_t GetButton(uint32_t joystick, int32_t button) {
     krInputJoystick* record = Record(joystick);
     if (record == nullptr || button < 1 || button > kButtons) return 0;
-    if (!Read(joystick, JOY_RETURNBUTTONS)) return 0;
+    if (!Read(joystick, joy::JOY_RETURNBUTTONS)) return 0;
     return NextButtonEdge(*record, button - 1, Bit(krInputState.info.dwButtons, button));
 }
 

@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace joy;
+
 class JoyTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_EQ(joyConfigChanged(0), JOYERR_NOERROR); }
@@ -48,7 +50,7 @@ TEST_F(JoyTest, AbsentJoysticksAndBadArgumentsAnswerTheirCodes) {
     JOYINFOEX info = Block(JOY_RETURNALL);
     EXPECT_EQ(joyGetPosEx(JOYSTICKID1, &info), JOYERR_UNPLUGGED);
     EXPECT_EQ(joyGetPosEx(JOYSTICKID2, &info), JOYERR_UNPLUGGED);
-    EXPECT_EQ(joyGetPosEx(joy::kMaxJoysticks, &info), JOYERR_PARMS);
+    EXPECT_EQ(joyGetPosEx(kMaxJoysticks, &info), JOYERR_PARMS);
     EXPECT_EQ(joyGetPosEx(0, nullptr), MMSYSERR_INVALPARAM);
     info.dwSize = 40;
     EXPECT_EQ(joyGetPosEx(0, &info), MMSYSERR_INVALPARAM);
@@ -66,7 +68,7 @@ TEST_F(JoyTest, AxesSpanTheUnsignedRangeAndButtonsAreBits) {
     EXPECT_EQ(info.dwXpos, 0u);
     EXPECT_EQ(info.dwYpos, 65535u);
     EXPECT_EQ(info.dwZpos, 16383u);
-    EXPECT_EQ(info.dwRpos, joy::kCentre);  // an axis the device lacks rests
+    EXPECT_EQ(info.dwRpos, kCentre);  // an axis the device lacks rests
     EXPECT_EQ(info.dwButtons, JOY_BUTTON1 | JOY_BUTTON3 | 0x20u);
     EXPECT_EQ(info.dwButtonNumber, 3u);
     EXPECT_EQ(info.dwPOV, JOY_POVCENTERED);
@@ -75,14 +77,14 @@ TEST_F(JoyTest, AxesSpanTheUnsignedRangeAndButtonsAreBits) {
 TEST_F(JoyTest, DeadZoneRestsSmallDeflectionsOnlyWhenAsked) {
     SDL_Joystick* stick = Plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 1, 0);
     SDL_JoystickSetVirtualAxis(stick, 0, 1000);
-    SDL_JoystickSetVirtualAxis(stick, 1, -int(joy::kDeadZone));
+    SDL_JoystickSetVirtualAxis(stick, 1, -int(kDeadZone));
     JOYINFOEX raw = Block(JOY_RETURNX | JOY_RETURNY);
     ASSERT_EQ(joyGetPosEx(0, &raw), JOYERR_NOERROR);
     EXPECT_EQ(raw.dwXpos, 33768u);
     JOYINFOEX steadied = Block(JOY_RETURNX | JOY_RETURNY | JOY_USEDEADZONE);
     ASSERT_EQ(joyGetPosEx(0, &steadied), JOYERR_NOERROR);
-    EXPECT_EQ(steadied.dwXpos, joy::kCentre);
-    EXPECT_EQ(steadied.dwYpos, 32768 - joy::kDeadZone);  // the zone's edge is outside
+    EXPECT_EQ(steadied.dwXpos, kCentre);
+    EXPECT_EQ(steadied.dwYpos, 32768 - kDeadZone);  // the zone's edge is outside
 }
 
 TEST_F(JoyTest, OnlyTheAskedFieldsAreWritten) {
@@ -107,7 +109,7 @@ TEST_F(JoyTest, HatGivesThePointOfViewAndSteersTheMainAxes) {
     SDL_JoystickSetVirtualHat(stick, 0, SDL_HAT_UP);
     info = ReadFirst();
     EXPECT_EQ(info.dwPOV, JOY_POVFORWARD);
-    EXPECT_EQ(info.dwXpos, joy::kCentre);
+    EXPECT_EQ(info.dwXpos, kCentre);
     EXPECT_EQ(info.dwYpos, 0u);
 }
 
@@ -130,10 +132,10 @@ TEST_F(JoyTest, JoystickZeroIsTheFirstConnectedAndUnpluggingMovesTheNextUp) {
 TEST_F(JoyTest, WithDevicesOffEveryJoystickReadsAsUnplugged) {
     Plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 1, 0);
     JOYINFOEX info = Block(JOY_RETURNALL);
-    joy::SetDevicesEnabled(false);
+    SetDevicesEnabled(false);
     EXPECT_EQ(joyConfigChanged(0), JOYERR_NOERROR);
     EXPECT_EQ(joyGetPosEx(0, &info), JOYERR_UNPLUGGED);
-    joy::SetDevicesEnabled(true);
+    SetDevicesEnabled(true);
     EXPECT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
 }
 
@@ -173,7 +175,7 @@ TEST_F(JoyTest, MappingsFromTheEnvironmentMakeAJoystickAController) {
     JOYINFOEX info = ReadFirst();
     EXPECT_EQ(info.dwButtons, JOY_BUTTON1);
     EXPECT_EQ(info.dwXpos, 0u);
-    EXPECT_EQ(info.dwYpos, joy::kCentre);
+    EXPECT_EQ(info.dwYpos, kCentre);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace joy {
+
 namespace {
 
 // One opened device: a game controller when the mapping database knows it, else a joystick.
@@ -162,8 +164,7 @@ void FoldHatIntoAxes(Reading& reading) {
 }
 
 DWORD Position(int32_t axis, bool useDeadZone) {
-    if (useDeadZone && axis > -int32_t{joy::kDeadZone} && axis < int32_t{joy::kDeadZone})
-        return joy::kCentre;
+    if (useDeadZone && axis > -int32_t{kDeadZone} && axis < int32_t{kDeadZone}) return kCentre;
     return static_cast<DWORD>(axis + 32768);
 }
 
@@ -211,7 +212,7 @@ void Fill(const Reading& reading, JOYINFOEX& info) {
 
 MMRESULT joyGetPosEx(UINT id, JOYINFOEX* info) {
     if (info == nullptr || info->dwSize != sizeof(JOYINFOEX)) return MMSYSERR_INVALPARAM;
-    if (id >= joy::kMaxJoysticks) return JOYERR_PARMS;
+    if (id >= kMaxJoysticks) return JOYERR_PARMS;
     if (!joyState.enabled) return JOYERR_UNPLUGGED;
     if (!Start()) return MMSYSERR_NODRIVER;
     SDL_JoystickUpdate();
@@ -231,8 +232,6 @@ MMRESULT joyConfigChanged(DWORD) {
     if (!joyState.enabled) return JOYERR_NOERROR;
     return Start() ? JOYERR_NOERROR : MMSYSERR_NODRIVER;
 }
-
-namespace joy {
 
 void SetDevicesEnabled(bool enabled) {
     joyState.enabled = enabled;

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace joy {
+
 using MMRESULT = UINT;
 
 inline constexpr MMRESULT JOYERR_NOERROR = 0;
@@ -65,8 +67,6 @@ struct JOYINFOEX {
 };
 static_assert(sizeof(JOYINFOEX) == 52);
 
-namespace joy {
-
 // The axes' value at rest, and how far around it JOY_USEDEADZONE reports the rest value.
 inline constexpr DWORD kCentre = 32767;
 inline constexpr DWORD kDeadZone = 4096;
@@ -77,8 +77,6 @@ inline constexpr UINT kMaxJoysticks = 16;
 // reads as unplugged and the joystick system is not started.
 void SetDevicesEnabled(bool enabled);
 
-}  // namespace joy
-
 // Reads joystick `id`: JOYERR_NOERROR, JOYERR_UNPLUGGED when no such device is connected,
 // JOYERR_PARMS for an identifier beyond the table, MMSYSERR_INVALPARAM for a bad block, and
 // MMSYSERR_NODRIVER when the joystick system cannot start.
@@ -86,3 +84,5 @@ MMRESULT joyGetPosEx(UINT id, JOYINFOEX* info);
 // Lets go of every device and starts the joystick system afresh, so that devices and mappings
 // are read again.
 MMRESULT joyConfigChanged(DWORD flags);
+
+}  // namespace joy
