@@ -59,11 +59,17 @@ int32_t Side(int32_t position, int32_t centre) {
     return 0;
 }
 
-// Reads the position and its sides; false when the joystick cannot be read.
-bool ReadSides(uint32_t joystick, int32_t& dx, int32_t& dy) {
-    if (Record(joystick) == nullptr || !Read(joystick, kPositionFlags)) return false;
+// Reads the position into the last position read; false when the joystick cannot be read.
+bool ReadPosition(uint32_t joystick) {
+    if (!Read(joystick, kPositionFlags)) return false;
     krInputState.lastX = static_cast<int32_t>(krInputState.info.dwXpos);
     krInputState.lastY = static_cast<int32_t>(krInputState.info.dwYpos);
+    return true;
+}
+
+// Reads the position and its sides; false when the joystick cannot be read.
+bool ReadSides(uint32_t joystick, int32_t& dx, int32_t& dy) {
+    if (Record(joystick) == nullptr || !ReadPosition(joystick)) return false;
     dx = Side(krInputState.lastX, krInputState.centreX[joystick]);
     dy = Side(krInputState.lastY, krInputState.centreY[joystick]);
     return true;
@@ -173,9 +179,7 @@ void GetAxes(uint32_t joystick, int32_t* dx, int32_t* dy) {
 }
 
 void GetPosition(uint32_t joystick, int32_t* x, int32_t* y) {
-    if (!Read(joystick, kPositionFlags)) return;
-    krInputState.lastX = static_cast<int32_t>(krInputState.info.dwXpos);
-    krInputState.lastY = static_cast<int32_t>(krInputState.info.dwYpos);
+    if (!ReadPosition(joystick)) return;
     Put(x, krInputState.lastX);
     Put(y, krInputState.lastY);
 }
