@@ -54,8 +54,8 @@ HRESULT CopyColorKey(int32_t destination, int32_t source);
 void SetClip(int32_t left, int32_t top, int32_t right, int32_t bottom);
 void PutObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top, int32_t right,
                int32_t bottom);
-void PutObjectSolid(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top,
-                    int32_t right, int32_t bottom);
+void PutObjectSolid(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top, int32_t right,
+                    int32_t bottom);
 void Put3D(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, int32_t bottom);
 void Put3DSolid(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, int32_t bottom);
 void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top, int32_t right,
@@ -65,8 +65,8 @@ void MirrorObject(int32_t x, int32_t y, int32_t mode, int32_t object, int32_t le
                   int32_t right, int32_t bottom);
 void PutRows(int32_t x, int32_t y, int32_t spacing, int32_t object, int32_t left, int32_t top,
              int32_t right, int32_t bottom);
-void ShakeObject(int32_t x, int32_t y, int32_t amplitude, int32_t object, int32_t left,
-                 int32_t top, int32_t right, int32_t bottom);
+void ShakeObject(int32_t x, int32_t y, int32_t amplitude, int32_t object, int32_t left, int32_t top,
+                 int32_t right, int32_t bottom);
 void Clear();
 void Clear3D();
 void ClearRect(int32_t left, int32_t top, int32_t right, int32_t bottom);

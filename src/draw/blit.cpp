@@ -20,8 +20,8 @@ bool FitsInt32(int64_t value) {
 
 // Cuts the source rectangle so that the copy at (x, y) stays inside the clip rectangle; draws
 // nothing when the cut leaves the bottom above the top or the right left of the left.
-void ClippedBlt(dd::Surface* source, int64_t x, int64_t y, int64_t left, int64_t top,
-                int64_t right, int64_t bottom, DWORD flags) {
+void ClippedBlt(dd::Surface* source, int64_t x, int64_t y, int64_t left, int64_t top, int64_t right,
+                int64_t bottom, DWORD flags) {
     if (display.back == nullptr || source == nullptr) return;
     if (x + (right - left) > clip.right) right -= x + (right - left) - clip.right;
     if (y + (bottom - top) > clip.bottom) bottom -= y + (bottom - top) - clip.bottom;
@@ -55,8 +55,8 @@ RECT ScreenRect() {
 
 // Copies a source rectangle of the object into the Buffer object at (0, 0) with GDI; a negative
 // source extent mirrors. Nothing is copied unless both contexts are had.
-void StageInBuffer(int32_t object, int32_t width, int32_t height, int32_t sourceX,
-                   int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight, bool copy) {
+void StageInBuffer(int32_t object, int32_t width, int32_t height, int32_t sourceX, int32_t sourceY,
+                   int32_t sourceWidth, int32_t sourceHeight, bool copy) {
     dd::Surface* buffer = sprites[kBufferObject].surface;
     dd::Surface* source = ObjectSurface(object);
     if (buffer == nullptr || source == nullptr) return;
@@ -91,8 +91,8 @@ void PutObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top, 
                dd::DDBLTFAST_SRCCOLORKEY | dd::DDBLTFAST_WAIT);
 }
 
-void PutObjectSolid(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top,
-                    int32_t right, int32_t bottom) {
+void PutObjectSolid(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top, int32_t right,
+                    int32_t bottom) {
     ClippedBlt(ObjectSurface(object), x, y, left, top, right, bottom, dd::DDBLTFAST_WAIT);
 }
 
@@ -127,9 +127,10 @@ void MirrorObject(int32_t x, int32_t y, int32_t mode, int32_t object, int32_t le
     const int32_t width = right - left, height = bottom - top;
     const bool mirrorX = mode == 1 || mode == 3;
     const bool mirrorY = mode == 2 || mode == 3;
-    StageInBuffer(object, width, height, mirrorX ? left + width - 1 : left,
-                  mirrorY ? top + height - 1 : top, mirrorX ? -width : width,
-                  mirrorY ? -height : height, mode >= 0 && mode <= 3);
+    // A negative extent covers [origin + extent, origin) read backwards, so the origin lies one
+    // past the far edge: the mirror then reads exactly the rectangle, from its last column.
+    StageInBuffer(object, width, height, mirrorX ? right : left, mirrorY ? bottom : top,
+                  mirrorX ? -width : width, mirrorY ? -height : height, mode >= 0 && mode <= 3);
     PutObject(x, y, kBufferObject, 0, 0, width, height);
 }
 
@@ -147,8 +148,8 @@ void PutRows(int32_t x, int32_t y, int32_t spacing, int32_t object, int32_t left
     }
 }
 
-void ShakeObject(int32_t x, int32_t y, int32_t amplitude, int32_t object, int32_t left,
-                 int32_t top, int32_t right, int32_t bottom) {
+void ShakeObject(int32_t x, int32_t y, int32_t amplitude, int32_t object, int32_t left, int32_t top,
+                 int32_t right, int32_t bottom) {
     if (amplitude <= 0) {
         PutObject(x, y, object, left, top, right, bottom);
         return;

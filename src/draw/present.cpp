@@ -23,9 +23,8 @@ void DrawMaskFrame(int32_t step) {
     const int32_t left = (step - 1) * kMaskCellWidth;
     for (int32_t column = 0; column < kMaskCells; ++column)
         for (int32_t row = 0; row < kMaskCells; ++row)
-            PutObject(column * kMaskCellWidth, row * kMaskCellHeight,
-                      krDrawPresentation.maskObject, left, 0, left + kMaskCellWidth,
-                      kMaskCellHeight);
+            PutObject(column * kMaskCellWidth, row * kMaskCellHeight, krDrawPresentation.maskObject,
+                      left, 0, left + kMaskCellWidth, kMaskCellHeight);
 }
 
 void PutSnapshot(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, int32_t bottom) {
@@ -153,7 +152,8 @@ void DrawOverlay() {
     const auto top = static_cast<int32_t>(presentation.scrollPosition);
     PutObject(clip.left, clip.top, presentation.pageObject, 0, top, clip.right - clip.left,
               top + clip.bottom - clip.top);
-    presentation.scrollPosition += krSystemState.frameSeconds * ScrollSpeed(krSystemState.overlayKey);
+    presentation.scrollPosition +=
+        krSystemState.frameSeconds * ScrollSpeed(krSystemState.overlayKey);
     if (presentation.scrollPosition < 0.0f) presentation.scrollPosition = 0.0f;
     const int32_t lowest = presentation.pageHeight - (clip.bottom - clip.top);
     if (static_cast<float>(lowest) < presentation.scrollPosition) {

@@ -102,17 +102,16 @@ bool SetDisplayMode() {
 
 dd::Surface* CreateFront() {
     if (!FlipChain()) return CreateSurface(SurfaceDesc(dd::DDSD_CAPS, dd::DDSCAPS_PRIMARYSURFACE));
-    dd::DDSURFACEDESC desc =
-        SurfaceDesc(dd::DDSD_CAPS | dd::DDSD_BACKBUFFERCOUNT,
-                    dd::DDSCAPS_PRIMARYSURFACE | dd::DDSCAPS_FLIP | dd::DDSCAPS_COMPLEX |
-                        dd::DDSCAPS_3DDEVICE);
+    dd::DDSURFACEDESC desc = SurfaceDesc(
+        dd::DDSD_CAPS | dd::DDSD_BACKBUFFERCOUNT,
+        dd::DDSCAPS_PRIMARYSURFACE | dd::DDSCAPS_FLIP | dd::DDSCAPS_COMPLEX | dd::DDSCAPS_3DDEVICE);
     desc.dwBackBufferCount = 1;
     return CreateSurface(desc);
 }
 
 dd::Surface* CreateOffscreen() {
-    return CreateSurface(SurfaceDesc(dd::DDSD_CAPS | dd::DDSD_WIDTH | dd::DDSD_HEIGHT,
-                                     dd::DDSCAPS_OFFSCREENPLAIN));
+    return CreateSurface(
+        SurfaceDesc(dd::DDSD_CAPS | dd::DDSD_WIDTH | dd::DDSD_HEIGHT, dd::DDSCAPS_OFFSCREENPLAIN));
 }
 
 dd::Surface* GetBack() {
@@ -159,7 +158,8 @@ bool ReadPixelFormat() {
 
 void BuildSineTable() {
     for (int32_t i = 0; i < kSineEntries; ++i) {
-        display.sine[i] = static_cast<int32_t>(std::sin(2.0 * std::numbers::pi * i / 360.0) * 360.0);
+        display.sine[i] =
+            static_cast<int32_t>(std::sin(2.0 * std::numbers::pi * i / 360.0) * 360.0);
     }
 }
 
@@ -187,7 +187,8 @@ int32_t OpenDisplay() {
     }
     if (SetCooperativeLevel() != dd::DD_OK) return Fail("フルスクリーン化できません");
     if (krSystemState.fullScreen == 1 && !SetDisplayMode()) return Fail("解像度が変更できません");
-    if ((display.front = CreateFront()) == nullptr) return Fail("スプライト(Front)が生成できません");
+    if ((display.front = CreateFront()) == nullptr)
+        return Fail("スプライト(Front)が生成できません");
     if ((display.back = GetBack()) == nullptr) return Fail("スプライト(Back)が取得できません");
     if (!CreateScreenObject(kBufferObject)) return Fail("スプライト(Buffer)が生成できません");
     if (!CreateScreenObject(kScreenObject)) return Fail("スプライト(Screen)が生成できません");
@@ -263,7 +264,8 @@ void RestoreAll() {
     RestoreIfLost(sprites[kScreenObject].surface);
     for (int32_t object = 2; object < kObjectSlots; ++object) {
         SpriteSlot& slot = sprites[object];
-        if (slot.name[0] == '\0' || slot.surface == nullptr || slot.surface->IsLost() == dd::DD_OK) {
+        if (slot.name[0] == '\0' || slot.surface == nullptr ||
+            slot.surface->IsLost() == dd::DD_OK) {
             continue;
         }
         slot.surface->Restore();

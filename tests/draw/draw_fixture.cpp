@@ -85,8 +85,8 @@ COLORREF DrawTest::SurfacePixel(dd::Surface* surface, int32_t x, int32_t y) {
     dd::DDPIXELFORMAT format{};
     format.dwSize = sizeof format;
     surface->GetPixelFormat(&format);
-    return pixels::Unpack(pixels::Format{format.dwRGBBitCount, format.dwRBitMask,
-                                         format.dwGBitMask, format.dwBBitMask},
+    return pixels::Unpack(pixels::Format{format.dwRGBBitCount, format.dwRBitMask, format.dwGBitMask,
+                                         format.dwBBitMask},
                           raw);
 }
 

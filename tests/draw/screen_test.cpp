@@ -96,8 +96,8 @@ TEST_F(DrawTest, A555DisplayHasItsOwnShiftsAndMaxima) {
 
 TEST_F(DrawTest, TheSineTableHoldsWholeUnitsOf360) {
     ASSERT_EQ(OpenDisplay(), 1);
-    const std::pair<int, int> expected[] = {{0, 0},    {1, 6},   {30, 179}, {90, 360},
-                                            {180, 0},  {270, -360}, {360, 0}, {449, 359}};
+    const std::pair<int, int> expected[] = {{0, 0},   {1, 6},      {30, 179}, {90, 360},
+                                            {180, 0}, {270, -360}, {360, 0},  {449, 359}};
     for (const auto& [entry, value] : expected)
         EXPECT_EQ(display.sine[entry], value) << entry;
 }
@@ -145,8 +145,8 @@ TEST_P(ScreenFailureTest, IsReportedOnceAndWhatWasMadeIsReleasedAtQuit) {
     if (failure.secondaryDevice) dd::test::AddSecondary3DDevice();
     dd::test::FailCall(failure.call, failure.skip);
     EXPECT_EQ(OpenDisplay(), 0);
-    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{std::string("krDraw::Screen : ") +
-                                                     failure.message});
+    EXPECT_EQ(ErrorTexts(),
+              std::vector<std::string>{std::string("krDraw::Screen : ") + failure.message});
     krSystem::Quit();
     EXPECT_EQ(display.directDraw, nullptr);
     EXPECT_EQ(dd::test::LiveSurfaces(), 0);
@@ -156,26 +156,19 @@ TEST_P(ScreenFailureTest, IsReportedOnceAndWhatWasMadeIsReleasedAtQuit) {
 using dd::test::Call;
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, ScreenFailureTest,
-    ::testing::Values(ScreenFailure{Call::Create, 0, false, "DirectDrawが使用できません"},
-                      ScreenFailure{Call::CooperativeLevel, 0, false, "フルスクリーン化できません"},
-                      ScreenFailure{Call::DisplayMode, 0, false, "解像度が変更できません"},
-                      ScreenFailure{Call::CreateSurface, 0, false,
-                                    "スプライト(Front)が生成できません"},
-                      ScreenFailure{Call::CreateSurface, 1, false,
-                                    "スプライト(Back)が取得できません"},
-                      ScreenFailure{Call::GetAttachedSurface, 0, true,
-                                    "スプライト(Back)が取得できません"},
-                      ScreenFailure{Call::CreateSurface, 2, false,
-                                    "スプライト(Buffer)が生成できません"},
-                      ScreenFailure{Call::CreateSurface, 3, false,
-                                    "スプライト(Screen)が生成できません"},
-                      ScreenFailure{Call::GetPixelFormat, 0, false,
-                                    "ピクセル情報が取得できません"},
-                      ScreenFailure{Call::CreateSurface, 4, false, "スプライト(3D)が生成できません"},
-                      ScreenFailure{Call::CreateSurface, 5, false,
-                                    "スプライト(Z Buffer)が生成できません"},
-                      ScreenFailure{Call::AddAttachedSurface, 0, true,
-                                    "スプライト(Z Buffer)に接続できません"}));
+    ::testing::Values(
+        ScreenFailure{Call::Create, 0, false, "DirectDrawが使用できません"},
+        ScreenFailure{Call::CooperativeLevel, 0, false, "フルスクリーン化できません"},
+        ScreenFailure{Call::DisplayMode, 0, false, "解像度が変更できません"},
+        ScreenFailure{Call::CreateSurface, 0, false, "スプライト(Front)が生成できません"},
+        ScreenFailure{Call::CreateSurface, 1, false, "スプライト(Back)が取得できません"},
+        ScreenFailure{Call::GetAttachedSurface, 0, true, "スプライト(Back)が取得できません"},
+        ScreenFailure{Call::CreateSurface, 2, false, "スプライト(Buffer)が生成できません"},
+        ScreenFailure{Call::CreateSurface, 3, false, "スプライト(Screen)が生成できません"},
+        ScreenFailure{Call::GetPixelFormat, 0, false, "ピクセル情報が取得できません"},
+        ScreenFailure{Call::CreateSurface, 4, false, "スプライト(3D)が生成できません"},
+        ScreenFailure{Call::CreateSurface, 5, false, "スプライト(Z Buffer)が生成できません"},
+        ScreenFailure{Call::AddAttachedSurface, 0, true, "スプライト(Z Buffer)に接続できません"}));
 
 TEST_F(DrawTest, QuitReleasesTheDisplayOnceAndRestoresTheMode) {
     dd::test::AddSecondary3DDevice();
