@@ -1,5 +1,6 @@
 #pragma once
 // KIRVA: the framework's public header. A client program includes only this.
+#include <kr/draw.h>
 #include <kr/input.h>
 #include <kr/random.h>
 #include <kr/system.h>

@@ -1,5 +1,5 @@
-#include "input/input.h"
-
+#include <kr/draw.h>
+#include <kr/input.h>
 #include <kr/system.h>
 
 #include <algorithm>
@@ -28,7 +28,6 @@ struct krInputStateRecord {
     krInputJoystick joysticks[kJoysticks];
     int32_t direction;
     int32_t lastX, lastY;
-    bool (*presentationHoldsInput)();
 };
 
 krInputStateRecord krInputState;
@@ -75,10 +74,11 @@ bool ReadSides(uint32_t joystick, int32_t& dx, int32_t& dy) {
     return true;
 }
 
+// Edges read as up while a screen transition runs, the overlay screen is shown or the shell
+// holds input back.
 bool EdgesHeld() {
-    const bool presentation =
-        krInputState.presentationHoldsInput != nullptr && krInputState.presentationHoldsInput();
-    return presentation || krSystemState.inputHeld == 1;
+    return krDrawPresentation.transitionStep != 0 || krDrawPresentation.overlayShown != 0 ||
+           krSystemState.inputHeld == 1;
 }
 
 int32_t NextEdge(int32_t previous, bool down) {
@@ -124,10 +124,6 @@ float Approach(float value, int32_t side, float step) {
 }  // namespace
 
 namespace krInput {
-
-void SetPresentationQuery(bool (*transitionOrOverlayShown)()) {
-    krInputState.presentationHoldsInput = transitionOrOverlayShown;
-}
 
 void Start() {
     joy::joyConfigChanged(0);

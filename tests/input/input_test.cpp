@@ -1,7 +1,6 @@
 // krInput over virtual joysticks and the headless keyboard.
-#include "input/input.h"
-
 #include <gtest/gtest.h>
+#include <kr/kr.h>
 
 #include "platform/backend/headless/headless.h"
 #include "platform/virtual_joysticks.h"
@@ -22,7 +21,6 @@ class InputTest : public ShellTest {
     }
 
     void TearDown() override {
-        krInput::SetPresentationQuery(nullptr);
         devices_.reset();
         krInput::Start();  // no joystick left in the records
         ShellTest::TearDown();
@@ -136,11 +134,14 @@ TEST_F(InputTest, PresentationAndHeldInputForceEdgesUp) {
     SDL_Joystick* stick = PlugStickAndStart();
     SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED);
     EXPECT_EQ(krInput::GetButton(0, 1), 1);
-    static bool transitionRuns = true;
-    krInput::SetPresentationQuery([] { return transitionRuns; });
+    krDrawPresentation.transitionStep = 3;
     EXPECT_EQ(krInput::GetButton(0, 1), 0);
-    transitionRuns = false;
+    krDrawPresentation.transitionStep = 0;
     EXPECT_EQ(krInput::GetButton(0, 1), 1) << "pressed again once the transition is over";
+    krDrawPresentation.overlayShown = 1;
+    EXPECT_EQ(krInput::GetButton(0, 1), 0);
+    krDrawPresentation.overlayShown = 0;
+    EXPECT_EQ(krInput::GetButton(0, 1), 1);
     krSystemState.inputHeld = 1;
     EXPECT_EQ(krInput::GetButton(0, 1), 0);
 }
