@@ -82,6 +82,7 @@ TEST_F(WindowTest, KeyStateFollowsTheMessagesTaken) {
     TakeAll();
     EXPECT_NE(win::GetKeyState(VK_LEFT) & 0x8000, 0);
     EXPECT_LT(win::GetKeyState(VK_LEFT), 0);
+    EXPECT_NE(win::GetKeyState(VK_LEFT) & 0x80, 0);
     headless::ReleaseKey(VK_LEFT);
     TakeAll();
     EXPECT_EQ(win::GetKeyState(VK_LEFT) & 0x8000, 0);

@@ -70,7 +70,8 @@ void TrackKeyState(const MSG& message) {
     SHORT& key = state.keyStates[message.wParam & 0xFF];
     const bool wasDown = (key & 0x8000) != 0;
     if (down && !wasDown) key = static_cast<SHORT>(key ^ 1);  // the toggle bit
-    key = static_cast<SHORT>(down ? (key | static_cast<SHORT>(0x8000)) : (key & 1));
+    // A key that is down reads 0xFF80 (with the toggle bit): the high bit and bit 7 both set.
+    key = static_cast<SHORT>(down ? (key | static_cast<SHORT>(0xFF80)) : (key & 1));
 }
 
 void PostToWindow(UINT message, WPARAM wParam, LPARAM lParam) {
