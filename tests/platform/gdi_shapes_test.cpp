@@ -93,7 +93,7 @@ TEST(GdiLines, TheEndPointIsNotDrawnInAnyDirection) {
     HDC dc = canvas.dc();
     POINT previous{};
     gdi::MoveToEx(dc, 2, 2, nullptr);
-    gdi::LineTo(dc, 12, 2);  // right
+    gdi::LineTo(dc, 12, 2);   // right
     gdi::LineTo(dc, 12, 12);  // down
     gdi::LineTo(dc, 2, 12);   // left
     gdi::LineTo(dc, 2, 2);    // up: the start is the end point and stays white... drawn first
@@ -110,7 +110,8 @@ TEST(GdiLines, TheEndPointIsNotDrawnInAnyDirection) {
     canvas.Fill(kWhite);
     gdi::MoveToEx(dc, 9, 3, nullptr);
     gdi::LineTo(dc, 3, 3);
-    for (int x = 0; x < 16; ++x) EXPECT_EQ(canvas.At(x, 3), In(x, 4, 9) ? kBlack : kWhite) << x;
+    for (int x = 0; x < 16; ++x)
+        EXPECT_EQ(canvas.At(x, 3), In(x, 4, 9) ? kBlack : kWhite) << x;
 }
 
 TEST(GdiLines, FarAwayEndsDrawOnlyTheVisiblePart) {
@@ -131,7 +132,8 @@ TEST(GdiLines, WidePensAreCentredWithRoundCaps) {
     gdi::SelectObject(canvas.dc(), old);
     gdi::DeleteObject(pen);
     for (int x = 5; x <= 14; ++x) {
-        for (int y = 2; y <= 8; ++y) EXPECT_EQ(canvas.At(x, y), In(y, 4, 6) ? kRed : kWhite);
+        for (int y = 2; y <= 8; ++y)
+            EXPECT_EQ(canvas.At(x, y), In(y, 4, 6) ? kRed : kWhite);
     }
     // The round cap reaches one pixel past each end on the centre row, not on the corners.
     EXPECT_EQ(canvas.At(4, 5), kRed);
@@ -216,7 +218,8 @@ TEST(GdiBezier, CurvesPassThroughTheirEndsAndRefuseBadCounts) {
     Canvas canvas(40, 40, pixels::kRgb565, kWhite);
     const POINT straight[] = {{2, 10}, {10, 10}, {20, 10}, {30, 10}};
     EXPECT_EQ(gdi::PolyBezier(canvas.dc(), straight, 4), TRUE);
-    for (int x = 0; x < 40; ++x) EXPECT_EQ(canvas.At(x, 10), In(x, 2, 29) ? kBlack : kWhite);
+    for (int x = 0; x < 40; ++x)
+        EXPECT_EQ(canvas.At(x, 10), In(x, 2, 29) ? kBlack : kWhite);
     EXPECT_EQ(canvas.Count(kBlack), 28);
     const POINT arch[] = {{2, 35}, {2, 15}, {37, 15}, {37, 35}, {30, 38}, {10, 38}, {5, 36}};
     EXPECT_EQ(gdi::PolyBezier(canvas.dc(), arch, 7), TRUE);
@@ -233,7 +236,8 @@ TEST(GdiInvert, InvertsTheColourBitsAndTwiceIsTheIdentity) {
         for (int y = 0; y < 7; ++y) {
             for (int x = 0; x < 9; ++x) {
                 const auto level = [](int value) { return static_cast<BYTE>(value & 0xFF); };
-                gdi::SetPixel(canvas.dc(), x, y, RGB(level(x * 28), level(y * 36), level(x * y * 5)));
+                gdi::SetPixel(canvas.dc(), x, y,
+                              RGB(level(x * 28), level(y * 36), level(x * y * 5)));
             }
         }
         Canvas before(9, 7, format);

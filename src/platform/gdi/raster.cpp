@@ -36,9 +36,16 @@ bool ShadeAt(const Shade& shade, int x, int y, uint32_t& value) {
     return shade.fillGaps;
 }
 
+void Store(uint8_t* at, uint16_t value) {
+    std::memcpy(at, &value, sizeof value);
+}
+void Store(uint8_t* at, uint32_t value) {
+    std::memcpy(at, &value, sizeof value);
+}
+
 template <class Pixel>
-void PaintRows(const pixels::View& view, const Coverage& coverage, const Box& area,
-               const Shade& low, const Shade& high) {
+void PaintPatternRows(const pixels::View& view, const Coverage& coverage, const Box& area,
+                      const Shade& low, const Shade& high) {
     for (int y = area.top; y < area.bottom; ++y) {
         const uint8_t* levels = coverage.data + (y - coverage.box.top) * coverage.stride;
         uint8_t* row = view.Row(y);
@@ -47,9 +54,42 @@ void PaintRows(const pixels::View& view, const Coverage& coverage, const Box& ar
             if (level == 0) continue;
             uint32_t value;
             if (!ShadeAt(level >= kHighThreshold ? high : low, x, y, value)) continue;
-            const auto pixel = static_cast<Pixel>(value);
-            std::memcpy(row + x * static_cast<int>(sizeof(Pixel)), &pixel, sizeof pixel);
+            Store(row + x * static_cast<int>(sizeof(Pixel)), static_cast<Pixel>(value));
         }
+    }
+}
+
+// The common case, kept apart for speed: each level has one value or none.
+template <class Pixel>
+void PaintSolidRows(const pixels::View& view, const Coverage& coverage, const Box& area,
+                    const Shade& low, const Shade& high) {
+    const bool paintLow = low.kind == Shade::Kind::Solid;
+    const bool paintHigh = high.kind == Shade::Kind::Solid;
+    const auto lowValue = static_cast<Pixel>(low.value);
+    const auto highValue = static_cast<Pixel>(high.value);
+    for (int y = area.top; y < area.bottom; ++y) {
+        const uint8_t* levels =
+            coverage.data + (y - coverage.box.top) * coverage.stride - coverage.box.left;
+        uint8_t* row = view.Row(y);
+        for (int x = area.left; x < area.right; ++x) {
+            const uint8_t level = levels[x];
+            uint8_t* at = row + x * static_cast<int>(sizeof(Pixel));
+            if (level >= kHighThreshold) {
+                if (paintHigh) Store(at, highValue);
+            } else if (level != 0 && paintLow) {
+                Store(at, lowValue);
+            }
+        }
+    }
+}
+
+template <class Pixel>
+void PaintRows(const pixels::View& view, const Coverage& coverage, const Box& area,
+               const Shade& low, const Shade& high) {
+    if (low.kind == Shade::Kind::Pattern || high.kind == Shade::Kind::Pattern) {
+        PaintPatternRows<Pixel>(view, coverage, area, low, high);
+    } else {
+        PaintSolidRows<Pixel>(view, coverage, area, low, high);
     }
 }
 

@@ -159,13 +159,15 @@ void Turn(double angle, double& x, double& y) {
 void TextSystem::Render(TextImage& image) {
     Face& face = *image.face;
     pango_layout_set_text(face.line, image.text.data(), static_cast<int>(image.text.size()));
-    PangoRectangle ink, logical;
-    pango_layout_get_pixel_extents(face.line, &ink, &logical);
+    PangoRectangle logical;
+    pango_layout_get_pixel_extents(face.line, nullptr, &logical);
     const double glyphTop = face.ascent - pango_layout_get_baseline(face.line) / PANGO_SCALE;
-    // The box and the ink in the text's frame, turned, and a pixel of margin.
-    const double left = std::min(0, ink.x), right = std::max(logical.width, ink.x + ink.width);
-    const double top = std::min(0.0, glyphTop + ink.y);
-    const double bottom = std::max<double>(face.cellHeight, glyphTop + ink.y + ink.height);
+    // The box in the text's frame with room for overhanging glyphs (measuring the ink costs
+    // more than clearing a larger mask), turned.
+    const double margin = face.cellHeight / 2.0 + 1;
+    const double left = -margin, right = logical.width + margin;
+    const double top = std::min(0.0, glyphTop) - margin;
+    const double bottom = std::max<double>(face.cellHeight, glyphTop + logical.height) + margin;
     Box box{1 << 30, 1 << 30, -(1 << 30), -(1 << 30)};
     for (double cornerX : {left, right}) {
         for (double cornerY : {top, bottom}) {
@@ -250,9 +252,8 @@ int LineLeft(const RECT& rect, int width, UINT format) {
 // Each line on its own background box, one cell high, into the scratch mask.
 void DrawLines(HDC dc, const Face& face, PangoLayout* layout, const RECT& rect, UINT format,
                const Lines& lines) {
-    const Box clip = (format & DT_NOCLIP) != 0
-                         ? ViewBox(dc->view)
-                         : Box{rect.left, rect.top, rect.right, rect.bottom};
+    const Box clip = (format & DT_NOCLIP) != 0 ? ViewBox(dc->view)
+                                               : Box{rect.left, rect.top, rect.right, rect.bottom};
     // Glyphs may overhang their boxes a little: one cell above and below the text is enough.
     const int textBottom = rect.top + (lines.count + 1) * face.cellHeight;
     const Box box = Intersect(Intersect(clip, ViewBox(dc->view)),
