@@ -1,5 +1,7 @@
 #pragma once
 // KIRVA: the framework's public header. A client program includes only this.
 #include <kr/draw.h>
+#include <kr/draw_gdi.h>
+#include <kr/font.h>
 #include <kr/system.h>
 #include <kr/wintypes.h>

@@ -6,7 +6,9 @@
 
 #include "draw/colour_depth.h"
 #include "draw/display.h"
+#include "draw/frame_rate.h"
 #include "shell/shell.h"
+#include "text/font_state.h"
 
 namespace krDraw {
 
@@ -241,7 +243,7 @@ int32_t Screen(int32_t width, int32_t height) {
     // krSound::Init, then the reset of the 70 sound slots.
     // krMidi::Init.
     krSystem::ResetWaits();
-    // The 60-byte font description block (zero-filled global memory).
+    krFont::AllocateDescription();
     // krInput::Start.
     if (krSystemState.cursorClipOption == 1) krSystem::ClipCursorToWindow();
     return 1;
@@ -318,6 +320,7 @@ void ResetForNextRun() {
     loadSetting = LoadSetting{};
     clip = RECT{};
     krDrawPresentation = krDrawPresentationRecord{};
+    ResetFrameRate();
 }
 
 }  // namespace krDraw

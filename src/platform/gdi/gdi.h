@@ -8,16 +8,6 @@
 
 namespace gdi {
 
-struct Object;  // bitmaps, pens, brushes, fonts
-}  // namespace gdi
-using HGDIOBJ = gdi::Object*;
-using HBITMAP = gdi::Object*;
-using HPEN = gdi::Object*;
-using HBRUSH = gdi::Object*;
-using HFONT = gdi::Object*;
-
-namespace gdi {
-
 // The window's context answers GetDeviceCaps for the desktop.
 HDC GetDC(HWND window);
 int ReleaseDC(HWND window, HDC dc);
