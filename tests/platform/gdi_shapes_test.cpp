@@ -32,6 +32,19 @@ bool In(int value, int low, int high) {
     return value >= low && value <= high;
 }
 
+struct Picture {
+    RECT outline, fill;  // inclusive
+    COLORREF outside, fillColour, lineColour;
+
+    COLORREF operator()(int x, int y) const {
+        const auto inside = [&](const RECT& r) {
+            return In(x, r.left, r.right) && In(y, r.top, r.bottom);
+        };
+        if (inside(fill)) return fillColour;
+        return inside(outline) ? lineColour : outside;
+    }
+};
+
 // A box as the framework draws it: a solid brush, a pen of a width, Rectangle, and the old
 // objects put back.
 void Box(HDC dc, RECT r, COLORREF fill, COLORREF line, int width) {
@@ -51,40 +64,31 @@ TEST(GdiRectangle, MapBoxIsBlackWithATwoPixelWhiteOutlineCentredOnTheEdges) {
     for (const pixels::Format& format : kFormats) {
         Canvas canvas(640, 480, format, kCyan);
         Box(canvas.dc(), {500, 120, 600, 220}, kBlack, kWhite, 2);
-        ExpectPicture(canvas, [](int x, int y) {
-            if (!In(x, 499, 599) || !In(y, 119, 219)) return kCyan;
-            if (In(x, 501, 597) && In(y, 121, 217)) return kBlack;
-            return kWhite;
-        });
+        ExpectPicture(canvas,
+                      Picture{{499, 119, 599, 219}, {501, 121, 597, 217}, kCyan, kBlack, kWhite});
     }
 }
 
 TEST(GdiRectangle, PlayerDotIsRedWithABlackOutlineAtTheScreenEdge) {
     Canvas canvas(20, 20, pixels::kRgb888, kWhite);
     Box(canvas.dc(), {10, 0, 20, 10}, RGB(255, 0, 0), kBlack, 2);  // COLORREF 0x0000FF
-    ExpectPicture(canvas, [](int x, int y) {
-        if (!In(x, 9, 19) || !In(y, 0, 9)) return kWhite;
-        if (In(x, 11, 17) && In(y, 1, 7)) return kRed;
-        return kBlack;
-    });
+    ExpectPicture(canvas, Picture{{9, 0, 19, 9}, {11, 1, 17, 7}, kWhite, kRed, kBlack});
 }
 
 TEST(GdiRectangle, ThinAndNullPensExcludeTheRightAndBottomEdges) {
     Canvas canvas(12, 12, pixels::kRgb565, kCyan);
     Box(canvas.dc(), {2, 3, 8, 10}, kBlue, kRed, 1);
-    ExpectPicture(canvas, [](int x, int y) {
-        if (!In(x, 2, 7) || !In(y, 3, 9)) return kCyan;
-        return In(x, 3, 6) && In(y, 4, 8) ? kBlue : kRed;
-    });
+    const Picture thin{{2, 3, 7, 9}, {3, 4, 6, 8}, kCyan, kBlue, kRed};
+    ExpectPicture(canvas, thin);
     canvas.Fill(kCyan);
     HGDIOBJ old = gdi::SelectObject(canvas.dc(), gdi::GetStockObject(gdi::NULL_PEN));
     Box(canvas.dc(), {2, 3, 8, 10}, kBlue, kRed, 1);  // its pen is selected and put back
     gdi::SelectObject(canvas.dc(), gdi::GetStockObject(gdi::BLACK_BRUSH));
     EXPECT_EQ(gdi::Rectangle(canvas.dc(), 9, 9, 20, 20), TRUE);
     gdi::SelectObject(canvas.dc(), old);
-    ExpectPicture(canvas, [](int x, int y) {
-        if (In(x, 2, 7) && In(y, 3, 9)) return In(x, 3, 6) && In(y, 4, 8) ? kBlue : kRed;
-        return In(x, 9, 18) && In(y, 9, 18) ? kBlack : kCyan;  // null pen: one pixel smaller
+    ExpectPicture(canvas, [&](int x, int y) {
+        if (In(x, 9, 18) && In(y, 9, 18)) return kBlack;  // null pen: one pixel smaller
+        return thin(x, y);
     });
 }
 

@@ -262,4 +262,18 @@ TEST(GdiText, MalformedTextAndContextsAreRefusedOrRepaired) {
     EXPECT_EQ(gdi::CreateFontIndirect(nullptr), nullptr);
 }
 
+TEST(GdiText, HugeFontsAndFarPositionsStayBounded) {
+    Canvas canvas(100, 40, pixels::kRgb565, kGreen);
+    {
+        SelectedFont font(canvas.dc(), Description("標準ゴシック", 1000000));
+        Print(canvas.dc(), 0, 0, "W");
+    }
+    EXPECT_EQ(canvas.Count(kGreen), 0);  // the background box covers everything
+    canvas.Fill(kGreen);
+    Print(canvas.dc(), 2000000000, 0, "far");
+    Print(canvas.dc(), -2000000000, -2000000000, "far");
+    EXPECT_EQ(canvas.Count(kGreen), 100 * 40);
+    EXPECT_TRUE(canvas.GuardIntact());
+}
+
 }  // namespace

@@ -22,6 +22,8 @@ constexpr int kDefaultCellHeight = 16;
 constexpr size_t kCachedFaces = 32;
 constexpr size_t kCachedTexts = 16;
 constexpr double kReferenceSize = 1000.0;
+// Larger heights are drawn at this size: a glyph is rasterised whole before it is cut.
+constexpr LONG kLargestHeight = 1024;
 
 std::string FamilyFor(const LOGFONT& font) {
     const std::string name(font.lfFaceName, strnlen(font.lfFaceName, sizeof font.lfFaceName));
@@ -45,11 +47,13 @@ FontKey KeyFor(const LOGFONT& font) {
             font.lfItalic != 0, font.lfUnderline != 0};
 }
 
-// What TextOut draws for one string: the background box at the low level and the glyphs at
-// the high level, with the box relative to the text's position.
+// What TextOut draws for one string at one place on a surface of one size: the background box
+// at the low level and the glyphs at the high level, cut to the surface.
 struct TextImage {
     Face* face;
     std::string text;
+    POINT at;
+    Box surface;
     Mask mask;
     Coverage coverage;
 };
@@ -102,7 +106,7 @@ class TextSystem {
     TextSystem& operator=(const TextSystem&) = delete;
 
     Face* FaceFor(const LOGFONT& font);
-    const TextImage& ImageFor(Face& face, const std::string& text);
+    const TextImage& ImageFor(Face& face, const std::string& text, POINT at, const Box& surface);
 
   private:
     void ForgetUnusedFaces();
@@ -135,16 +139,19 @@ void TextSystem::ForgetUnusedFaces() {
     faces_.remove_if(unused);
 }
 
-const TextImage& TextSystem::ImageFor(Face& face, const std::string& text) {
+const TextImage& TextSystem::ImageFor(Face& face, const std::string& text, POINT at,
+                                      const Box& surface) {
     const auto found = std::find_if(texts_.begin(), texts_.end(), [&](const TextImage& image) {
-        return image.face == &face && image.text == text;
+        return image.face == &face && image.at.x == at.x && image.at.y == at.y &&
+               image.surface.right == surface.right && image.surface.bottom == surface.bottom &&
+               image.text == text;
     });
     if (found != texts_.end()) {
         texts_.splice(texts_.begin(), texts_, found);
         return texts_.front();
     }
     if (texts_.size() >= kCachedTexts) texts_.pop_back();
-    texts_.emplace_front(&face, text);
+    texts_.emplace_front(&face, text, at, surface);
     Render(texts_.front());
     return texts_.front();
 }
@@ -168,19 +175,29 @@ void TextSystem::Render(TextImage& image) {
     const double left = -margin, right = logical.width + margin;
     const double top = std::min(0.0, glyphTop) - margin;
     const double bottom = std::max<double>(face.cellHeight, glyphTop + logical.height) + margin;
-    Box box{1 << 30, 1 << 30, -(1 << 30), -(1 << 30)};
+    double boxLeft = 1e18, boxTop = 1e18, boxRight = -1e18, boxBottom = -1e18;
     for (double cornerX : {left, right}) {
         for (double cornerY : {top, bottom}) {
             double x = cornerX, y = cornerY;
             Turn(face.angle, x, y);
-            box = {std::min(box.left, static_cast<int>(std::floor(x)) - 1),
-                   std::min(box.top, static_cast<int>(std::floor(y)) - 1),
-                   std::max(box.right, static_cast<int>(std::ceil(x)) + 1),
-                   std::max(box.bottom, static_cast<int>(std::ceil(y)) + 1)};
+            boxLeft = std::min(boxLeft, x);
+            boxTop = std::min(boxTop, y);
+            boxRight = std::max(boxRight, x);
+            boxBottom = std::max(boxBottom, y);
         }
     }
-    image.mask.Start(box);
+    const auto place = [](double offset, LONG origin) {
+        return static_cast<int>(std::clamp(origin + offset, -1e9, 1e9));
+    };
+    const Box box{
+        place(std::floor(boxLeft) - 1, image.at.x), place(std::floor(boxTop) - 1, image.at.y),
+        place(std::ceil(boxRight) + 1, image.at.x), place(std::ceil(boxBottom) + 1, image.at.y)};
+    if (!image.mask.Start(Intersect(box, image.surface))) {
+        image.coverage = image.mask.Finish();
+        return;
+    }
     cairo_t* cairo = image.mask.Cairo();
+    cairo_translate(cairo, image.at.x, image.at.y);
     cairo_rotate(cairo, -face.angle);
     cairo_rectangle(cairo, 0, 0, logical.width, face.cellHeight);
     cairo_set_source_rgba(cairo, 0, 0, 0, kLowAlpha);
@@ -189,12 +206,6 @@ void TextSystem::Render(TextImage& image) {
     cairo_move_to(cairo, 0, glyphTop);
     pango_cairo_show_layout(cairo, face.line);
     image.coverage = image.mask.Finish();
-}
-
-Coverage Shifted(Coverage coverage, int x, int y) {
-    coverage.box = {coverage.box.left + x, coverage.box.top + y, coverage.box.right + x,
-                    coverage.box.bottom + y};
-    return coverage;
 }
 
 Shade BackgroundShade(HDC dc) {
@@ -297,7 +308,8 @@ Face::Face(PangoContext* pangoContext, const FontKey& fontKey)
     const double descentShare =
         pango_font_metrics_get_descent(metrics) / (kReferenceSize * PANGO_SCALE);
     pango_font_metrics_unref(metrics);
-    const LONG height = key.height == 0 ? kDefaultCellHeight : key.height;
+    const LONG height = key.height == 0 ? kDefaultCellHeight
+                                        : std::clamp(key.height, -kLargestHeight, kLargestHeight);
     // A positive height is the cell (ascent + descent), a negative one the em.
     const double em = height > 0 ? height / (ascentShare + descentShare) : -height;
     cellHeight =
@@ -344,8 +356,9 @@ BOOL TextOut(HDC dc, int x, int y, const char* text, int length) {
     if (!Drawable(dc) || text == nullptr || length < 0) return FALSE;
     if (length == 0) return TRUE;
     Face& face = *Selected<Font>(dc, ObjectKind::Font).face;
-    const TextImage& image = Text().ImageFor(face, ValidUtf8(text, static_cast<size_t>(length)));
-    Paint(dc->view, Shifted(image.coverage, x, y), ViewBox(dc->view), BackgroundShade(dc),
+    const TextImage& image = Text().ImageFor(face, ValidUtf8(text, static_cast<size_t>(length)),
+                                             {x, y}, ViewBox(dc->view));
+    Paint(dc->view, image.coverage, ViewBox(dc->view), BackgroundShade(dc),
           SolidShade(dc->view.format, dc->textColour));
     return TRUE;
 }
