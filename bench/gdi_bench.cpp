@@ -6,9 +6,8 @@
 
 #include <kr/kr.h>
 
-#include "platform/backend/headless/headless.h"
+#include "headless_program.h"
 #include "platform/gdi/gdi.h"
-#include "shell/shell.h"
 
 namespace {
 
@@ -88,18 +87,12 @@ void EmptyFrame() {}
 
 // The frame-rate line through krFont onto the 640 by 480 5-6-5 Back surface.
 void BM_ShowFps(benchmark::State& state) {
-    headless::Install();
-    headless::SetBoxEcho(false);
-    krSystem::ResetForNextRun();
-    krSystem::RegisterClient(OpenDisplayAndStartSceneOne, {{1, EmptyFrame}});
-    krSystem::StartUp(nullptr, "", SW_SHOWNORMAL);
+    bench::StartHeadlessProgram(OpenDisplayAndStartSceneOne, EmptyFrame);
     for (auto _ : state) {
         headless::AdvanceClock(16);
         krDraw::ShowFps();
     }
-    krSystem::Quit();
-    while (krSystem::RunLoopPass()) {
-    }
+    bench::QuitHeadlessProgram();
 }
 BENCHMARK(BM_ShowFps);
 
