@@ -163,35 +163,37 @@ void Turn(double angle, double& x, double& y) {
     y = -u * std::sin(angle) + v * std::cos(angle);
 }
 
+// The text's box in its own frame with room for overhanging glyphs (measuring the ink costs
+// more than clearing a larger mask), turned and placed at the text's position.
+Box TextBounds(const Face& face, const PangoRectangle& logical, double glyphTop, POINT at) {
+    const double margin = face.cellHeight / 2.0 + 1;
+    const double top = std::min(0.0, glyphTop) - margin;
+    const double bottom = std::max<double>(face.cellHeight, glyphTop + logical.height) + margin;
+    double left = 1e18, upper = 1e18, right = -1e18, lower = -1e18;
+    for (double cornerX : {-margin, logical.width + margin}) {
+        for (double cornerY : {top, bottom}) {
+            double x = cornerX, y = cornerY;
+            Turn(face.angle, x, y);
+            left = std::min(left, x);
+            upper = std::min(upper, y);
+            right = std::max(right, x);
+            lower = std::max(lower, y);
+        }
+    }
+    const auto place = [](double offset, LONG origin) {
+        return static_cast<int>(std::clamp(origin + offset, -1e9, 1e9));
+    };
+    return {place(std::floor(left) - 1, at.x), place(std::floor(upper) - 1, at.y),
+            place(std::ceil(right) + 1, at.x), place(std::ceil(lower) + 1, at.y)};
+}
+
 void TextSystem::Render(TextImage& image) {
     Face& face = *image.face;
     pango_layout_set_text(face.line, image.text.data(), static_cast<int>(image.text.size()));
     PangoRectangle logical;
     pango_layout_get_pixel_extents(face.line, nullptr, &logical);
     const double glyphTop = face.ascent - pango_layout_get_baseline(face.line) / PANGO_SCALE;
-    // The box in the text's frame with room for overhanging glyphs (measuring the ink costs
-    // more than clearing a larger mask), turned.
-    const double margin = face.cellHeight / 2.0 + 1;
-    const double left = -margin, right = logical.width + margin;
-    const double top = std::min(0.0, glyphTop) - margin;
-    const double bottom = std::max<double>(face.cellHeight, glyphTop + logical.height) + margin;
-    double boxLeft = 1e18, boxTop = 1e18, boxRight = -1e18, boxBottom = -1e18;
-    for (double cornerX : {left, right}) {
-        for (double cornerY : {top, bottom}) {
-            double x = cornerX, y = cornerY;
-            Turn(face.angle, x, y);
-            boxLeft = std::min(boxLeft, x);
-            boxTop = std::min(boxTop, y);
-            boxRight = std::max(boxRight, x);
-            boxBottom = std::max(boxBottom, y);
-        }
-    }
-    const auto place = [](double offset, LONG origin) {
-        return static_cast<int>(std::clamp(origin + offset, -1e9, 1e9));
-    };
-    const Box box{
-        place(std::floor(boxLeft) - 1, image.at.x), place(std::floor(boxTop) - 1, image.at.y),
-        place(std::ceil(boxRight) + 1, image.at.x), place(std::ceil(boxBottom) + 1, image.at.y)};
+    const Box box = TextBounds(face, logical, glyphTop, image.at);
     if (!image.mask.Start(Intersect(box, image.surface))) {
         image.coverage = image.mask.Finish();
         return;
@@ -289,6 +291,23 @@ void DrawLines(HDC dc, const Face& face, PangoLayout* layout, const RECT& rect, 
           SolidShade(dc->view.format, dc->textColour));
 }
 
+// The text laid out for a box: prefixes taken out unless DT_NOPREFIX, wrapped at words to the
+// box's width with DT_WORDBREAK.
+PangoLayout* BoxLayout(const Face& face, std::string content, const RECT& rect, UINT format) {
+    PangoLayout* layout = face.NewLayout();
+    PangoAttrList* attributes = pango_attr_list_copy(pango_layout_get_attributes(layout));
+    if (attributes == nullptr) attributes = pango_attr_list_new();
+    if ((format & DT_NOPREFIX) == 0) content = StripPrefixes(content, attributes);
+    pango_layout_set_attributes(layout, attributes);
+    pango_attr_list_unref(attributes);
+    pango_layout_set_text(layout, content.data(), static_cast<int>(content.size()));
+    if ((format & DT_WORDBREAK) != 0) {
+        pango_layout_set_width(layout, std::max(0, int(rect.right - rect.left)) * PANGO_SCALE);
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
+    }
+    return layout;
+}
+
 }  // namespace
 
 Face::Face(PangoContext* pangoContext, const FontKey& fontKey)
@@ -371,18 +390,7 @@ int DrawText(HDC dc, const char* text, int length, RECT* rect, UINT format) {
         return 0;
     }
     const Face& face = *Selected<Font>(dc, ObjectKind::Font).face;
-    PangoLayout* layout = face.NewLayout();
-    PangoAttrList* attributes = pango_attr_list_copy(pango_layout_get_attributes(layout));
-    if (attributes == nullptr) attributes = pango_attr_list_new();
-    std::string content = ValidUtf8(text, bytes);
-    if ((format & DT_NOPREFIX) == 0) content = StripPrefixes(content, attributes);
-    pango_layout_set_attributes(layout, attributes);
-    pango_attr_list_unref(attributes);
-    pango_layout_set_text(layout, content.data(), static_cast<int>(content.size()));
-    if ((format & DT_WORDBREAK) != 0) {
-        pango_layout_set_width(layout, std::max(0, int(rect->right - rect->left)) * PANGO_SCALE);
-        pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
-    }
+    PangoLayout* layout = BoxLayout(face, ValidUtf8(text, bytes), *rect, format);
     const Lines lines = Measure(layout);
     const int height = lines.count * face.cellHeight;
     if ((format & DT_CALCRECT) != 0) {
