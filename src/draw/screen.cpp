@@ -1,5 +1,6 @@
 // Display set-up: the device, the cooperative level and mode, every surface, the pixel format,
 // the sine table and the start of the other modules; surface restore and the back DC.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <numbers>
