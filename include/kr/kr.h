@@ -3,5 +3,8 @@
 #include <kr/draw.h>
 #include <kr/draw_gdi.h>
 #include <kr/font.h>
+#include <kr/input.h>
+#include <kr/random.h>
+#include <kr/sound.h>
 #include <kr/system.h>
 #include <kr/wintypes.h>
