@@ -60,9 +60,10 @@ struct Face;  // a font resolved for drawing; shared by fonts of the same descri
 struct Font : Object {
     Font(const LOGFONT& fontDescription, bool isStock = false);
     ~Font() override;
+    Face& Resolved();
 
     LOGFONT description;
-    Face* face;
+    Face* face = nullptr;
 };
 
 }  // namespace gdi

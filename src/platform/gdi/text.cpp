@@ -97,11 +97,6 @@ class TextSystem {
         pango_cairo_context_set_font_options(context_, options);
         cairo_font_options_destroy(options);
     }
-    ~TextSystem() {
-        texts_.clear();
-        faces_.clear();
-        g_object_unref(context_);
-    }
     TextSystem(const TextSystem&) = delete;
     TextSystem& operator=(const TextSystem&) = delete;
 
@@ -117,8 +112,9 @@ class TextSystem {
     std::list<TextImage> texts_;  // most recent first
 };
 
+// Never destroyed: fonts in static storage may outlive any order of destruction.
 TextSystem& Text() {
-    static TextSystem system;
+    static TextSystem& system = *new TextSystem;
     return system;
 }
 
@@ -357,13 +353,19 @@ PangoLayout* Face::NewLayout() const {
 }
 
 Font::Font(const LOGFONT& fontDescription, bool isStock)
-    : Object(ObjectKind::Font, isStock), description(fontDescription) {
-    face = Text().FaceFor(description);
-    ++face->users;
-}
+    : Object(ObjectKind::Font, isStock), description(fontDescription) {}
 
 Font::~Font() {
-    --face->users;
+    if (face != nullptr) --face->users;
+}
+
+// Faces are found at the first text, so contexts used only for pixels never start pango.
+Face& Font::Resolved() {
+    if (face == nullptr) {
+        face = Text().FaceFor(description);
+        ++face->users;
+    }
+    return *face;
 }
 
 HFONT CreateFontIndirect(const LOGFONT* font) {
@@ -374,7 +376,7 @@ HFONT CreateFontIndirect(const LOGFONT* font) {
 BOOL TextOut(HDC dc, int x, int y, const char* text, int length) {
     if (!Drawable(dc) || text == nullptr || length < 0) return FALSE;
     if (length == 0) return TRUE;
-    Face& face = *Selected<Font>(dc, ObjectKind::Font).face;
+    Face& face = Selected<Font>(dc, ObjectKind::Font).Resolved();
     const TextImage& image = Text().ImageFor(face, ValidUtf8(text, static_cast<size_t>(length)),
                                              {x, y}, ViewBox(dc->view));
     Paint(dc->view, image.coverage, ViewBox(dc->view), BackgroundShade(dc),
@@ -389,7 +391,7 @@ int DrawText(HDC dc, const char* text, int length, RECT* rect, UINT format) {
         if ((format & DT_CALCRECT) != 0) *rect = {rect->left, rect->top, rect->left, rect->top};
         return 0;
     }
-    const Face& face = *Selected<Font>(dc, ObjectKind::Font).face;
+    const Face& face = Selected<Font>(dc, ObjectKind::Font).Resolved();
     PangoLayout* layout = BoxLayout(face, ValidUtf8(text, bytes), *rect, format);
     const Lines lines = Measure(layout);
     const int height = lines.count * face.cellHeight;
