@@ -124,7 +124,10 @@ TEST(GdiLines, FarAwayEndsDrawOnlyTheVisiblePart) {
     gdi::LineTo(canvas.dc(), 2000000000, 5);
     gdi::MoveToEx(canvas.dc(), -100, -100, nullptr);
     gdi::LineTo(canvas.dc(), 100, 100);
-    ExpectPicture(canvas, [](int x, int y) { return y == 5 || x == y ? kBlack : kWhite; });
+    gdi::MoveToEx(canvas.dc(), -2000000000, 2000000007, nullptr);  // steep: x = 7 - y
+    gdi::LineTo(canvas.dc(), 2000000007, -2000000000);
+    ExpectPicture(canvas,
+                  [](int x, int y) { return y == 5 || x == y || x + y == 7 ? kBlack : kWhite; });
 }
 
 TEST(GdiLines, WidePensAreCentredWithRoundCaps) {
@@ -269,6 +272,8 @@ TEST(GdiShapes, ShapesHangingOverEveryEdgeStayInsideTheSurface) {
         const POINT points[] = {{-20, 5}, {5, -20}, {30, 5}, {5, 30}};
         gdi::Polygon(canvas.dc(), points, 4);
         gdi::PolyBezier(canvas.dc(), points, 4);
+        gdi::MoveToEx(canvas.dc(), -2000000000, -5, nullptr);
+        gdi::LineTo(canvas.dc(), 2000000000, 1999999999);
         gdi::SelectObject(canvas.dc(), old);
         gdi::DeleteObject(pen);
         EXPECT_TRUE(canvas.GuardIntact());

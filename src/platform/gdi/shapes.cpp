@@ -14,9 +14,12 @@ struct PointF {
     double x, y;
 };
 
-int64_t FloorDiv(int64_t numerator, int64_t denominator) {
-    const int64_t quotient = numerator / denominator;
-    return quotient * denominator > numerator ? quotient - 1 : quotient;
+// Steps and deltas of 33 bits multiply to 66.
+__extension__ using Wide = __int128;
+
+int64_t FloorDiv(Wide numerator, Wide denominator) {
+    const Wide quotient = numerator / denominator;
+    return static_cast<int64_t>(quotient * denominator > numerator ? quotient - 1 : quotient);
 }
 
 // A one-pixel line without its end point. Each pixel is computed from its step number, so only
@@ -36,7 +39,8 @@ void CosmeticSegment(Mask& mask, const Box& box, POINT from, POINT to) {
     last = std::min(last, steps);
     for (int64_t t = first; t < last; ++t) {
         const int64_t major = start + direction * t;
-        const int64_t minor = minorStart + FloorDiv(2 * t * minorDelta + steps, 2 * steps);
+        const int64_t minor =
+            minorStart + FloorDiv(Wide{2} * t * minorDelta + steps, Wide{2} * steps);
         const auto x = static_cast<int>(xMajor ? major : minor);
         const auto y = static_cast<int>(xMajor ? minor : major);
         mask.Ink(x, y);
