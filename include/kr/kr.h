@@ -1,4 +1,5 @@
 #pragma once
 // KIRVA: the framework's public header. A client program includes only this.
+#include <kr/draw.h>
 #include <kr/system.h>
 #include <kr/wintypes.h>

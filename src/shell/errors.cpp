@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "draw/display.h"
 #include "platform/win/win.h"
 #include "shell/shell.h"
 
@@ -30,10 +31,16 @@ void Append(char* buffer, size_t size, const char* text) {
     std::snprintf(buffer + used, size - used, "%s", text);
 }
 
+// A box must be seen over an exclusive full-screen display.
+void ShowGdiSurface() {
+    if (krDraw::display.directDraw != nullptr) krDraw::display.directDraw->FlipToGDISurface();
+}
+
 int ShowFormatted(UINT style, const char* format, va_list arguments) {
     char text[kTextSize];
     std::vsnprintf(text, kTextSize - 2, format, arguments);
     Append(text, kTextSize, "\r\n");
+    ShowGdiSurface();
     return win::MessageBox(krSystemState.windowHandle, text, kMessageTitle, style);
 }
 
@@ -61,6 +68,7 @@ int32_t ErrorBox(const char* operation, const char* message) {
     Append(text, kTextSize, operation);
     Append(text, kTextSize, " : ");
     Append(text, kTextSize, message);
+    ShowGdiSurface();
     krSound::Beep();
     win::MessageBox(krSystemState.windowHandle, text, kErrorTitle,
                     MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);

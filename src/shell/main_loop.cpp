@@ -3,6 +3,7 @@
 #include <ctime>
 #include <string>
 
+#include "draw/display.h"
 #include "platform/crt/crt.h"
 #include "platform/win/win.h"
 #include "shell/shell.h"
@@ -101,7 +102,15 @@ void RunFrame() {
         krSystemState.lastScene = krSystemState.scene;
     }
 
-    RunScene(krSystemState.scene);
+    if (krDrawPresentation.transitionDirection == 1) {
+        // A forward transition runs alone; its end switches the scene.
+        krDraw::Flip();
+        if (krDrawPresentation.transitionDirection == 0) {
+            krSystemState.scene = krSystemState.nextScene;
+        }
+    } else {
+        RunScene(krSystemState.scene);
+    }
 
     krSystemState.sceneChanged = krSystemState.scene != krSystemState.lastScene ? 1 : 0;
     krSystemState.lastScene = krSystemState.scene;
@@ -272,15 +281,28 @@ LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void OnKeyDown(int32_t virtualKey) {
-    krSystemState.lastKey = virtualKey;
-    if (virtualKey == kEscape) {
-        // Straight into the closing scene: there is no screen transition to run yet.
-        krSystemState.nextScene = krSceneClosing;
-        krSystemState.scene = krSceneClosing;
+    krDrawPresentationRecord& presentation = krDrawPresentation;
+    if (presentation.overlayShown != 0) {
+        krSystemState.overlayKey = virtualKey;
+    } else {
+        krSystemState.lastKey = virtualKey;
     }
+    if (virtualKey != kEscape) return;
+    if (presentation.transitionKind == 0) {
+        krSystemState.nextScene = krSceneClosing;
+        krDraw::TransitionOut();
+        return;
+    }
+    // krDraw::GrabScreen(1, 0, 0, screenWidth, screenHeight) unless the step is 13.
+    krSystemState.scene = krSceneClosing;
+    krSystemState.lastScene = 0;
+    presentation.transitionStep = presentation.transitionLength;
+    presentation.transitionDirection = -1;
 }
 
 void ClosingFrame() {
+    krDraw::Clear();
+    krDraw::Flip();
     Quit();
 }
 
@@ -288,6 +310,7 @@ void ClosingFrame() {
 int32_t Quit() {
     // 1. The 3D scene.
     // 2. The display and its sprite surfaces; then the window is minimised.
+    krDraw::ReleaseDisplay();
     win::CloseWindow(krSystemState.windowHandle);
     // 3. Sound.
     // 4. The font description block.
@@ -352,6 +375,7 @@ int32_t IsCursorClipped() {
 void ResetForNextRun() {
     krSystemState = InitialState();
     client = ClientTable{};
+    krDraw::ResetForNextRun();
     ResetWaits();
 }
 

@@ -78,11 +78,18 @@ TEST_F(ShellTest, TheFirstFrameOfASceneSeesSceneChanged) {
     EXPECT_EQ(krSystemState.lastScene, 1);
 }
 
-TEST_F(ShellTest, EscapeQuitsThroughTheClosingSceneReleasingOnce) {
+TEST_F(ShellTest, EscapeRunsTheTransitionAloneThenQuitsThroughTheClosingSceneOnce) {
     StartCountingClient();
     Pass();
     headless::PressKey(VK_ESCAPE);
-    Pass();  // the key
+    Pass();  // the key starts the forward transition
+    EXPECT_EQ(krSystemState.nextScene, krSceneClosing);
+    EXPECT_EQ(krDrawPresentation.transitionDirection, 1);
+    for (int step = 1; step <= 10; ++step) {
+        EXPECT_EQ(krSystemState.scene, 1) << step;
+        Pass();  // one transition step; the scene's frame does not run
+    }
+    EXPECT_EQ(framesRun, 1);
     EXPECT_EQ(krSystemState.scene, krSceneClosing);
     EXPECT_EQ(krSystemState.quitState, 0);
     Pass();  // the closing frame quits

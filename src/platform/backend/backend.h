@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/pixels/pixels.h"
+
 namespace win {
 struct Resource;
 }
@@ -45,6 +47,10 @@ class Backend {
     virtual bool CursorPosition(int& x, int& y) = 0;
     virtual bool WarpCursor(int x, int y) = 0;
     virtual bool ConfineCursor(const RECT* rect) = 0;
+
+    // Shows a picture of the display in the window: scaled with its aspect kept, nearest
+    // sampling, letterboxed. The pixels are read during the call only.
+    virtual void Present(const pixels::View& picture) = 0;
 
     // Seconds of calendar time, for the local date and time.
     virtual int64_t CalendarTime() = 0;

@@ -1,5 +1,8 @@
 #include "platform/backend/headless/headless.h"
 
+#include <cairo.h>
+
+#include <cstring>
 #include <iostream>
 
 #include "platform/backend/backend.h"
@@ -22,9 +25,24 @@ struct State {
     int cursorX = 0, cursorY = 0;
     int beeps = 0;
     int64_t calendarTime = 0;
+    Picture picture;
+    int presents = 0;
 };
 
 State state;
+
+void Keep(const pixels::View& shown) {
+    Picture& picture = state.picture;
+    picture.width = shown.width;
+    picture.height = shown.height;
+    picture.format = shown.format;
+    const size_t rowBytes = static_cast<size_t>(shown.width) * BytesPerPixel(shown.format);
+    picture.memory.resize(rowBytes * static_cast<size_t>(shown.height));
+    for (int32_t y = 0; y < shown.height; ++y)
+        std::memcpy(picture.memory.data() + rowBytes * static_cast<size_t>(y), shown.Row(y),
+                    rowBytes);
+    ++state.presents;
+}
 
 class HeadlessBackend final : public backend::Backend {
   public:
@@ -80,6 +98,8 @@ class HeadlessBackend final : public backend::Backend {
         return true;
     }
     bool ConfineCursor(const RECT*) override { return true; }
+
+    void Present(const pixels::View& picture) override { Keep(picture); }
 
     int64_t CalendarTime() override {
         return state.calendarTime != 0 ? state.calendarTime : backend::RealCalendarTime();
@@ -159,6 +179,46 @@ void SetCalendarTime(int64_t secondsSinceEpoch) {
 const WindowInfo& Window() {
     return state.window;
 }
+COLORREF Picture::At(int32_t x, int32_t y) const {
+    const uint32_t bytes = BytesPerPixel(format);
+    const uint8_t* at =
+        memory.data() +
+        (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * bytes;
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, at, bytes);
+    return pixels::Unpack(format, pixel);
+}
+
+const Picture& LastPicture() {
+    return state.picture;
+}
+
+int PresentCount() {
+    return state.presents;
+}
+
+bool WritePicturePng(const std::string& path) {
+    const Picture& picture = state.picture;
+    if (picture.width <= 0 || picture.height <= 0) return false;
+    cairo_surface_t* image =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width, picture.height);
+    cairo_surface_flush(image);
+    unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    for (int32_t y = 0; y < picture.height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
+        for (int32_t x = 0; x < picture.width; ++x) {
+            const COLORREF colour = picture.At(x, y);
+            row[x] = (uint32_t{GetRValue(colour)} << 16) | (uint32_t{GetGValue(colour)} << 8) |
+                     GetBValue(colour);
+        }
+    }
+    cairo_surface_mark_dirty(image);
+    const bool written = cairo_surface_write_to_png(image, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(image);
+    return written;
+}
+
 bool CursorVisible() {
     return state.cursorVisible;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/pixels/pixels.h"
+
 namespace headless {
 
 // Makes a fresh headless backend the active one: clock at start, no window, no boxes.
@@ -57,6 +59,23 @@ struct WindowInfo {
     int x = 0, y = 0, width = 0, height = 0;
 };
 const WindowInfo& Window();
+
+// The last picture the display presented, kept as it was shown.
+struct Picture {
+    int32_t width = 0, height = 0;
+    pixels::Format format{};
+    std::vector<uint8_t> memory;  // rows without padding
+
+    pixels::View View() {
+        return pixels::View{memory.data(), width * static_cast<int32_t>(BytesPerPixel(format)),
+                            width, height, format};
+    }
+    COLORREF At(int32_t x, int32_t y) const;
+};
+const Picture& LastPicture();
+int PresentCount();
+// Writes the last picture as a PNG file; false when there is none or the file cannot be written.
+bool WritePicturePng(const std::string& path);
 
 bool CursorVisible();
 int BeepCount();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "platform/dd/dd.h"
 #include "platform/win/events.h"
 #include "platform/win/resources.h"
 
@@ -18,6 +19,12 @@ bool QuietBoxes() {
     return quiet != nullptr && quiet[0] != '\0' && quiet[0] != '0';
 }
 
+Uint32 SdlFormat(const pixels::Format& format) {
+    if (format == pixels::kRgb565) return SDL_PIXELFORMAT_RGB565;
+    if (format == pixels::kRgb555) return SDL_PIXELFORMAT_RGB555;
+    return SDL_PIXELFORMAT_RGB888;
+}
+
 int AnswerWithoutScreen(const char* text, const char* caption, UINT type) {
     std::cerr << caption << ": " << text << '\n';
     return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
@@ -26,6 +33,7 @@ int AnswerWithoutScreen(const char* text, const char* caption, UINT type) {
 class SdlBackend final : public backend::Backend {
   public:
     ~SdlBackend() override {
+        DestroyRenderer();
         if (window_ != nullptr) SDL_DestroyWindow(window_);
         if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
@@ -35,6 +43,7 @@ class SdlBackend final : public backend::Backend {
         Uint32 flags = SDL_WINDOW_HIDDEN;
         if (spec.popup) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
         window_ = SDL_CreateWindow(spec.title, spec.x, spec.y, spec.width, spec.height, flags);
+        popup_ = spec.popup;
         return window_ != nullptr;
     }
 
@@ -66,6 +75,7 @@ class SdlBackend final : public backend::Backend {
     }
 
     void DestroyWindow() override {
+        DestroyRenderer();
         if (window_ != nullptr) SDL_DestroyWindow(window_);
         window_ = nullptr;
     }
@@ -131,10 +141,63 @@ class SdlBackend final : public backend::Backend {
         return true;
     }
 
+    void Present(const pixels::View& picture) override {
+        if (!PrepareTexture(picture)) return;
+        SDL_UpdateTexture(texture_, nullptr, picture.data, picture.pitch);
+        SDL_RenderClear(renderer_);
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        SDL_RenderPresent(renderer_);
+    }
+
     int64_t CalendarTime() override { return backend::RealCalendarTime(); }
     const char* ModulePath() override { return backend::ExecutablePath(); }
 
   private:
+    // The picture's own format in a streaming texture; the logical size keeps its aspect and
+    // letterboxes it, nearest sampling keeps its pixels sharp.
+    bool PrepareTexture(const pixels::View& picture) {
+        if (window_ == nullptr) return false;
+        if (renderer_ == nullptr) {
+            SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+            renderer_ = SDL_CreateRenderer(window_, -1, 0);
+            if (renderer_ == nullptr) return false;
+            // A window's client area is the picture's size.
+            if (!popup_) SDL_SetWindowSize(window_, picture.width, picture.height);
+        }
+        const Uint32 format = SdlFormat(picture.format);
+        if (texture_ != nullptr && (textureWidth_ != picture.width ||
+                                    textureHeight_ != picture.height || textureFormat_ != format)) {
+            SDL_DestroyTexture(texture_);
+            texture_ = nullptr;
+        }
+        if (texture_ == nullptr) {
+            texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING,
+                                         picture.width, picture.height);
+            if (texture_ == nullptr) return false;
+            textureWidth_ = picture.width;
+            textureHeight_ = picture.height;
+            textureFormat_ = format;
+            SDL_RenderSetLogicalSize(renderer_, picture.width, picture.height);
+        }
+        return true;
+    }
+
+    void DestroyRenderer() {
+        if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+        if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+        texture_ = nullptr;
+        renderer_ = nullptr;
+    }
+
+    // The renderer lost its device or its targets: the display's surfaces are lost with them.
+    void LoseDisplay(bool deviceReset) {
+        if (deviceReset && texture_ != nullptr) {
+            SDL_DestroyTexture(texture_);
+            texture_ = nullptr;
+        }
+        dd::LoseAllSurfaces();
+    }
+
     bool StartVideo() {
         if (!videoReady_) videoReady_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
         return videoReady_;
@@ -166,6 +229,10 @@ class SdlBackend final : public backend::Backend {
                 break;
             case SDL_QUIT:
                 win::NotifyCloseRequest();
+                break;
+            case SDL_RENDER_TARGETS_RESET:
+            case SDL_RENDER_DEVICE_RESET:
+                LoseDisplay(event.type == SDL_RENDER_DEVICE_RESET);
                 break;
             default:
                 break;
@@ -200,6 +267,11 @@ class SdlBackend final : public backend::Backend {
     }
 
     SDL_Window* window_ = nullptr;
+    bool popup_ = false;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    int textureWidth_ = 0, textureHeight_ = 0;
+    Uint32 textureFormat_ = 0;
     bool videoReady_ = false;
 };
 

@@ -1,0 +1,185 @@
+// Clipped blits of objects and of the 3D picture onto the Back surface, colour fills, and the
+// stretched, mirrored, row-by-row and shaken draws.
+#include <algorithm>
+
+#include "draw/display.h"
+#include "platform/crt/crt.h"
+#include "platform/gdi/gdi.h"
+
+namespace krDraw {
+
+RECT clip;
+
+namespace {
+
+constexpr DWORD kWhite = 0xFFFFFF;
+
+bool FitsInt32(int64_t value) {
+    return value >= INT32_MIN && value <= INT32_MAX;
+}
+
+// Cuts the source rectangle so that the copy at (x, y) stays inside the clip rectangle; draws
+// nothing when the cut leaves the bottom above the top or the right left of the left.
+void ClippedBlt(dd::Surface* source, int64_t x, int64_t y, int64_t left, int64_t top, int64_t right,
+                int64_t bottom, DWORD flags) {
+    if (display.back == nullptr || source == nullptr) return;
+    if (x + (right - left) > clip.right) right -= x + (right - left) - clip.right;
+    if (y + (bottom - top) > clip.bottom) bottom -= y + (bottom - top) - clip.bottom;
+    if (x < clip.left) {
+        left += clip.left - x;
+        x = clip.left;
+    }
+    if (y < clip.top) {
+        top += clip.top - y;
+        y = clip.top;
+    }
+    if (right < left || bottom < top) return;
+    if (!FitsInt32(left) || !FitsInt32(top) || !FitsInt32(right) || !FitsInt32(bottom)) return;
+    const RECT from{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
+                    static_cast<LONG>(bottom)};
+    if (display.back->BltFast(static_cast<LONG>(x), static_cast<LONG>(y), source, &from, flags) ==
+        dd::DDERR_SURFACELOST) {
+        RestoreAll();
+    }
+}
+
+void Fill(dd::Surface* target, const RECT& rect, DWORD colour) {
+    if (target == nullptr) return;
+    const dd::DDBLTFX effects{sizeof(dd::DDBLTFX), colour};
+    target->Blt(&rect, nullptr, nullptr, dd::DDBLT_COLORFILL | dd::DDBLT_WAIT, &effects);
+}
+
+RECT ScreenRect() {
+    return RECT{0, 0, krSystemState.screenWidth, krSystemState.screenHeight};
+}
+
+// Copies a source rectangle of the object into the Buffer object at (0, 0) with GDI; a negative
+// source extent mirrors. Nothing is copied unless both contexts are had.
+void StageInBuffer(int32_t object, int32_t width, int32_t height, int32_t sourceX, int32_t sourceY,
+                   int32_t sourceWidth, int32_t sourceHeight, bool copy) {
+    dd::Surface* buffer = sprites[kBufferObject].surface;
+    dd::Surface* source = ObjectSurface(object);
+    if (buffer == nullptr || source == nullptr) return;
+    HDC bufferDC = nullptr, sourceDC = nullptr;
+    if (buffer->GetDC(&bufferDC) != dd::DD_OK) return;
+    if (source->GetDC(&sourceDC) == dd::DD_OK) {
+        if (copy) {
+            gdi::StretchBlt(bufferDC, 0, 0, width, height, sourceDC, sourceX, sourceY, sourceWidth,
+                            sourceHeight, gdi::SRCCOPY);
+        }
+        source->ReleaseDC(sourceDC);
+    }
+    buffer->ReleaseDC(bufferDC);
+}
+
+// One row of the rectangle as its own clipped blit.
+void PutRow(int32_t x, int32_t y, int32_t object, int32_t left, int32_t row, int32_t right,
+            int32_t top) {
+    ClippedBlt(ObjectSurface(object), x, int64_t{y} + row - top, left, row, right, int64_t{row} + 1,
+               dd::DDBLTFAST_SRCCOLORKEY | dd::DDBLTFAST_WAIT);
+}
+
+}  // namespace
+
+void SetClip(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    clip = RECT{left, top, right, bottom};
+}
+
+void PutObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top, int32_t right,
+               int32_t bottom) {
+    ClippedBlt(ObjectSurface(object), x, y, left, top, right, bottom,
+               dd::DDBLTFAST_SRCCOLORKEY | dd::DDBLTFAST_WAIT);
+}
+
+void PutObjectSolid(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top, int32_t right,
+                    int32_t bottom) {
+    ClippedBlt(ObjectSurface(object), x, y, left, top, right, bottom, dd::DDBLTFAST_WAIT);
+}
+
+void Put3D(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    ClippedBlt(display.surface3D, x, y, left, top, right, bottom,
+               dd::DDBLTFAST_SRCCOLORKEY | dd::DDBLTFAST_WAIT);
+}
+
+void Put3DSolid(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    ClippedBlt(display.surface3D, x, y, left, top, right, bottom, dd::DDBLTFAST_WAIT);
+}
+
+void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top, int32_t right,
+                   int32_t bottom, int32_t width, int32_t height) {
+    if (display.stretch == 0) {
+        StageInBuffer(object, width, height, left, top, right - left, bottom - top, true);
+        PutObject(x, y, kBufferObject, 0, 0, width, height);
+        return;
+    }
+    dd::Surface* source = ObjectSurface(object);
+    if (display.back == nullptr || source == nullptr) return;
+    const RECT to{x, y, x + width, y + height};
+    const RECT from{left, top, right, bottom};
+    if (display.back->Blt(&to, source, &from, dd::DDBLT_KEYSRC | dd::DDBLT_WAIT, nullptr) ==
+        dd::DDERR_SURFACELOST) {
+        RestoreAll();
+    }
+}
+
+void MirrorObject(int32_t x, int32_t y, int32_t mode, int32_t object, int32_t left, int32_t top,
+                  int32_t right, int32_t bottom) {
+    const int32_t width = right - left, height = bottom - top;
+    const bool mirrorX = mode == 1 || mode == 3;
+    const bool mirrorY = mode == 2 || mode == 3;
+    // A negative extent covers [origin + extent, origin) read backwards, so the origin lies one
+    // past the far edge: the mirror then reads exactly the rectangle, from its last column.
+    StageInBuffer(object, width, height, mirrorX ? right : left, mirrorY ? bottom : top,
+                  mirrorX ? -width : width, mirrorY ? -height : height, mode >= 0 && mode <= 3);
+    PutObject(x, y, kBufferObject, 0, 0, width, height);
+}
+
+void PutRows(int32_t x, int32_t y, int32_t spacing, int32_t object, int32_t left, int32_t top,
+             int32_t right, int32_t bottom) {
+    if (spacing > 0) {
+        for (int64_t row = int64_t{top} + spacing; row < bottom; row += spacing)
+            PutRow(x, y, object, left, static_cast<int32_t>(row), right, top);
+    } else if (spacing < 0) {
+        const int64_t range = -int64_t{spacing};
+        for (int64_t row = top + crt::rand() % range + 1; row < bottom;
+             row += crt::rand() % range + 1) {
+            PutRow(x, y, object, left, static_cast<int32_t>(row), right, top);
+        }
+    }
+}
+
+void ShakeObject(int32_t x, int32_t y, int32_t amplitude, int32_t object, int32_t left, int32_t top,
+                 int32_t right, int32_t bottom) {
+    if (amplitude <= 0) {
+        PutObject(x, y, object, left, top, right, bottom);
+        return;
+    }
+    const int64_t range = 2 * int64_t{amplitude};
+    for (int32_t row = top; row < bottom; ++row) {
+        const int64_t shift = crt::rand() % range - amplitude;
+        PutRow(static_cast<int32_t>(std::clamp<int64_t>(x + shift, INT32_MIN, INT32_MAX)), y,
+               object, left, row, right, top);
+    }
+}
+
+void Clear() {
+    Fill(display.back, ScreenRect(), 0);
+}
+
+void Clear3D() {
+    Fill(display.surface3D, ScreenRect(), 0);
+}
+
+void ClearRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    Fill(display.back, RECT{left, top, right, bottom}, 0);
+}
+
+void ClearWhite() {
+    Fill(display.back, ScreenRect(), kWhite);
+}
+
+void ClearRectWhite(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    Fill(display.back, RECT{left, top, right, bottom}, kWhite);
+}
+
+}  // namespace krDraw

@@ -1,0 +1,194 @@
+#include <vector>
+
+#include "draw/draw_fixture.h"
+#include "platform/crt/crt.h"
+
+namespace {
+
+using krDraw::display;
+using krDraw::sprites;
+
+// Each column of the 100 by 100 picture has its own colour; the left half of row 0 is black.
+assets::Picture Columns() {
+    assets::Picture picture(100, 100);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            picture.at(x, y) = {static_cast<uint8_t>(8 * (x % 30) + 8), static_cast<uint8_t>(y * 2),
+                                static_cast<uint8_t>(x < 50 ? 0 : 255)};
+    return picture;
+}
+
+// The picture's colour as the 5-6-5 display holds it.
+COLORREF ColumnColour(int x, int y) {
+    const COLORREF exact = RGB(static_cast<uint8_t>(8 * (x % 30) + 8), static_cast<uint8_t>(y * 2),
+                               static_cast<uint8_t>(x < 50 ? 0 : 255));
+    return pixels::Unpack(pixels::kRgb565, pixels::Pack(pixels::kRgb565, exact));
+}
+
+class BlitTest : public DrawTest {
+  protected:
+    void SetUp() override {
+        DrawTest::SetUp();
+        WriteBitmap("COLUMNS.BMP", Columns());
+        // A 4 by 4 sprite: a black (keyed) border around a red 2 by 2 centre.
+        assets::Picture sprite(4, 4);
+        sprite.FillRect(1, 1, 3, 3, {255, 0, 0});
+        WriteBitmap("KEYED.BMP", sprite);
+        ASSERT_EQ(OpenDisplay(), 1);
+        Paint(display.back, kGreen);
+        columns = krDraw::LoadObject("COLUMNS.BMP");
+        keyed = krDraw::LoadObject("KEYED.BMP");
+        ASSERT_NE(columns, 0);
+        ASSERT_NE(keyed, 0);
+    }
+    int32_t columns = 0, keyed = 0;
+};
+
+TEST_F(BlitTest, ARectangleBelowTheClipDrawsNothing) {
+    krDraw::PutObject(-30, 600, columns, 0, 0, 100, 100);
+    krDraw::PutObjectSolid(-30, 600, columns, 0, 0, 100, 100);
+    EXPECT_EQ(CountBack(kGreen), 640 * 480);
+}
+
+TEST_F(BlitTest, OverlapsAreCutAtEveryEdge) {
+    krDraw::PutObjectSolid(550, 0, columns, 0, 0, 100, 10);  // 10 over the right edge
+    EXPECT_EQ(BackPixel(550, 0), ColumnColour(0, 0));
+    EXPECT_EQ(BackPixel(639, 9), ColumnColour(89, 9));
+    krDraw::PutObjectSolid(-10, 100, columns, 0, 0, 100, 10);  // 10 left of the clip
+    EXPECT_EQ(BackPixel(0, 100), ColumnColour(10, 0));
+    EXPECT_EQ(BackPixel(89, 100), ColumnColour(99, 0));
+    EXPECT_EQ(BackPixel(90, 100), kGreen);
+    krDraw::PutObjectSolid(300, -10, columns, 0, 0, 10, 100);  // 10 above
+    EXPECT_EQ(BackPixel(300, 0), ColumnColour(0, 10));
+    EXPECT_EQ(BackPixel(300, 89), ColumnColour(0, 99));
+    EXPECT_EQ(BackPixel(300, 90), kGreen);
+    krDraw::PutObjectSolid(400, 470, columns, 0, 0, 10, 100);  // 90 below
+    EXPECT_EQ(BackPixel(400, 479), ColumnColour(0, 9));
+}
+
+TEST_F(BlitTest, TheClipRectangleBoundsEveryBlit) {
+    krDraw::SetClip(100, 100, 200, 150);
+    krDraw::PutObjectSolid(50, 50, columns, 0, 0, 100, 100);
+    EXPECT_EQ(CountBack(kGreen), 640 * 480 - 50 * 50);
+    EXPECT_EQ(BackPixel(100, 100), ColumnColour(50, 50));
+    EXPECT_EQ(BackPixel(149, 149), ColumnColour(99, 99));
+}
+
+TEST_F(BlitTest, KeyedBlitsSkipTheKeyAndSolidOnesCopyIt) {
+    krDraw::PutObject(10, 10, keyed, 0, 0, 4, 4);
+    krDraw::PutObjectSolid(20, 10, keyed, 0, 0, 4, 4);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const bool centre = x >= 1 && x <= 2 && y >= 1 && y <= 2;
+            EXPECT_EQ(BackPixel(10 + x, 10 + y), centre ? kRed : kGreen) << x << "," << y;
+            EXPECT_EQ(BackPixel(20 + x, 10 + y), centre ? kRed : kBlack) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(CountBack(kRed), 8);
+}
+
+TEST_F(BlitTest, TheThreeDPictureIsCopiedWithOrWithoutItsBlackKey) {
+    Paint(display.surface3D, kBlue);
+    const dd::DDBLTFX black{sizeof(dd::DDBLTFX), 0};
+    const RECT hole{0, 0, 320, 480};
+    display.surface3D->Blt(&hole, nullptr, nullptr, dd::DDBLT_COLORFILL, &black);
+    krDraw::Put3D(0, 0, 0, 0, 640, 480);
+    EXPECT_EQ(CountBack(kGreen), 320 * 480);
+    EXPECT_EQ(CountBack(kBlue), 320 * 480);
+    krDraw::Put3DSolid(0, 0, 0, 0, 640, 480);
+    EXPECT_EQ(CountBack(kBlack), 320 * 480);
+}
+
+TEST_F(BlitTest, FillsUseRawValuesAndTheirRectangle) {
+    krDraw::ClearRectWhite(10, 10, 20, 30);
+    EXPECT_EQ(CountBack(kWhite), 200);
+    krDraw::ClearRect(15, 10, 20, 30);
+    EXPECT_EQ(CountBack(kWhite), 100);
+    krDraw::ClearWhite();
+    EXPECT_EQ(CountBack(kWhite), 640 * 480);
+    krDraw::Clear();
+    EXPECT_EQ(CountBack(kBlack), 640 * 480);
+    krDraw::ClearRect(600, 400, 700, 500);  // outside the surface: refused, nothing drawn
+    EXPECT_EQ(CountBack(kBlack), 640 * 480);
+}
+
+TEST_F(BlitTest, StretchDoublesWithTheKeyOnBothPaths) {
+    for (int32_t stretch : {1, 0}) {
+        display.stretch = stretch;
+        Paint(display.back, kGreen);
+        krDraw::StretchObject(100, 100, keyed, 0, 0, 4, 4, 8, 8);
+        EXPECT_EQ(CountBack(kRed), 16) << stretch;
+        EXPECT_EQ(BackPixel(102, 102), kRed) << stretch;
+        EXPECT_EQ(BackPixel(105, 105), kRed) << stretch;
+        EXPECT_EQ(BackPixel(101, 101), kGreen) << stretch;
+        EXPECT_EQ(BackPixel(106, 106), kGreen) << stretch;
+    }
+}
+
+TEST_F(BlitTest, MirrorReadsFromTheFarEdge) {
+    krDraw::MirrorObject(0, 0, 1, columns, 0, 0, 64, 2);
+    EXPECT_EQ(BackPixel(0, 0), ColumnColour(63, 0));
+    EXPECT_EQ(BackPixel(63, 1), ColumnColour(0, 1));
+    krDraw::MirrorObject(0, 10, 2, columns, 50, 0, 60, 20);
+    EXPECT_EQ(BackPixel(0, 10), ColumnColour(50, 19));
+    EXPECT_EQ(BackPixel(0, 29), ColumnColour(50, 0));
+    krDraw::MirrorObject(0, 40, 3, columns, 50, 0, 60, 20);
+    EXPECT_EQ(BackPixel(0, 40), ColumnColour(59, 19));
+    krDraw::MirrorObject(0, 100, 0, columns, 60, 0, 70, 20);
+    EXPECT_EQ(BackPixel(0, 100), ColumnColour(60, 0));
+}
+
+TEST_F(BlitTest, RowsAreDrawnAtTheirSpacing) {
+    krDraw::PutRows(0, 0, 2, columns, 60, 0, 61, 10);
+    std::vector<int> drawn;
+    for (int y = 0; y < 10; ++y)
+        if (BackPixel(0, y) != kGreen) drawn.push_back(y);
+    EXPECT_EQ(drawn, (std::vector<int>{2, 4, 6, 8}));
+    krDraw::PutRows(0, 0, 0, columns, 60, 0, 61, 10);  // spacing 0 draws nothing
+    EXPECT_EQ(CountBack(kGreen), 640 * 480 - 4);
+}
+
+TEST_F(BlitTest, RandomRowsFollowTheProgramsSequence) {
+    crt::srand(7);
+    std::vector<int> expected;
+    for (int row = crt::rand() % 3 + 1; row < 40; row += crt::rand() % 3 + 1)
+        expected.push_back(row);
+    crt::srand(7);
+    krDraw::PutRows(0, 0, -3, columns, 60, 0, 61, 40);
+    std::vector<int> drawn;
+    for (int y = 0; y < 40; ++y)
+        if (BackPixel(0, y) != kGreen) drawn.push_back(y);
+    EXPECT_EQ(drawn, expected);
+}
+
+TEST_F(BlitTest, ShakenRowsMoveWithinTheAmplitude) {
+    crt::srand(3);
+    krDraw::ShakeObject(100, 0, 4, columns, 60, 0, 61, 50);
+    for (int y = 0; y < 50; ++y) {
+        int found = 0;
+        for (int x = 96; x < 100 + 4; ++x)
+            found += BackPixel(x, y) == ColumnColour(60, y) ? 1 : 0;
+        EXPECT_EQ(found, 1) << y;
+    }
+    Paint(display.back, kGreen);
+    krDraw::ShakeObject(100, 0, 0, columns, 60, 0, 61, 50);  // no amplitude: one plain draw
+    EXPECT_EQ(BackPixel(100, 49), ColumnColour(60, 49));
+}
+
+TEST_F(BlitTest, ADroppedBlitOnLostSurfacesDrawsNothingAndTheNextFrameDraws) {
+    dd::LoseAllSurfaces();
+    krDraw::PutObjectSolid(0, 0, keyed, 0, 0, 4, 4);
+    EXPECT_EQ(display.back->IsLost(), dd::DD_OK);  // restored by the blit's RestoreAll
+    Paint(display.back, kGreen);                   // a restored surface holds no picture
+    EXPECT_EQ(CountBack(kRed), 0);
+    krDraw::PutObjectSolid(0, 0, keyed, 0, 0, 4, 4);
+    EXPECT_EQ(CountBack(kRed), 4);  // the bitmap was reloaded
+}
+
+TEST_F(BlitTest, BlitsWaitForABusyBlitter) {
+    dd::test::AnswerStillDrawing(3);
+    krDraw::PutObjectSolid(0, 0, keyed, 0, 0, 4, 4);
+    EXPECT_EQ(CountBack(kRed), 4);
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+#pragma once
+// A shell on the headless backend whose client opens the display, with a data directory of its
+// own for the bitmaps a test writes.
+#include <string>
+
+#include "bmp_writer.h"
+#include "draw/display.h"
+#include "platform/dd/dd.h"
+#include "shell/fixture.h"
+
+class DrawTest : public ShellTest {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the program; its initialisation calls krDraw::Screen(width, height). Returns that
+    // call's result.
+    int32_t OpenDisplay(bool fullScreen = true, int32_t width = 640, int32_t height = 480);
+    void WriteBitmap(const std::string& name, const assets::Picture& picture);
+
+    // A pixel of the Back surface (or another surface) as a colour.
+    static COLORREF BackPixel(int32_t x, int32_t y);
+    static COLORREF SurfacePixel(dd::Surface* surface, int32_t x, int32_t y);
+    static uint32_t RawPixel(dd::Surface* surface, int32_t x, int32_t y);
+    // Fills a whole surface with one colour.
+    static void Paint(dd::Surface* surface, COLORREF colour);
+    static int32_t CountBack(COLORREF colour);
+    // The texts of the error boxes shown so far.
+    static std::vector<std::string> ErrorTexts();
+
+    std::string dataDirectory;
+
+  public:
+    static int32_t screenWidth, screenHeight, screenResult;
+};
+
+inline constexpr COLORREF kBlack = RGB(0, 0, 0);
+inline constexpr COLORREF kWhite = RGB(255, 255, 255);
+inline constexpr COLORREF kRed = RGB(255, 0, 0);
+inline constexpr COLORREF kGreen = RGB(0, 255, 0);
+inline constexpr COLORREF kBlue = RGB(0, 0, 255);
+inline constexpr COLORREF kMagenta = RGB(255, 0, 255);

@@ -1,0 +1,188 @@
+#include <tuple>
+
+#include "draw/draw_fixture.h"
+#include "platform/backend/headless/headless.h"
+#include "platform/win/win.h"
+
+namespace {
+
+using krDraw::display;
+
+TEST_F(DrawTest, FullScreenOnTheDefaultDeviceCopiesAnOffscreenBack) {
+    ASSERT_EQ(OpenDisplay(), 1);
+    EXPECT_TRUE(headless::Boxes().empty());
+    EXPECT_EQ(krSystemState.screenWidth, 640);
+    EXPECT_EQ(krSystemState.screenHeight, 480);
+    EXPECT_EQ(display.accelerator, 0);
+    EXPECT_EQ(display.stretch, 1);  // software blits stretch
+    EXPECT_EQ(display.front->Caps() & dd::DDSCAPS_FLIP, 0u);
+    EXPECT_NE(display.back->Caps() & dd::DDSCAPS_OFFSCREENPLAIN, 0u);
+    EXPECT_EQ(krDraw::clip.right, 640);
+    EXPECT_EQ(krDraw::clip.bottom, 480);
+    dd::DDSURFACEDESC desc{};
+    display.front->GetSurfaceDesc(&desc);
+    EXPECT_EQ(desc.dwWidth, 640u);  // the display mode, not the desktop
+    EXPECT_EQ(desc.dwHeight, 480u);
+    // The 5-6-5 format's shifts and maxima.
+    EXPECT_EQ(std::tie(display.redShift, display.greenShift, display.blueShift),
+              std::make_tuple(11, 5, 0));
+    EXPECT_EQ(std::tie(display.redMax, display.greenMax, display.blueMax),
+              std::make_tuple(31u, 63u, 31u));
+    // The Buffer and Screen objects: screen-sized, keyed with black, nameless.
+    for (int32_t object : {krDraw::kBufferObject, krDraw::kScreenObject}) {
+        ASSERT_NE(krDraw::sprites[object].surface, nullptr);
+        dd::DDCOLORKEY key{};
+        EXPECT_EQ(krDraw::sprites[object].surface->GetColorKey(dd::DDCKEY_SRCBLT, &key), dd::DD_OK);
+        EXPECT_EQ(key.dwColorSpaceLowValue, 0u);
+        EXPECT_EQ(krDraw::sprites[object].name[0], '\0');
+    }
+    // Presenting copies the Back surface to the screen.
+    Paint(display.back, kRed);
+    krDraw::Flip();
+    ASSERT_EQ(headless::LastPicture().width, 640);
+    EXPECT_EQ(headless::LastPicture().At(639, 479), kRed);
+}
+
+TEST_F(DrawTest, ASecondary3DDeviceGivesAFlipChain) {
+    dd::test::AddSecondary3DDevice();
+    ASSERT_EQ(OpenDisplay(), 1);
+    EXPECT_EQ(display.accelerator, 1);
+    EXPECT_NE(display.front->Caps() & dd::DDSCAPS_FLIP, 0u);
+    EXPECT_NE(display.back->Caps() & dd::DDSCAPS_BACKBUFFER, 0u);
+    Paint(display.back, kBlue);
+    const int presents = headless::PresentCount();
+    krDraw::Flip();
+    EXPECT_EQ(headless::PresentCount(), presents + 1);
+    EXPECT_EQ(headless::LastPicture().At(320, 240), kBlue);
+    // The flip keeps trying through a loss, restoring the surfaces in between.
+    dd::LoseAllSurfaces();
+    const dd::DDBLTFX fill{sizeof(dd::DDBLTFX), 0};
+    EXPECT_EQ(display.back->Blt(nullptr, nullptr, nullptr, dd::DDBLT_COLORFILL, &fill),
+              dd::DDERR_SURFACELOST);
+    krDraw::Flip();
+    EXPECT_EQ(display.front->IsLost(), dd::DD_OK);
+    EXPECT_EQ(display.back->IsLost(), dd::DD_OK);
+    EXPECT_EQ(headless::PresentCount(), presents + 2);
+}
+
+TEST_F(DrawTest, WindowedKeepsTheDesktopFormatAndCopiesToTheClientOrigin) {
+    headless::SetDesktop(1024, 768, 32);
+    ASSERT_EQ(OpenDisplay(false), 1);
+    EXPECT_EQ(std::tie(display.redShift, display.greenShift, display.blueShift),
+              std::make_tuple(16, 8, 0));
+    EXPECT_EQ(std::tie(display.redMax, display.greenMax, display.blueMax),
+              std::make_tuple(255u, 255u, 255u));
+    win::SendMessage(krSystemState.windowHandle, WM_MOVE, 0, MAKELPARAM(100, 50));
+    Paint(display.back, kMagenta);
+    krDraw::Flip();
+    EXPECT_EQ(SurfacePixel(display.front, 100, 50), kMagenta);
+    EXPECT_EQ(SurfacePixel(display.front, 739, 529), kMagenta);
+    EXPECT_NE(SurfacePixel(display.front, 99, 50), kMagenta);
+    EXPECT_NE(SurfacePixel(display.front, 740, 50), kMagenta);
+    const headless::Picture& shown = headless::LastPicture();
+    EXPECT_EQ(shown.width, 640);
+    EXPECT_EQ(shown.height, 480);
+    EXPECT_EQ(shown.At(0, 0), kMagenta);
+}
+
+TEST_F(DrawTest, A555DisplayHasItsOwnShiftsAndMaxima) {
+    dd::test::Use555For16Bit(true);
+    ASSERT_EQ(OpenDisplay(), 1);
+    EXPECT_EQ(std::tie(display.redShift, display.greenShift, display.blueShift),
+              std::make_tuple(10, 5, 0));
+    EXPECT_EQ(std::tie(display.redMax, display.greenMax, display.blueMax),
+              std::make_tuple(31u, 31u, 31u));
+}
+
+TEST_F(DrawTest, TheSineTableHoldsWholeUnitsOf360) {
+    ASSERT_EQ(OpenDisplay(), 1);
+    const std::pair<int, int> expected[] = {{0, 0},   {1, 6},      {30, 179}, {90, 360},
+                                            {180, 0}, {270, -360}, {360, 0},  {449, 359}};
+    for (const auto& [entry, value] : expected)
+        EXPECT_EQ(display.sine[entry], value) << entry;
+}
+
+TEST_F(DrawTest, A32BitSettingFallsBackTo24Once) {
+    krDraw::Use32Bit();
+    dd::test::RefuseDepth(32);
+    EXPECT_EQ(OpenDisplay(), 0);  // 24 bits are never offered either
+    EXPECT_EQ(krDraw::display.colourDepthSetting, 24);
+    ASSERT_EQ(ErrorTexts().size(), 1u);
+    EXPECT_EQ(ErrorTexts()[0], "krDraw::Screen : 解像度が変更できません");
+}
+
+TEST_F(DrawTest, A32BitModeIsTakenWhenOffered) {
+    krDraw::Use32Bit();
+    ASSERT_EQ(OpenDisplay(), 1);
+    EXPECT_EQ(krDraw::display.colourDepthSetting, 32);
+    EXPECT_EQ(display.redShift, 16);
+}
+
+TEST_F(DrawTest, ARefused16BitModeFailsAtOnce) {
+    dd::test::RefuseDepth(16);
+    EXPECT_EQ(OpenDisplay(), 0);
+    EXPECT_EQ(krDraw::display.colourDepthSetting, 16);
+    EXPECT_EQ(ErrorTexts().size(), 1u);
+}
+
+TEST_F(DrawTest, TheDefaultSizeIsTheGamesScreen) {
+    ASSERT_EQ(OpenDisplay(false, -1, 0), 1);
+    EXPECT_EQ(krSystemState.screenWidth, 640);
+    EXPECT_EQ(krSystemState.screenHeight, 480);
+}
+
+struct ScreenFailure {
+    dd::test::Call call;
+    int skip;
+    bool secondaryDevice;
+    const char* message;
+};
+
+class ScreenFailureTest : public DrawTest, public ::testing::WithParamInterface<ScreenFailure> {};
+
+TEST_P(ScreenFailureTest, IsReportedOnceAndWhatWasMadeIsReleasedAtQuit) {
+    const ScreenFailure& failure = GetParam();
+    if (failure.secondaryDevice) dd::test::AddSecondary3DDevice();
+    dd::test::FailCall(failure.call, failure.skip);
+    EXPECT_EQ(OpenDisplay(), 0);
+    EXPECT_EQ(ErrorTexts(),
+              std::vector<std::string>{std::string("krDraw::Screen : ") + failure.message});
+    krSystem::Quit();
+    EXPECT_EQ(display.directDraw, nullptr);
+    EXPECT_EQ(dd::test::LiveSurfaces(), 0);
+    EXPECT_EQ(dd::test::LiveDevices(), 0);
+}
+
+using dd::test::Call;
+INSTANTIATE_TEST_SUITE_P(
+    EveryStep, ScreenFailureTest,
+    ::testing::Values(
+        ScreenFailure{Call::Create, 0, false, "DirectDrawが使用できません"},
+        ScreenFailure{Call::CooperativeLevel, 0, false, "フルスクリーン化できません"},
+        ScreenFailure{Call::DisplayMode, 0, false, "解像度が変更できません"},
+        ScreenFailure{Call::CreateSurface, 0, false, "スプライト(Front)が生成できません"},
+        ScreenFailure{Call::CreateSurface, 1, false, "スプライト(Back)が取得できません"},
+        ScreenFailure{Call::GetAttachedSurface, 0, true, "スプライト(Back)が取得できません"},
+        ScreenFailure{Call::CreateSurface, 2, false, "スプライト(Buffer)が生成できません"},
+        ScreenFailure{Call::CreateSurface, 3, false, "スプライト(Screen)が生成できません"},
+        ScreenFailure{Call::GetPixelFormat, 0, false, "ピクセル情報が取得できません"},
+        ScreenFailure{Call::CreateSurface, 4, false, "スプライト(3D)が生成できません"},
+        ScreenFailure{Call::CreateSurface, 5, false, "スプライト(Z Buffer)が生成できません"},
+        ScreenFailure{Call::AddAttachedSurface, 0, true, "スプライト(Z Buffer)に接続できません"}));
+
+TEST_F(DrawTest, QuitReleasesTheDisplayOnceAndRestoresTheMode) {
+    dd::test::AddSecondary3DDevice();
+    ASSERT_EQ(OpenDisplay(), 1);
+    ASSERT_NE(krDraw::CreateObject(), 0);
+    EXPECT_GT(dd::test::LiveSurfaces(), 0);
+    krSystem::Quit();
+    EXPECT_EQ(dd::test::LiveSurfaces(), 0);
+    EXPECT_EQ(dd::test::LiveDevices(), 0);
+    EXPECT_EQ(display.front, nullptr);
+    EXPECT_EQ(display.back, nullptr);
+    EXPECT_EQ(krDraw::sprites[2].name[0], '\0');
+    RunUntilQuit();
+    EXPECT_EQ(headless::Window().minimizeCount, 1);
+}
+
+}  // namespace

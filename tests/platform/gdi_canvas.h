@@ -1,0 +1,32 @@
+#pragma once
+// Pixel memory for device-context tests: a view in a chosen format with a guard band around it
+// that no drawing may touch, and a context over it.
+#include <cstdint>
+#include <vector>
+
+#include "platform/gdi/gdi.h"
+
+class Canvas {
+  public:
+    static constexpr int kGuard = 16;
+    static constexpr uint8_t kGuardByte = 0xA5;
+
+    Canvas(int width, int height, const pixels::Format& format, COLORREF fill = RGB(0, 0, 0));
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    HDC dc() const { return context_; }
+    const pixels::View& view() const { return view_; }
+    COLORREF At(int x, int y) const { return gdi::GetPixel(context_, x, y); }
+    uint32_t Raw(int x, int y) const;
+    void Fill(COLORREF colour);
+    bool GuardIntact() const;
+    // How many pixels of the canvas hold the colour.
+    int Count(COLORREF colour) const;
+
+  private:
+    std::vector<uint8_t> memory_;
+    pixels::View view_;
+    HDC context_;
+};
