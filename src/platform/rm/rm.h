@@ -5,9 +5,15 @@
 #include <kr/wintypes.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/pixels/pixels.h"
+
+namespace dd {
+class DirectDraw;
+class Surface;
+}  // namespace dd
 
 namespace rm {
 
@@ -385,11 +391,9 @@ struct RenderTarget {
 };
 class TargetSource {
   public:
+    virtual ~TargetSource() = default;
     virtual bool Lock(RenderTarget* target) = 0;
     virtual void Unlock() = 0;
-
-  protected:
-    ~TargetSource() = default;
 };
 
 class Viewport;
@@ -493,10 +497,16 @@ class Device : public Object {
     void RemoveViewport(Viewport* viewport);
     void CountTriangles(DWORD count) { triangles_ += count; }
     void DetachOwner() { owner_ = nullptr; }
+    // A source that lives and dies with the device.
+    void Own(std::unique_ptr<TargetSource> source) {
+        owned_ = std::move(source);
+        source_ = owned_.get();
+    }
 
   private:
     Direct3DRM* owner_;
     TargetSource* source_;
+    std::unique_ptr<TargetSource> owned_;
     int32_t width_, height_;
     D3DCOLORMODEL model_;
     D3DRMRENDERQUALITY quality_ = D3DRMRENDER_FLAT;
@@ -520,6 +530,11 @@ class Direct3DRM : public Object {
     // The device draws through source, which must outlive it; the GUID chooses the colour model.
     HRESULT CreateDeviceFromTarget(const GUID* guid, TargetSource* source, int32_t width,
                                    int32_t height, Device** device);
+    // A device on a display surface: it draws into the surface's pixels and into the depth
+    // values of the Z buffer attached to it, or into depth memory of its own when none is.
+    // Nothing is drawn while the surface is lost.
+    HRESULT CreateDeviceFromSurface(const GUID* guid, dd::DirectDraw* directDraw,
+                                    dd::Surface* surface, Device** device);
     HRESULT CreateWrap(uint32_t type, Frame* reference, float ox, float oy, float oz, float dx,
                        float dy, float dz, float ux, float uy, float uz, float ou, float ov,
                        float su, float sv, Wrap** wrap);
