@@ -1,5 +1,6 @@
 #pragma once
 // KIRVA: the framework's public header. A client program includes only this.
 #include <kr/draw.h>
+#include <kr/scene3d.h>
 #include <kr/system.h>
 #include <kr/wintypes.h>

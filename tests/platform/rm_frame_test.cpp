@@ -104,6 +104,18 @@ TEST_F(FrameTest, ScaleBeforeKeepsThePositionScaleAfterScalesIt) {
     ExpectNear(WorldPosition(frame), {2, 3, 4});
 }
 
+TEST_F(FrameTest, ATurnAboutNoAxisChangesNothing) {
+    rm::Frame* frame = Child(root_);
+    frame->AddRotation(rm::D3DRMCOMBINE_BEFORE, 0, 0, 0, 1.0f);
+    ExpectNear(Direction(frame), {0, 0, 1});
+    D3DVECTOR up{}, direction{};
+    frame->GetOrientation(nullptr, &direction, &up);
+    ExpectNear(up, {0, 1, 0});
+    rm::D3DRMMATRIX4D m;
+    frame->GetTransform(m);
+    EXPECT_FLOAT_EQ(m[0][0], 1) << "not shrunk";
+}
+
 TEST_F(FrameTest, NonAffineTransformsAreRefused) {
     rm::Frame* frame = Child(root_);
     const float projective[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 1}, {0, 0, 0, 0}};

@@ -127,6 +127,8 @@ HRESULT Frame::AddTranslation(uint32_t combine, float x, float y, float z) {
 }
 
 HRESULT Frame::AddRotation(uint32_t combine, float x, float y, float z, float theta) {
+    // A turn about no axis is no turn (the formula would shrink the frame by the cosine).
+    if (x == 0 && y == 0 && z == 0) theta = 0;
     return AddTransform(combine, Rotation({x, y, z}, theta).m);
 }
 
