@@ -38,8 +38,8 @@ extern kr3DStateRecord kr3DState;
 
 namespace kr3D {
 
-inline constexpr int32_t kLights = 4;    // 0 the ambient light, 1 to 3 directed lights
-inline constexpr int32_t kCameras = 4;   // numbered 1 to 4
+inline constexpr int32_t kLights = 4;   // 0 the ambient light, 1 to 3 directed lights
+inline constexpr int32_t kCameras = 4;  // numbered 1 to 4
 inline constexpr int32_t kModelSlots = 256;
 
 // Device, scene root and per-frame render.

@@ -41,6 +41,8 @@ int32_t ZDepthOf(DWORD depths) {
     return 0;
 }
 
+}  // namespace
+
 HRESULT DeviceSearchCallback(rm::GUID* guid, char*, char*, rm::D3DDEVICEDESC* hardware,
                              rm::D3DDEVICEDESC* software, void*) {
     if (kr3DState.hardwareFound != 0) return rm::D3DENUMRET_OK;
@@ -58,6 +60,8 @@ HRESULT DeviceSearchCallback(rm::GUID* guid, char*, char*, rm::D3DDEVICEDESC* ha
     kr3DState.hardwareFound = isHardware ? 1 : 0;
     return rm::D3DENUMRET_OK;
 }
+
+namespace {
 
 void Search(int32_t colourModel) {
     kr3DState.wantedColourModel = colourModel;
@@ -97,18 +101,20 @@ int32_t Init() {
 void CreateDevice() {
     rm::Direct3DRMCreate(&kr3DState.retainedMode);
     const rm::GUID guid = ChosenGuid();
-    kr3DState.retainedMode->CreateDeviceFromSurface(
-        kr3DState.deviceChosen != 0 ? &guid : nullptr, krDraw::display.directDraw,
-        krDraw::display.surface3D, &kr3DState.device);
+    kr3DState.retainedMode->CreateDeviceFromSurface(kr3DState.deviceChosen != 0 ? &guid : nullptr,
+                                                    krDraw::display.directDraw,
+                                                    krDraw::display.surface3D, &kr3DState.device);
     if (kr3DState.device != nullptr) SetUpDevice(kr3DState.device);
     kr3DState.modelCursor = 0;
     kr3DState.cameraCursor = 0;
-    for (MotionSlot& slot : modelMotion) ClearMotion(slot);
+    for (MotionSlot& slot : modelMotion)
+        ClearMotion(slot);
     for (int32_t i = 0; i < kCameras; ++i) {
         ClearMotion(cameraMotion[i]);
         cameras[i].inUse = 0;
     }
-    for (LightSlot& light : lights) light = LightSlot{};
+    for (LightSlot& light : lights)
+        light = LightSlot{};
 }
 
 void SetBackground(float red, float green, float blue) {
@@ -161,7 +167,9 @@ void Release() {
     ReleaseHandle(kr3DState.direct3D);
 }
 
-float FrameFactor() { return krSystemState.frameSeconds / 0.016666668f; }
+float FrameFactor() {
+    return krSystemState.frameSeconds / 0.016666668f;
+}
 
 CameraSlot* Camera(int32_t camera) {
     return camera >= 1 && camera <= kCameras ? &cameras[camera - 1] : nullptr;
@@ -172,23 +180,30 @@ rm::Frame* CameraFrame(int32_t camera) {
     return slot != nullptr ? slot->frame : nullptr;
 }
 
-LightSlot* Light(int32_t light) { return light >= 0 && light < kLights ? &lights[light] : nullptr; }
+LightSlot* Light(int32_t light) {
+    return light >= 0 && light < kLights ? &lights[light] : nullptr;
+}
 
 float Radians(float degrees) {
     return static_cast<float>(degrees * (3.141592653589793 / 180.0));
 }
 
 void ClearMotion(MotionSlot& slot) {
-    for (AxisMotion& axis : slot.move) axis = AxisMotion{};
-    for (TurnMotion& turn : slot.turn) turn = TurnMotion{};
+    for (AxisMotion& axis : slot.move)
+        axis = AxisMotion{};
+    for (TurnMotion& turn : slot.turn)
+        turn = TurnMotion{};
 }
 
 void ResetForNextRun() {
     Release();
     kr3DState = InitialState();
-    for (MotionSlot& slot : cameraMotion) slot = MotionSlot{};
-    for (MotionSlot& slot : modelMotion) slot = MotionSlot{};
-    for (LightSlot& light : lights) light = LightSlot{};
+    for (MotionSlot& slot : cameraMotion)
+        slot = MotionSlot{};
+    for (MotionSlot& slot : modelMotion)
+        slot = MotionSlot{};
+    for (LightSlot& light : lights)
+        light = LightSlot{};
     ClearLoadSettings();
 }
 

@@ -49,7 +49,9 @@ void DetachObject(rm::Frame* parent, rm::Frame* child) {
 }
 
 // The parent is handed out without a reference of its own, so the caller has nothing to release.
-rm::Frame* GetParent(rm::Frame* frame) { return frame != nullptr ? frame->parent() : nullptr; }
+rm::Frame* GetParent(rm::Frame* frame) {
+    return frame != nullptr ? frame->parent() : nullptr;
+}
 
 float GetDistanceFromOrigin(rm::Frame* frame) {
     if (frame == nullptr || kr3DState.scene == nullptr) return 0;

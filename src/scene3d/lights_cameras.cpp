@@ -5,10 +5,9 @@
 namespace kr3D {
 namespace {
 
-constexpr int32_t kDirections[10][3] = {{0, 0, 0},       {-100, 100, 0}, {0, 100, 0},
-                                         {100, 100, 0},   {-100, 0, 0},   {0, 0, 100},
-                                         {100, 0, 0},     {-100, -100, 0}, {0, -100, 0},
-                                         {100, -100, 0}};
+constexpr int32_t kDirections[10][3] = {{0, 0, 0},    {-100, 100, 0}, {0, 100, 0}, {100, 100, 0},
+                                        {-100, 0, 0}, {0, 0, 100},    {100, 0, 0}, {-100, -100, 0},
+                                        {0, -100, 0}, {100, -100, 0}};
 constexpr float kBounds = 100.0f;
 
 template <typename T>
@@ -48,7 +47,9 @@ void ClearSurface3D(int32_t clear) {
 
 }  // namespace
 
-void SetAmbient(float level) { FillLightSlot(lights[0], rm::D3DRMLIGHT_AMBIENT, level); }
+void SetAmbient(float level) {
+    FillLightSlot(lights[0], rm::D3DRMLIGHT_AMBIENT, level);
+}
 
 int32_t CreateLight(int32_t light, float level, int32_t direction) {
     if (light < 1 || light > 3)

@@ -22,7 +22,8 @@ namespace {
 constexpr size_t kPathSize = 256;
 
 std::string PathOf(const char* fileName) {
-    std::string path = std::string(krSystem::GetDataPath(0)) + (fileName != nullptr ? fileName : "");
+    std::string path =
+        std::string(krSystem::GetDataPath(0)) + (fileName != nullptr ? fileName : "");
     if (path.size() >= kPathSize) path.resize(kPathSize - 1);
     return path;
 }
@@ -41,11 +42,14 @@ void CreateFrames(int32_t count, rm::Frame** frames, rm::Frame** single) {
         kr3DState.retainedMode->CreateFrame(parent, single);
         return;
     }
-    for (int32_t i = 0; i < count; ++i) kr3DState.retainedMode->CreateFrame(parent, &frames[i]);
+    for (int32_t i = 0; i < count; ++i)
+        kr3DState.retainedMode->CreateFrame(parent, &frames[i]);
 }
 
 // A zero width or height maps the whole extent to one texel row instead of dividing by zero.
-float Extent(float low, float high) { return high - low > 0 ? high - low : 1.0f; }
+float Extent(float low, float high) {
+    return high - low > 0 ? high - low : 1.0f;
+}
 
 void MapTexture(rm::Mesh* mesh) {
     rm::D3DRMBOX box{};
@@ -53,8 +57,8 @@ void MapTexture(rm::Mesh* mesh) {
     const float w = Extent(box.min.x, box.max.x), h = Extent(box.min.y, box.max.y);
     rm::Wrap* wrap = nullptr;
     if (loadSettings.cylindrical != 0) {
-        kr3DState.retainedMode->CreateWrap(rm::D3DRMWRAP_CYLINDER, nullptr, 0, 0, 0, 0, 1, 0, 0,
-                                           0, 1, 0, box.min.y / h, 1.0f, 1.0f / h, &wrap);
+        kr3DState.retainedMode->CreateWrap(rm::D3DRMWRAP_CYLINDER, nullptr, 0, 0, 0, 0, 1, 0, 0, 0,
+                                           1, 0, box.min.y / h, 1.0f, 1.0f / h, &wrap);
     } else {
         const auto tu = float(loadSettings.tilesU), tv = float(loadSettings.tilesV);
         kr3DState.retainedMode->CreateWrap(rm::D3DRMWRAP_FLAT, nullptr, 0, 0, 0, 0, 0, 1, 0, 1, 0,
@@ -85,7 +89,8 @@ rm::Mesh* BuildMesh(rm::MeshBuilder* builder, rm::Material* material) {
 
 rm::Visual* ShadowOf(rm::Mesh* mesh) {
     const LightSlot* light = Light(loadSettings.shadowLight);
-    if (loadSettings.shadowLight == 0 || light == nullptr || light->light == nullptr) return nullptr;
+    if (loadSettings.shadowLight == 0 || light == nullptr || light->light == nullptr)
+        return nullptr;
     rm::Visual* shadow = nullptr;
     kr3DState.retainedMode->CreateShadow(mesh, light->light, 0, 0, 0, 0, 1, 0, &shadow);
     return shadow;
@@ -202,10 +207,18 @@ HRESULT ReloadTexture(const char* fileName, rm::Texture** texture) {
     return kr3DState.retainedMode->LoadTexture(PathOf(fileName).c_str(), texture);
 }
 
-void SetWireframe() { loadSettings.wireframe = 1; }
-void SetFlat() { loadSettings.flat = 1; }
-void SetUnlitFlat() { loadSettings.unlitFlat = 1; }
-void SetFrameMaterial() { loadSettings.frameMaterial = 1; }
+void SetWireframe() {
+    loadSettings.wireframe = 1;
+}
+void SetFlat() {
+    loadSettings.flat = 1;
+}
+void SetUnlitFlat() {
+    loadSettings.unlitFlat = 1;
+}
+void SetFrameMaterial() {
+    loadSettings.frameMaterial = 1;
+}
 
 void SetColor(float red, float green, float blue) {
     loadSettings.colourSet = 1;
@@ -214,7 +227,9 @@ void SetColor(float red, float green, float blue) {
     loadSettings.blue = blue;
 }
 
-void SetScale(float scale) { loadSettings.scale = scale; }
+void SetScale(float scale) {
+    loadSettings.scale = scale;
+}
 
 void SetTexture(rm::Texture* texture, int32_t perspective, int32_t cylindrical, int32_t tilesU,
                 int32_t tilesV) {
@@ -225,8 +240,12 @@ void SetTexture(rm::Texture* texture, int32_t perspective, int32_t cylindrical, 
     loadSettings.tilesV = tilesV;
 }
 
-void SetShadow(int32_t light) { loadSettings.shadowLight = light; }
-void SetParent(rm::Frame* parent) { loadSettings.parent = parent; }
+void SetShadow(int32_t light) {
+    loadSettings.shadowLight = light;
+}
+void SetParent(rm::Frame* parent) {
+    loadSettings.parent = parent;
+}
 
 HRESULT SetTransparentColor(rm::Texture* texture, uint32_t colour) {
     if (texture == nullptr) return rm::D3DRMERR_BADOBJECT;

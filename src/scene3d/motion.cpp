@@ -5,8 +5,8 @@
 namespace kr3D {
 namespace {
 
-constexpr int X = 0, Y = 1, Z = 2;                   // translation axes
-constexpr int kTurnY = 0, kTurnX = 1, kTurnZ = 2;    // turn axes, in their order of application
+constexpr int X = 0, Y = 1, Z = 2;                 // translation axes
+constexpr int kTurnY = 0, kTurnX = 1, kTurnZ = 2;  // turn axes, in their order of application
 const char kTooMany[] = "オブジェクト数が多すぎます";
 
 struct SavedMotion {
@@ -91,7 +91,9 @@ bool Advance(int32_t& cursor, int32_t limit, const char* operation) {
     return false;
 }
 
-int32_t RandomDirection() { return crt::rand() % 2 == 1 ? 1 : -1; }
+int32_t RandomDirection() {
+    return crt::rand() % 2 == 1 ? 1 : -1;
+}
 
 void ReadMotion(int axis, float* speed, int32_t* direction) {
     const MotionSlot* slot = CurrentModel();
@@ -118,18 +120,42 @@ void SetModelAcceleration(float move, float turn, float moveMaximum, float turnM
     slot->turnMaximum = turnMaximum / 1000;
 }
 
-void AccelerateCameraX(int32_t direction) { Drive(CurrentCamera(), X, direction, false); }
-void AccelerateCameraY(int32_t direction) { Drive(CurrentCamera(), Y, direction, false); }
-void AccelerateCameraZ(int32_t direction) { Drive(CurrentCamera(), Z, direction, false); }
-void TurnCameraY(int32_t direction) { DriveTurn(CurrentCamera(), kTurnY, direction, false); }
-void TurnCameraX(int32_t direction) { DriveTurn(CurrentCamera(), kTurnX, direction, false); }
-void TurnCameraZ(int32_t direction) { DriveTurn(CurrentCamera(), kTurnZ, direction, false); }
-void BrakeCameraX() { Brake(CurrentCamera(), X); }
-void BrakeCameraY() { Brake(CurrentCamera(), Y); }
-void BrakeCameraZ() { Brake(CurrentCamera(), Z); }
-void BrakeCameraTurnY() { BrakeTurn(CurrentCamera(), kTurnY); }
-void BrakeCameraTurnX() { BrakeTurn(CurrentCamera(), kTurnX); }
-void BrakeCameraTurnZ() { BrakeTurn(CurrentCamera(), kTurnZ); }
+void AccelerateCameraX(int32_t direction) {
+    Drive(CurrentCamera(), X, direction, false);
+}
+void AccelerateCameraY(int32_t direction) {
+    Drive(CurrentCamera(), Y, direction, false);
+}
+void AccelerateCameraZ(int32_t direction) {
+    Drive(CurrentCamera(), Z, direction, false);
+}
+void TurnCameraY(int32_t direction) {
+    DriveTurn(CurrentCamera(), kTurnY, direction, false);
+}
+void TurnCameraX(int32_t direction) {
+    DriveTurn(CurrentCamera(), kTurnX, direction, false);
+}
+void TurnCameraZ(int32_t direction) {
+    DriveTurn(CurrentCamera(), kTurnZ, direction, false);
+}
+void BrakeCameraX() {
+    Brake(CurrentCamera(), X);
+}
+void BrakeCameraY() {
+    Brake(CurrentCamera(), Y);
+}
+void BrakeCameraZ() {
+    Brake(CurrentCamera(), Z);
+}
+void BrakeCameraTurnY() {
+    BrakeTurn(CurrentCamera(), kTurnY);
+}
+void BrakeCameraTurnX() {
+    BrakeTurn(CurrentCamera(), kTurnX);
+}
+void BrakeCameraTurnZ() {
+    BrakeTurn(CurrentCamera(), kTurnZ);
+}
 
 void ClearCameraMotion() {
     if (MotionSlot* slot = CurrentCamera()) ClearMotion(*slot);
@@ -145,18 +171,42 @@ int32_t ThroughCamera() {
     return Advance(kr3DState.cameraCursor, kCameras, "kr3D::ThroughCamera") ? 1 : 0;
 }
 
-void AccelerateModelX(int32_t direction) { Drive(CurrentModel(), X, direction, true); }
-void AccelerateModelY(int32_t direction) { Drive(CurrentModel(), Y, direction, true); }
-void AccelerateModelZ(int32_t direction) { Drive(CurrentModel(), Z, direction, true); }
-void TurnModelY(int32_t direction) { DriveTurn(CurrentModel(), kTurnY, direction, true); }
-void TurnModelX(int32_t direction) { DriveTurn(CurrentModel(), kTurnX, direction, true); }
-void TurnModelZ(int32_t direction) { DriveTurn(CurrentModel(), kTurnZ, direction, true); }
-void BrakeModelX() { Brake(CurrentModel(), X); }
-void BrakeModelY() { Brake(CurrentModel(), Y); }
-void BrakeModelZ() { Brake(CurrentModel(), Z); }
-void BrakeModelTurnY() { BrakeTurn(CurrentModel(), kTurnY); }
-void BrakeModelTurnX() { BrakeTurn(CurrentModel(), kTurnX); }
-void BrakeModelTurnZ() { BrakeTurn(CurrentModel(), kTurnZ); }
+void AccelerateModelX(int32_t direction) {
+    Drive(CurrentModel(), X, direction, true);
+}
+void AccelerateModelY(int32_t direction) {
+    Drive(CurrentModel(), Y, direction, true);
+}
+void AccelerateModelZ(int32_t direction) {
+    Drive(CurrentModel(), Z, direction, true);
+}
+void TurnModelY(int32_t direction) {
+    DriveTurn(CurrentModel(), kTurnY, direction, true);
+}
+void TurnModelX(int32_t direction) {
+    DriveTurn(CurrentModel(), kTurnX, direction, true);
+}
+void TurnModelZ(int32_t direction) {
+    DriveTurn(CurrentModel(), kTurnZ, direction, true);
+}
+void BrakeModelX() {
+    Brake(CurrentModel(), X);
+}
+void BrakeModelY() {
+    Brake(CurrentModel(), Y);
+}
+void BrakeModelZ() {
+    Brake(CurrentModel(), Z);
+}
+void BrakeModelTurnY() {
+    BrakeTurn(CurrentModel(), kTurnY);
+}
+void BrakeModelTurnX() {
+    BrakeTurn(CurrentModel(), kTurnX);
+}
+void BrakeModelTurnZ() {
+    BrakeTurn(CurrentModel(), kTurnZ);
+}
 
 void ClearModelMotion() {
     if (MotionSlot* slot = CurrentModel()) ClearMotion(*slot);
@@ -164,12 +214,14 @@ void ClearModelMotion() {
 
 void SaveModelMotion() {
     if (const MotionSlot* slot = CurrentModel())
-        for (int axis = 0; axis < 3; ++axis) saved.move[axis] = slot->move[axis];
+        for (int axis = 0; axis < 3; ++axis)
+            saved.move[axis] = slot->move[axis];
 }
 
 void RestoreModelMotion() {
     if (MotionSlot* slot = CurrentModel())
-        for (int axis = 0; axis < 3; ++axis) slot->move[axis] = saved.move[axis];
+        for (int axis = 0; axis < 3; ++axis)
+            slot->move[axis] = saved.move[axis];
 }
 
 void RandomModelMotion(int32_t range) {
@@ -198,9 +250,15 @@ void ReverseModelMotion() {
     }
 }
 
-void GetModelMotionX(float* speed, int32_t* direction) { ReadMotion(X, speed, direction); }
-void GetModelMotionY(float* speed, int32_t* direction) { ReadMotion(Y, speed, direction); }
-void GetModelMotionZ(float* speed, int32_t* direction) { ReadMotion(Z, speed, direction); }
+void GetModelMotionX(float* speed, int32_t* direction) {
+    ReadMotion(X, speed, direction);
+}
+void GetModelMotionY(float* speed, int32_t* direction) {
+    ReadMotion(Y, speed, direction);
+}
+void GetModelMotionZ(float* speed, int32_t* direction) {
+    ReadMotion(Z, speed, direction);
+}
 
 int32_t UpdateModel(rm::Frame* frame) {
     if (!Advance(kr3DState.modelCursor, kModelSlots, "kr3D::UpdateModel")) return 0;

@@ -59,6 +59,12 @@ extern MotionSlot cameraMotion[kCameras];
 extern MotionSlot modelMotion[kModelSlots];
 extern LoadSettings loadSettings;
 
+// The device search: a hardware device, once taken, is final; among software devices the last
+// match wins. Always goes on with the enumeration.
+HRESULT DeviceSearchCallback(rm::GUID* guid, char* description, char* name,
+                             rm::D3DDEVICEDESC* hardware, rm::D3DDEVICEDESC* software,
+                             void* context);
+
 // frameSeconds over 1/60 s.
 float FrameFactor();
 // The slot of a camera number, or null outside 1 to 4.

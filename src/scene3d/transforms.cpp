@@ -4,7 +4,9 @@
 namespace kr3D {
 namespace {
 
-rm::Frame* CurrentCamera() { return CameraFrame(kr3DState.cameraCursor + 1); }
+rm::Frame* CurrentCamera() {
+    return CameraFrame(kr3DState.cameraCursor + 1);
+}
 
 void Turn(rm::Frame* frame, float x, float y, float z, float angle) {
     if (frame != nullptr) frame->AddRotation(rm::D3DRMCOMBINE_BEFORE, x, y, z, angle);
@@ -18,7 +20,9 @@ void PlaceCamera(int32_t camera, float x, float y, float z) {
     if (rm::Frame* frame = CameraFrame(camera)) frame->SetPosition(kr3DState.scene, x, y, z);
 }
 
-float Flag(float value) { return value != 0 ? 1.0f : 0.0f; }
+float Flag(float value) {
+    return value != 0 ? 1.0f : 0.0f;
+}
 
 // The orientation of the target, seen from the scene root.
 void TakeOrientation(rm::Frame* frame, rm::Frame* target) {
@@ -48,12 +52,24 @@ void Orbit(rm::Frame* frame, rm::Frame* target, float yaw, float pitch, float di
 void SetPosition(rm::Frame* frame, float x, float y, float z) {
     if (frame != nullptr) frame->AddTranslation(rm::D3DRMCOMBINE_REPLACE, x, -y, -z);
 }
-void MoveX(rm::Frame* frame, float x) { Move(frame, x, 0, 0); }
-void MoveY(rm::Frame* frame, float y) { Move(frame, 0, -y, 0); }
-void MoveZ(rm::Frame* frame, float z) { Move(frame, 0, 0, -z); }
-void RotateY(rm::Frame* frame, float degrees) { Turn(frame, 0, 1, 0, Radians(degrees)); }
-void RotateX(rm::Frame* frame, float degrees) { Turn(frame, 1, 0, 0, Radians(degrees)); }
-void RotateZ(rm::Frame* frame, float degrees) { Turn(frame, 0, 0, 1, Radians(degrees)); }
+void MoveX(rm::Frame* frame, float x) {
+    Move(frame, x, 0, 0);
+}
+void MoveY(rm::Frame* frame, float y) {
+    Move(frame, 0, -y, 0);
+}
+void MoveZ(rm::Frame* frame, float z) {
+    Move(frame, 0, 0, -z);
+}
+void RotateY(rm::Frame* frame, float degrees) {
+    Turn(frame, 0, 1, 0, Radians(degrees));
+}
+void RotateX(rm::Frame* frame, float degrees) {
+    Turn(frame, 1, 0, 0, Radians(degrees));
+}
+void RotateZ(rm::Frame* frame, float degrees) {
+    Turn(frame, 0, 0, 1, Radians(degrees));
+}
 
 void Rotate(rm::Frame* frame, float yaw, float pitch, float roll, float degrees) {
     if (yaw == 0 && pitch == 0 && roll == 0) return;
@@ -77,21 +93,39 @@ void CopyPose(rm::Frame* source, rm::Frame* destination) {
     Move(destination, 0, 0, 0);
 }
 
-void SetCameraPosition(int32_t camera, float x, float y, float z) { PlaceCamera(camera, x, -y, -z); }
-void SetCameraX(int32_t camera, float x) { PlaceCamera(camera, x, 0, 0); }
-void SetCameraY(int32_t camera, float y) { PlaceCamera(camera, 0, -y, 0); }
-void SetCameraZ(int32_t camera, float z) { PlaceCamera(camera, 0, 0, -z); }
-void RotateCameraY(int32_t camera, float degrees) { RotateY(CameraFrame(camera), degrees); }
-void RotateCameraX(int32_t camera, float degrees) { RotateX(CameraFrame(camera), degrees); }
-void RotateCameraZ(int32_t camera, float degrees) { RotateZ(CameraFrame(camera), degrees); }
+void SetCameraPosition(int32_t camera, float x, float y, float z) {
+    PlaceCamera(camera, x, -y, -z);
+}
+void SetCameraX(int32_t camera, float x) {
+    PlaceCamera(camera, x, 0, 0);
+}
+void SetCameraY(int32_t camera, float y) {
+    PlaceCamera(camera, 0, -y, 0);
+}
+void SetCameraZ(int32_t camera, float z) {
+    PlaceCamera(camera, 0, 0, -z);
+}
+void RotateCameraY(int32_t camera, float degrees) {
+    RotateY(CameraFrame(camera), degrees);
+}
+void RotateCameraX(int32_t camera, float degrees) {
+    RotateX(CameraFrame(camera), degrees);
+}
+void RotateCameraZ(int32_t camera, float degrees) {
+    RotateZ(CameraFrame(camera), degrees);
+}
 void RotateCamera(int32_t camera, float yaw, float pitch, float roll, float degrees) {
     Rotate(CameraFrame(camera), yaw, pitch, roll, degrees);
 }
 void SpinCamera(int32_t camera, float yaw, float pitch, float roll) {
     Spin(CameraFrame(camera), yaw, pitch, roll);
 }
-void CameraLookAt(int32_t camera, rm::Frame* target) { LookAt(CameraFrame(camera), target); }
-void CurrentCameraLookAt(rm::Frame* target) { LookAt(CurrentCamera(), target); }
+void CameraLookAt(int32_t camera, rm::Frame* target) {
+    LookAt(CameraFrame(camera), target);
+}
+void CurrentCameraLookAt(rm::Frame* target) {
+    LookAt(CurrentCamera(), target);
+}
 void CameraFollow(int32_t camera, rm::Frame* target, float x, float y, float distance) {
     Follow(CameraFrame(camera), target, x, y, distance);
 }

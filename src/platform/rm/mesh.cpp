@@ -44,12 +44,11 @@ void Recolour(Geometry& geometry, D3DCOLOR colour) {
 }
 
 D3DCOLOR DiffuseOf(const aiMaterial* material) {
-    aiString name;
     aiColor4D diffuse(1, 1, 1, 1);
-    // A file without materials gets the importer's default one; faces without one are white.
-    if (material == nullptr || (material->Get(AI_MATKEY_NAME, name) == AI_SUCCESS &&
-                                std::string(name.C_Str()) == AI_DEFAULT_MATERIAL_NAME))
-        return 0xFFFFFFFF;
+    aiString name;
+    // Faces without a material are white. The importer gives them a gray one of its own, which
+    // unlike every material read from a file (even an unnamed one) has no name at all.
+    if (material == nullptr || material->Get(AI_MATKEY_NAME, name) != AI_SUCCESS) return 0xFFFFFFFF;
     material->Get(AI_MATKEY_COLOR_DIFFUSE, diffuse);
     return ColourOf(diffuse.r, diffuse.g, diffuse.b);
 }
