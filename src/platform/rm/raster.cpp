@@ -168,15 +168,34 @@ uint16_t* DepthAt(const Target& t, int64_t px, int64_t py) {
 }
 
 int32_t Wrapped(float coordinate, int32_t size) {
-    const int32_t index = int32_t(std::floor(double(coordinate) * size)) % size;
+    const double scaled = double(coordinate) * size;
+    int32_t index = int32_t(scaled);
+    if (scaled < double(index)) --index;  // floor
+    if ((size & (size - 1)) == 0) return index & (size - 1);
+    index %= size;
     return index < 0 ? index + size : index;
 }
 
+// What every pixel of one triangle shares.
+struct PixelContext {
+    PixelContext(const Target& target, const State& s)
+        : t(target), state(s), packing(PackingOf(target.colour.format)) {
+        // The ramp: intensity 0..255 to one of `shades` levels, as a scale 0..255.
+        const uint32_t top = state.shades > 0 ? state.shades - 1 : 0;
+        for (uint32_t c = 0; c < 256; ++c)
+            rampScale[c] = uint8_t(top == 0 ? 255 : (c * top + 127) / 255 * 255 / top);
+    }
+    const Target& t;
+    const State& state;
+    Packing packing;
+    uint8_t rampScale[256];
+};
+
 // Texture, ramp and decal: one pixel at a time.
-void ShadePixel(const Target& t, const State& state, const Packing& packing, int64_t px, int64_t py,
-                const Sample& s) {
+inline void ShadePixel(const PixelContext& c, int64_t px, int64_t py, const Sample& s) {
+    const State& state = c.state;
     const int32_t depth = std::max(0, (std::clamp(s.z, 0, 65535 << 12) >> 12) - state.depthBias);
-    uint16_t* stored = t.depth != nullptr ? DepthAt(t, px, py) : nullptr;
+    uint16_t* stored = c.t.depth != nullptr ? DepthAt(c.t, px, py) : nullptr;
     if (state.depthTest && stored != nullptr && depth > *stored) return;
     uint32_t base = state.rampBase;
     if (state.texture != nullptr) {
@@ -186,15 +205,13 @@ void ShadePixel(const Target& t, const State& state, const Packing& packing, int
     }
     uint32_t rgb;
     if (state.shades > 0) {
-        const uint32_t top = state.shades - 1;
-        const uint32_t level = top == 0 ? 0 : (Channel(s.r) * top + 127) / 255;
-        const uint32_t scale = top == 0 ? 255 : level * 255 / top;
+        const uint32_t scale = c.rampScale[Channel(s.r)];
         rgb = Modulate(base, scale, scale, scale);
     } else {
         rgb = Channel(s.r) << 16 | Channel(s.g) << 8 | Channel(s.b);
         if (state.texture != nullptr) rgb = Modulate(base, rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
     }
-    Store(t, px, py, Pack(packing, rgb));
+    Store(c.t, px, py, Pack(c.packing, rgb));
     if (state.depthWrite && stored != nullptr) *stored = uint16_t(depth);
 }
 
@@ -211,6 +228,42 @@ Sample SampleAt(const Planes& planes, const State& state, double x, double y) {
         s.v = float(planes.v.At(x, y) / w);
     }
     return s;
+}
+
+// Textures and ramps a pixel at a time, each attribute stepped along the row.
+void SteppedRow(const PixelContext& context, const Planes& planes, int64_t py, int64_t left,
+                int64_t right) {
+    const double x = double(left) + 0.5, y = double(py) + 0.5;
+    const uint32_t r = uint32_t(ToFixed(planes.r.At(x, y), kColourOne));
+    const uint32_t g = uint32_t(ToFixed(planes.g.At(x, y), kColourOne));
+    const uint32_t b = uint32_t(ToFixed(planes.b.At(x, y), kColourOne));
+    const uint32_t z = uint32_t(ToFixed(planes.z.At(x, y), kDepthScale));
+    const uint32_t dr = uint32_t(ToFixed(planes.r.dx, kColourOne));
+    const uint32_t dg = uint32_t(ToFixed(planes.g.dx, kColourOne));
+    const uint32_t db = uint32_t(ToFixed(planes.b.dx, kColourOne));
+    const uint32_t dz = uint32_t(ToFixed(planes.z.dx, kDepthScale));
+    const double u = planes.u.At(x, y), v = planes.v.At(x, y), w = planes.w.At(x, y);
+    const bool perspective = context.state.texture != nullptr && context.state.perspective;
+    const bool test = context.state.depthTest && context.t.depth != nullptr;
+    const uint16_t* depth = context.t.depth != nullptr ? DepthAt(context.t, left, py) : nullptr;
+    for (int64_t px = left; px < right; ++px) {
+        const auto i = uint32_t(px - left);
+        const auto zHere = int32_t(z + i * dz);
+        // Hidden pixels are the common case with many overlapping walls: reject them first.
+        const int32_t depthHere =
+            std::max(0, (std::clamp(zHere, 0, 65535 << 12) >> 12) - context.state.depthBias);
+        if (test && depthHere > depth[i]) continue;
+        const double step = double(i);
+        Sample s{int32_t(r + i * dr),           int32_t(g + i * dg),
+                 int32_t(b + i * db),           zHere,
+                 float(u + step * planes.u.dx), float(v + step * planes.v.dx)};
+        if (perspective) {
+            const double over = 1.0 / (w + step * planes.w.dx);
+            s.u = float((u + step * planes.u.dx) * over);
+            s.v = float((v + step * planes.v.dx) * over);
+        }
+        ShadePixel(context, px, py, s);
+    }
 }
 
 bool UsesFastSpan(const State& state) {
@@ -252,19 +305,17 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
     Setup s;
     if (!Prepare(state, a, b, c, &s)) return false;
     const Planes planes = MakePlanes(s, state);
-    const Packing packing = PackingOf(t.colour.format);
+    const PixelContext context(t, state);
     const Bounds rows = RowsOf(s, t);
     for (int64_t py = rows.top; py < rows.bottom; ++py) {
         int64_t left, right;
         SpanOf(s, t, py, &left, &right);
         if (left >= right) continue;
         if (UsesFastSpan(state)) {
-            FastRow(t, state, packing, planes, py, left, right);
+            FastRow(t, state, context.packing, planes, py, left, right);
             continue;
         }
-        for (int64_t px = left; px < right; ++px)
-            ShadePixel(t, state, packing, px, py,
-                       SampleAt(planes, state, double(px) + 0.5, double(py) + 0.5));
+        SteppedRow(context, planes, py, left, right);
     }
     return true;
 }
@@ -274,32 +325,32 @@ bool DrawTriangleReference(const Target& t, const State& state, const Vertex& a,
     Setup s;
     if (!Prepare(state, a, b, c, &s)) return false;
     const Planes planes = MakePlanes(s, state);
-    const Packing packing = PackingOf(t.colour.format);
+    const PixelContext context(t, state);
     for (int64_t py = t.clipTop; py < t.clipBottom; ++py)
         for (int64_t px = t.clipLeft; px < t.clipRight; ++px) {
             bool inside = true;
             for (const Edge& e : s.edges)
                 inside = inside && Covers(e, px, py);
             if (inside)
-                ShadePixel(t, state, packing, px, py,
+                ShadePixel(context, px, py,
                            SampleAt(planes, state, double(px) + 0.5, double(py) + 0.5));
         }
     return true;
 }
 
 void DrawLine(const Target& t, const State& state, const Vertex& a, const Vertex& b) {
-    const Packing packing = PackingOf(t.colour.format);
     const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
     const int64_t steps = std::max<int64_t>(1, std::llround(std::max(std::abs(dx), std::abs(dy))));
     State flat = state;
     flat.texture = nullptr;
+    const PixelContext context(t, flat);
     for (int64_t i = 0; i <= steps; ++i) {
         const double f = double(i) / double(steps);
         const int64_t px = int64_t(std::floor(a.x + dx * f)),
                       py = int64_t(std::floor(a.y + dy * f));
         if (px < t.clipLeft || px >= t.clipRight || py < t.clipTop || py >= t.clipBottom) continue;
         const double z = a.z + (double(b.z) - a.z) * f;
-        ShadePixel(t, flat, packing, px, py,
+        ShadePixel(context, px, py,
                    {ToFixed(a.r, kColourOne), ToFixed(a.g, kColourOne), ToFixed(a.b, kColourOne),
                     ToFixed(z, kDepthScale), 0, 0});
     }

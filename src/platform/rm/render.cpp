@@ -156,13 +156,29 @@ class SceneRenderer {
                    std::min<int32_t>(target.colour.height, r.bottom)};
     }
 
+    // Meshes nearest first, so that the depth test turns hidden pixels away early; shadows
+    // last, onto the surfaces they fall on.
     void Draw(Frame* root) {
-        WalkFrames(root, [this](const VisitedFrame& f) {
-            for (Visual* visual : f.frame->visuals()) {
-                if (auto* mesh = dynamic_cast<Mesh*>(visual)) DrawMesh(f, *mesh);
-                if (auto* shadow = dynamic_cast<Shadow*>(visual)) DrawShadow(f, *shadow);
-            }
+        struct Queued {
+            float depth;
+            VisitedFrame frame;
+            Visual* visual;
+        };
+        std::vector<Queued> meshes, shadows;
+        WalkFrames(root, [&](const VisitedFrame& f) {
+            const float depth = TransformPoint(camera_.view, Row(f.world, 3)).z;
+            VisitedFrame kept = f;
+            kept.path = nullptr;  // the walk's own, gone after it
+            for (Visual* visual : f.frame->visuals())
+                (dynamic_cast<Shadow*>(visual) != nullptr ? shadows : meshes)
+                    .push_back({depth, kept, visual});
         });
+        std::stable_sort(meshes.begin(), meshes.end(),
+                         [](const Queued& a, const Queued& b) { return a.depth < b.depth; });
+        for (const Queued& q : meshes)
+            if (auto* mesh = dynamic_cast<Mesh*>(q.visual)) DrawMesh(q.frame, *mesh);
+        for (const Queued& q : shadows)
+            DrawShadow(q.frame, *static_cast<Shadow*>(q.visual));
     }
 
   private:
