@@ -41,6 +41,12 @@ void MakeViewport(CameraSlot& slot) {
                                            &slot.viewport);
 }
 
+// The frame of a light that can be put into the scene or taken out of it, or null.
+rm::Frame* SwitchableLight(int32_t light) {
+    const LightSlot* slot = Light(light);
+    return slot != nullptr && kr3DState.scene != nullptr ? slot->frame : nullptr;
+}
+
 void ClearSurface3D(int32_t clear) {
     if (clear != 0) krDraw::Clear3D();
 }
@@ -76,15 +82,11 @@ void SetLightPosition(int32_t light, float x, float y, float z) {
 }
 
 void LightOn(int32_t light) {
-    const LightSlot* slot = Light(light);
-    if (slot != nullptr && slot->frame != nullptr && kr3DState.scene != nullptr)
-        kr3DState.scene->AddChild(slot->frame);
+    if (rm::Frame* frame = SwitchableLight(light)) kr3DState.scene->AddChild(frame);
 }
 
 void LightOff(int32_t light) {
-    const LightSlot* slot = Light(light);
-    if (slot != nullptr && slot->frame != nullptr && kr3DState.scene != nullptr)
-        kr3DState.scene->DeleteChild(slot->frame);
+    if (rm::Frame* frame = SwitchableLight(light)) kr3DState.scene->DeleteChild(frame);
 }
 
 void SetLightVelocity(int32_t light, float vx, float vy, float vz) {

@@ -210,16 +210,20 @@ Vertex Textured(float x, float y, float u, float v, float invW = 1) {
     return {x, y, 0.5f, invW, 255, 255, 255, u, v};
 }
 
+// The texture once over a size by size square at the top left.
+void TexturedSquare(const rm::raster::Target& target, const State& state, float size) {
+    rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0), Textured(size, 0, 1, 0),
+                             Textured(size, size, 1, 1));
+    rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0), Textured(size, size, 1, 1),
+                             Textured(0, size, 0, 1));
+}
+
 TEST(Raster, TextureCornersLandOnTheTextureCorners) {
     Canvas canvas(64, 64);
     auto target = canvas.Target();
     const std::vector<uint32_t> texels = Texels();
     const rm::raster::Texture texture{texels.data(), 4, 4, false, 0};
-    const State state{.texture = &texture};
-    rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0), Textured(64, 0, 1, 0),
-                             Textured(64, 64, 1, 1));
-    rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0), Textured(64, 64, 1, 1),
-                             Textured(0, 64, 0, 1));
+    TexturedSquare(target, {.texture = &texture}, 64);
     EXPECT_EQ(canvas.At(0, 0), texels[0]);
     EXPECT_EQ(canvas.At(63, 0), texels[3]);
     EXPECT_EQ(canvas.At(0, 63), texels[12]);
@@ -254,11 +258,7 @@ TEST(Raster, DecalTransparentTexelsLeaveTheTargetAlone) {
     std::fill(canvas.bytes.begin(), canvas.bytes.end(), uint8_t(0x55));
     const std::vector<uint32_t> texels = {0x000000, 0xFF0000, 0x00FF00, 0x000000};
     const rm::raster::Texture texture{texels.data(), 2, 2, true, 0x000000};
-    const State state{.texture = &texture};
-    rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0), Textured(8, 0, 1, 0),
-                             Textured(8, 8, 1, 1));
-    rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0), Textured(8, 8, 1, 1),
-                             Textured(0, 8, 0, 1));
+    TexturedSquare(target, {.texture = &texture}, 8);
     EXPECT_EQ(canvas.At(1, 1), 0x55555555u);
     EXPECT_EQ(canvas.depth[9], 0xFFFF) << "a skipped texel writes no depth";
     EXPECT_EQ(canvas.At(6, 1), 0xFF0000u);

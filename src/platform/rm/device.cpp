@@ -40,8 +40,7 @@ HRESULT Device::SetBufferCount(DWORD count) {
 }
 
 HRESULT Device::SetQuality(D3DRMRENDERQUALITY quality) {
-    quality_ = quality;
-    return D3DRM_OK;
+    return Keep(quality_, quality);
 }
 
 HRESULT Device::SetShades(DWORD shades) {
@@ -51,13 +50,11 @@ HRESULT Device::SetShades(DWORD shades) {
 }
 
 HRESULT Device::SetDither(BOOL on) {
-    dither_ = on;
-    return D3DRM_OK;
+    return Keep(dither_, on);
 }
 
 HRESULT Device::SetTextureQuality(uint32_t quality) {
-    textureQuality_ = quality;
-    return D3DRM_OK;
+    return Keep(textureQuality_, quality);
 }
 
 void Device::RemoveViewport(Viewport* viewport) {
@@ -152,13 +149,11 @@ HRESULT Direct3DRM::CreateShadow(Visual* visual, Light* light, float px, float p
 }
 
 HRESULT Direct3DRM::SetDefaultTextureColors(DWORD colours) {
-    textureColours_ = colours;
-    return D3DRM_OK;
+    return Keep(textureColours_, colours);
 }
 
 HRESULT Direct3DRM::SetDefaultTextureShades(DWORD shades) {
-    textureShades_ = shades;
-    return D3DRM_OK;
+    return Keep(textureShades_, shades);
 }
 
 HRESULT Direct3DRM::Tick(float delta) {

@@ -277,8 +277,7 @@ HRESULT Frame::SetColorRGB(float r, float g, float b) {
 }
 
 HRESULT Frame::SetColor(D3DCOLOR colour) {
-    colour_ = colour;
-    return D3DRM_OK;
+    return Keep(colour_, colour);
 }
 
 HRESULT Frame::SetTexture(Texture* texture) {

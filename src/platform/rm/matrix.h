@@ -78,6 +78,13 @@ inline void SetRow(Matrix& m, int row, D3DVECTOR v) {
     m.m[row][2] = v.z;
 }
 
+// A setter's whole work: keep the value, answer success.
+template <typename T, typename V>
+HRESULT Keep(T& field, V value) {
+    field = static_cast<T>(value);
+    return D3DRM_OK;
+}
+
 Matrix Translation(float x, float y, float z);
 Matrix Rotation(D3DVECTOR axis, float theta);  // the axis is normalised here
 Matrix Scaling(float sx, float sy, float sz);

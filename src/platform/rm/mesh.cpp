@@ -120,52 +120,41 @@ void FillMissingNormals(Geometry* g) {
 }  // namespace
 
 HRESULT Material::SetPower(float power) {
-    power_ = power;
-    return D3DRM_OK;
+    return Keep(power_, power);
 }
 HRESULT Material::SetSpecular(float r, float g, float b) {
-    specular_ = {r, g, b};
-    return D3DRM_OK;
+    return Keep(specular_, D3DVECTOR{r, g, b});
 }
 HRESULT Material::SetEmissive(float r, float g, float b) {
-    emissive_ = {r, g, b};
-    return D3DRM_OK;
+    return Keep(emissive_, D3DVECTOR{r, g, b});
 }
 
 Texture::Texture(int32_t width, int32_t height, std::vector<uint32_t> texels)
     : width_(width), height_(height), texels_(std::move(texels)) {}
 HRESULT Texture::SetDecalTransparency(BOOL on) {
-    decal_ = on;
-    return D3DRM_OK;
+    return Keep(decal_, on);
 }
 HRESULT Texture::SetDecalTransparentColor(D3DCOLOR colour) {
-    key_ = colour;
-    return D3DRM_OK;
+    return Keep(key_, colour);
 }
 HRESULT Texture::SetShades(DWORD shades) {
-    shades_ = shades;
-    return D3DRM_OK;
+    return Keep(shades_, shades);
 }
 HRESULT Texture::SetColors(DWORD colours) {
-    colours_ = colours;
-    return D3DRM_OK;
+    return Keep(colours_, colours);
 }
 
 HRESULT Light::SetColorRGB(float r, float g, float b) {
-    colour_ = {r, g, b};
-    return D3DRM_OK;
+    return Keep(colour_, D3DVECTOR{r, g, b});
 }
 HRESULT Light::SetConstantAttenuation(float value) {
-    constant_ = value;
-    return D3DRM_OK;
+    return Keep(constant_, value);
 }
 HRESULT Light::SetLinearAttenuation(float value) {
-    linear_ = value;
-    return D3DRM_OK;
+    return Keep(linear_, value);
 }
 HRESULT Light::SetQuadraticAttenuation(float value) {
-    quadratic_ = value;
-    return D3DRM_OK;
+    return Keep(quadratic_, value);
 }
 float Light::Attenuation(float distance) const {
     const float divisor = constant_ + distance * linear_ + distance * distance * quadratic_;
@@ -180,8 +169,7 @@ HRESULT Mesh::GetBox(D3DRMBOX* box) const {
     return BoxOf(geometry_, box);
 }
 HRESULT Mesh::SetGroupQuality(D3DRMRENDERQUALITY quality) {
-    quality_ = quality;
-    return D3DRM_OK;
+    return Keep(quality_, quality);
 }
 HRESULT Mesh::SetGroupTexture(Texture* texture) {
     Hold(texture_, texture);
@@ -227,8 +215,7 @@ HRESULT MeshBuilder::SetMaterial(Material* material) {
     return D3DRM_OK;
 }
 HRESULT MeshBuilder::SetQuality(D3DRMRENDERQUALITY quality) {
-    quality_ = quality;
-    return D3DRM_OK;
+    return Keep(quality_, quality);
 }
 HRESULT MeshBuilder::Scale(float sx, float sy, float sz) {
     for (MeshVertex& v : geometry_.vertices) {
