@@ -1,6 +1,8 @@
 // Walks the templates of a text or binary .X file and checks their declared counts.
 #include "platform/rm/xfile_check.h"
 
+#include <zlib.h>
+
 #include <array>
 #include <cctype>
 #include <cstring>
@@ -15,6 +17,11 @@ namespace {
 
 constexpr size_t kHeaderSize = 16;
 constexpr std::streamoff kLargestFile = 256 << 20;
+// Compressed files: a few bytes of their own, then blocks of a 16-bit length, "CK" and that
+// many bytes of deflate data, each inflating to at most one block's worth.
+constexpr size_t kCompressedPrologue = 6;
+constexpr size_t kInflatedBlock = 32786;
+constexpr size_t kLargestInflated = 64 << 20;
 
 enum class Kind { kEnd, kName, kOpen, kClose, kNumber, kOther, kBroken };
 
@@ -283,21 +290,64 @@ class Checker {
     std::optional<Token> pending_;
 };
 
+// One block inflated after the ones before it, whose output is its dictionary.
+bool InflateBlock(std::string_view block, std::string* out) {
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;
+    const size_t history = std::min<size_t>(out->size(), 32768);
+    if (history > 0)
+        inflateSetDictionary(&stream,
+                             reinterpret_cast<const Bytef*>(out->data() + out->size() - history),
+                             uInt(history));
+    const size_t start = out->size();
+    out->resize(start + kInflatedBlock);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(block.data()));
+    stream.avail_in = uInt(block.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out->data() + start);
+    stream.avail_out = uInt(kInflatedBlock);
+    const int result = inflate(&stream, Z_SYNC_FLUSH);
+    out->resize(start + (kInflatedBlock - stream.avail_out));
+    inflateEnd(&stream);
+    return result == Z_OK || result == Z_STREAM_END;
+}
+
+// The inflated body of a compressed file, or nothing when its blocks do not hold together or
+// would inflate to more than we are ready to read.
+std::optional<std::string> Inflate(std::string_view body) {
+    if (body.size() < kCompressedPrologue) return std::nullopt;
+    body.remove_prefix(kCompressedPrologue);
+    std::string out;
+    while (body.size() > 3) {
+        uint16_t length = 0;
+        std::memcpy(&length, body.data(), 2);
+        if (body.substr(2, 2) != "CK" || length > body.size() - 4 || length >= kInflatedBlock)
+            return std::nullopt;
+        if (out.size() + kInflatedBlock > kLargestInflated) return std::nullopt;
+        if (!InflateBlock(body.substr(4, length), &out)) return std::nullopt;
+        body.remove_prefix(4 + size_t(length));
+    }
+    return out;
+}
+
+bool CheckBody(std::string_view body, bool binary, size_t floatBytes) {
+    if (binary) return Checker(BinaryReader(body, floatBytes), body.size(), 4).Run();
+    return Checker(TextReader(body), body.size(), 2).Run();
+}
+
 }  // namespace
 
 HRESULT CheckBytes(std::string_view bytes) {
     if (bytes.size() < 4 || bytes.substr(0, 4) != "xof ") return D3DRM_OK;
     if (bytes.size() < kHeaderSize) return D3DRMERR_BADFILE;
     const std::string_view format = bytes.substr(8, 4);
+    const size_t floatBytes = bytes.substr(12, 4) == "0064" ? 8 : 4;
+    const bool binary = format == "bin " || format == "bzip";
     const std::string_view body = bytes.substr(kHeaderSize);
-    if (format == "txt ")
-        return Checker(TextReader(body), body.size(), 2).Run() ? D3DRM_OK : D3DRMERR_BADFILE;
-    if (format == "bin ") {
-        const size_t floatBytes = bytes.substr(12, 4) == "0064" ? 8 : 4;
-        return Checker(BinaryReader(body, floatBytes), body.size(), 4).Run() ? D3DRM_OK
-                                                                             : D3DRMERR_BADFILE;
-    }
-    return D3DRM_OK;
+    if (format == "txt " || format == "bin ")
+        return CheckBody(body, binary, floatBytes) ? D3DRM_OK : D3DRMERR_BADFILE;
+    if (format != "tzip" && format != "bzip") return D3DRMERR_BADFILE;
+    const std::optional<std::string> inflated = Inflate(body);
+    return inflated && CheckBody(*inflated, binary, floatBytes) ? D3DRM_OK : D3DRMERR_BADFILE;
 }
 
 HRESULT CheckFile(const char* path) {
