@@ -54,7 +54,7 @@ void DrawLine(const Target& target, const State& state, const Vertex& a, const V
 // Fills the clip rectangle with a packed pixel and the farthest depth.
 void Clear(const Target& target, uint32_t pixel);
 
-// The fast span kernel of Gouraud colour with depth, exposed for the benchmark's baseline.
+// The vectorised span of Gouraud colour with depth (in its own file, built for wider units).
 struct GouraudSpan {
     int32_t r, g, b, z;      // at the first pixel: colour 16.16, depth 16.12
     int32_t dr, dg, db, dz;  // per pixel
