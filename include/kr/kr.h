@@ -1,5 +1,8 @@
 #pragma once
 // KIRVA: the framework's public header. A client program includes only this.
 #include <kr/draw.h>
+#include <kr/input.h>
+#include <kr/random.h>
+#include <kr/sound.h>
 #include <kr/system.h>
 #include <kr/wintypes.h>

@@ -8,6 +8,7 @@
 #include "draw/colour_depth.h"
 #include "draw/display.h"
 #include "shell/shell.h"
+#include "sound/sound.h"
 
 namespace krDraw {
 
@@ -239,11 +240,12 @@ int32_t Screen(int32_t width, int32_t height) {
         EmptySlot(object);
     krDrawPresentation.pageObject = 0;
     krDrawPresentation.backgroundObject = 0;
-    // krSound::Init, then the reset of the 70 sound slots.
-    // krMidi::Init.
+    krSound::Init();
+    krSound::ResetTable();
+    krMidi::Init();
     krSystem::ResetWaits();
     // The 60-byte font description block (zero-filled global memory).
-    // krInput::Start.
+    krInput::Start();
     if (krSystemState.cursorClipOption == 1) krSystem::ClipCursorToWindow();
     return 1;
 }

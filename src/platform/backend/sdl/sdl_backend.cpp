@@ -125,6 +125,11 @@ class SdlBackend final : public backend::Backend {
         return bits == 24 ? 32 : bits;  // a 24-bit X visual is 32 bits a pixel in memory
     }
 
+    void ClientPosition(int& x, int& y) override {
+        x = y = 0;
+        if (window_ != nullptr) SDL_GetWindowPosition(window_, &x, &y);
+    }
+
     void SetCursorVisible(bool visible) override {
         if (StartVideo()) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
     }
