@@ -1,6 +1,9 @@
 #pragma once
 // KIRVA: the framework's public header. A client program includes only this.
 #include <kr/draw.h>
+#include <kr/input.h>
+#include <kr/random.h>
 #include <kr/scene3d.h>
+#include <kr/sound.h>
 #include <kr/system.h>
 #include <kr/wintypes.h>

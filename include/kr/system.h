@@ -107,8 +107,3 @@ void GetTime(int32_t* hour, int32_t* minute, int32_t* second);
 int32_t CheckColourDepth(const char* settingsFileName);
 
 }  // namespace krSystem
-
-namespace krSound {
-// The standard simple beep; its result is ignored by the error dialog.
-int32_t Beep();
-}  // namespace krSound

@@ -18,6 +18,11 @@ bool FitsInt32(int64_t value) {
     return value >= INT32_MIN && value <= INT32_MAX;
 }
 
+// A far edge that cannot wrap: the blit refuses what lies outside its surface anyway.
+LONG FarEdge(int32_t origin, int32_t extent) {
+    return static_cast<LONG>(std::clamp<int64_t>(int64_t{origin} + extent, INT32_MIN, INT32_MAX));
+}
+
 // Cuts the source rectangle so that the copy at (x, y) stays inside the clip rectangle; draws
 // nothing when the cut leaves the bottom above the top or the right left of the left.
 void ClippedBlt(dd::Surface* source, int64_t x, int64_t y, int64_t left, int64_t top, int64_t right,
@@ -114,7 +119,7 @@ void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t t
     }
     dd::Surface* source = ObjectSurface(object);
     if (display.back == nullptr || source == nullptr) return;
-    const RECT to{x, y, x + width, y + height};
+    const RECT to{x, y, FarEdge(x, width), FarEdge(y, height)};
     const RECT from{left, top, right, bottom};
     if (display.back->Blt(&to, source, &from, dd::DDBLT_KEYSRC | dd::DDBLT_WAIT, nullptr) ==
         dd::DDERR_SURFACELOST) {
@@ -156,9 +161,8 @@ void ShakeObject(int32_t x, int32_t y, int32_t amplitude, int32_t object, int32_
     }
     const int64_t range = 2 * int64_t{amplitude};
     for (int32_t row = top; row < bottom; ++row) {
-        const int64_t shift = crt::rand() % range - amplitude;
-        PutRow(static_cast<int32_t>(std::clamp<int64_t>(x + shift, INT32_MIN, INT32_MAX)), y,
-               object, left, row, right, top);
+        const auto shift = static_cast<int32_t>(crt::rand() % range - amplitude);
+        PutRow(FarEdge(x, shift), y, object, left, row, right, top);
     }
 }
 

@@ -1,5 +1,6 @@
 // Display set-up: the device, the cooperative level and mode, every surface, the pixel format,
 // the sine table and the start of the other modules; surface restore and the back DC.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <numbers>
@@ -8,6 +9,7 @@
 #include "draw/display.h"
 #include "scene3d/scene3d.h"
 #include "shell/shell.h"
+#include "sound/sound.h"
 
 namespace krDraw {
 
@@ -236,11 +238,12 @@ int32_t Screen(int32_t width, int32_t height) {
         EmptySlot(object);
     krDrawPresentation.pageObject = 0;
     krDrawPresentation.backgroundObject = 0;
-    // krSound::Init, then the reset of the 70 sound slots.
-    // krMidi::Init.
+    krSound::Init();
+    krSound::ResetTable();
+    krMidi::Init();
     krSystem::ResetWaits();
     // The 60-byte font description block (zero-filled global memory).
-    // krInput::Start.
+    krInput::Start();
     if (krSystemState.cursorClipOption == 1) krSystem::ClipCursorToWindow();
     return 1;
 }

@@ -5,8 +5,10 @@
 
 #include "draw/display.h"
 #include "platform/crt/crt.h"
+#include "platform/mci/mci.h"
 #include "platform/win/win.h"
 #include "shell/shell.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -133,6 +135,15 @@ void OnActivateApp(bool activated) {
     krSystemState.active = 1;
     ResetFrameTimer();
     if (krSystemState.cursorClipOption == 1) ClipCursorToWindow();
+}
+
+// The end of the MIDI piece: replay it when the sequencer has really stopped (a notification of
+// an aborted or superseded play never restarts the music).
+void OnMciNotify(WPARAM result) {
+    if (result != MCI_NOTIFY_SUCCESSFUL || krMidiState.open != 1) return;
+    char mode[32] = "";
+    mciSendString("status midi mode", mode, sizeof mode, nullptr);
+    if (std::strncmp(mode, "st", 2) == 0) krMidi::Replay();
 }
 
 void OnKeyUp(int32_t key) {
@@ -274,6 +285,9 @@ LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
                 }
             }
             return 0;
+        case MM_MCINOTIFY:
+            OnMciNotify(wParam);
+            break;
         default:
             break;
     }
@@ -314,6 +328,7 @@ int32_t Quit() {
     krDraw::ReleaseDisplay();
     win::CloseWindow(krSystemState.windowHandle);
     // 3. Sound.
+    krSound::Release();
     // 4. The font description block.
     if (krSystemState.quitState == 0) {
         win::PostMessage(krSystemState.windowHandle, WM_CLOSE, 0, 0);

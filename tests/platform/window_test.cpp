@@ -42,11 +42,12 @@ class WindowTest : public ::testing::Test {
     HWND window = nullptr;
 };
 
-TEST_F(WindowTest, FirstShowingActivatesAtOnceAndOnlyOnce) {
+TEST_F(WindowTest, FirstShowingPlacesAndActivatesAtOnceAndOnlyOnce) {
     win::ShowWindow(window, SW_SHOWNORMAL);
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].message, WM_ACTIVATEAPP);
-    EXPECT_EQ(received[0].wParam, WPARAM{1});
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0].message, WM_MOVE);
+    EXPECT_EQ(received[1].message, WM_ACTIVATEAPP);
+    EXPECT_EQ(received[1].wParam, WPARAM{1});
     win::ShowWindow(window, SW_SHOWNORMAL);
     headless::SetActive(true);  // already active: nothing new
     EXPECT_TRUE(TakeAll().empty());
@@ -81,6 +82,7 @@ TEST_F(WindowTest, KeyStateFollowsTheMessagesTaken) {
     TakeAll();
     EXPECT_NE(win::GetKeyState(VK_LEFT) & 0x8000, 0);
     EXPECT_LT(win::GetKeyState(VK_LEFT), 0);
+    EXPECT_NE(win::GetKeyState(VK_LEFT) & 0x80, 0);
     headless::ReleaseKey(VK_LEFT);
     TakeAll();
     EXPECT_EQ(win::GetKeyState(VK_LEFT) & 0x8000, 0);

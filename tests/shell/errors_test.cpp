@@ -12,7 +12,7 @@ class PathTest : public ShellTest {
   protected:
     void SetUp() override {
         ShellTest::SetUp();
-        root = fs::temp_directory_path() / ("kr-paths-" + std::to_string(::getpid()));
+        root = ScratchDirectory();
         fs::create_directories(root / "config");
         setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
         headless::SetModulePath("/games/demo/run");
@@ -20,7 +20,6 @@ class PathTest : public ShellTest {
     }
     void TearDown() override {
         krSystem::LoadDataRoot("none-such.txt");
-        fs::remove_all(root);
         ShellTest::TearDown();
     }
     void WriteRootFile(const std::string& content) {

@@ -1,5 +1,9 @@
 #include "shell/fixture.h"
 
+#include <unistd.h>
+
+#include <string>
+
 #include "platform/win/win.h"
 
 int ShellTest::framesRun = 0;
@@ -20,7 +24,18 @@ void ShellTest::SetUp() {
     framesRun = 0;
 }
 
+std::filesystem::path ShellTest::ScratchDirectory() {
+    if (scratch_.empty()) {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        scratch_ = std::filesystem::temp_directory_path() /
+                   (std::string("kr-") + test->name() + "-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(scratch_);
+    }
+    return scratch_;
+}
+
 void ShellTest::TearDown() {
+    if (!scratch_.empty()) std::filesystem::remove_all(scratch_);
     // Leave no window behind for the next test.
     if (win::IsWindow(krSystemState.windowHandle)) win::DestroyWindow(krSystemState.windowHandle);
     MSG message;

@@ -2,6 +2,8 @@
 // A fresh shell on the headless backend for every test.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/backend/headless/headless.h"
 #include "shell/shell.h"
 
@@ -18,6 +20,11 @@ class ShellTest : public ::testing::Test {
     bool Pass() { return krSystem::RunLoopPass(); }
     // Takes every waiting message (no frame runs while messages wait).
     void DrainMessages();
+    // A fresh folder for the test's files, removed afterwards.
+    std::filesystem::path ScratchDirectory();
+
+  private:
+    std::filesystem::path scratch_;
 
   public:
     static int framesRun;

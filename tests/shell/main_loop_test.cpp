@@ -11,6 +11,7 @@ TEST_F(ShellTest, StartUpMakesTheKirvaWindowAndActivatesIt) {
     EXPECT_TRUE(window.shown);
     EXPECT_TRUE(window.popup);
     EXPECT_EQ(window.title, "KIRVA");
+    EXPECT_TRUE(window.hasIcon);  // the program's "MAIN" icon
     EXPECT_EQ(window.width, 1920);
     EXPECT_EQ(window.height, 1080);
     EXPECT_EQ(krSystemState.classRegistered, 1);

@@ -13,14 +13,9 @@ class QueriesTest : public ShellTest {
   protected:
     void SetUp() override {
         ShellTest::SetUp();
-        directory = fs::temp_directory_path() / ("kr-numbers-" + std::to_string(::getpid()));
-        fs::create_directories(directory);
+        directory = ScratchDirectory();
         headless::SetModulePath((directory / "kirva").string());
         krDraw::ColourDepthSetting() = 16;
-    }
-    void TearDown() override {
-        fs::remove_all(directory);
-        ShellTest::TearDown();
     }
     fs::path directory;
 };

@@ -43,6 +43,9 @@ class Backend {
     virtual int DesktopHeight() = 0;
     virtual int DesktopBits() = 0;
 
+    // Where the window's client area is on the desktop.
+    virtual void ClientPosition(int& x, int& y) = 0;
+
     virtual void SetCursorVisible(bool visible) = 0;
     virtual bool CursorPosition(int& x, int& y) = 0;
     virtual bool WarpCursor(int x, int y) = 0;

@@ -28,21 +28,78 @@ struct KeyRange {
     uint32_t mask, low, span;
 };
 
+// Rows with a single key value, the common case, a whole vector of pixels at a time: each lane
+// keeps the destination where the source holds the key.
+template <typename Pixel, size_t VectorBytes>
+[[gnu::always_inline]] inline void CopyKeyedByValue(const Area to, const Area from, Pixel mask,
+                                                    Pixel key) {
+    typedef Pixel Vector __attribute__((vector_size(VectorBytes)));
+    constexpr int32_t kLanes = static_cast<int32_t>(VectorBytes / sizeof(Pixel));
+    const Vector masks = Vector{} + mask, keys = Vector{} + key;
+    for (int32_t y = 0; y < to.height; ++y) {
+        auto* destination = reinterpret_cast<Pixel*>(to.data + static_cast<intptr_t>(y) * to.pitch);
+        const auto* source =
+            reinterpret_cast<const Pixel*>(from.data + static_cast<intptr_t>(y) * from.pitch);
+        int32_t x = 0;
+        for (; x + kLanes <= to.width; x += kLanes) {
+            Vector in, out;
+            std::memcpy(&in, source + x, VectorBytes);
+            std::memcpy(&out, destination + x, VectorBytes);
+            out = (in & masks) == keys ? out : in;
+            std::memcpy(destination + x, &out, VectorBytes);
+        }
+        for (; x < to.width; ++x)
+            if (static_cast<Pixel>(source[x] & mask) != key) destination[x] = source[x];
+    }
+}
+
+template <typename Pixel>
+void CopyKeyedByValueNarrow(const Area& to, const Area& from, Pixel mask, Pixel key) {
+    CopyKeyedByValue<Pixel, 16>(to, from, mask, key);
+}
+
+#if defined(__x86_64__)
+template <typename Pixel>
+[[gnu::target("avx2")]] void CopyKeyedByValueWide(const Area& to, const Area& from, Pixel mask,
+                                                  Pixel key) {
+    CopyKeyedByValue<Pixel, 32>(to, from, mask, key);
+}
+
+bool WideVectors() {
+    static const bool avx2 = __builtin_cpu_supports("avx2") != 0;
+    return avx2;
+}
+#endif
+
+template <typename Pixel>
+void CopyAreaKeyedByValue(const Area& to, const Area& from, const KeyRange& key) {
+    const auto mask = static_cast<Pixel>(key.mask), value = static_cast<Pixel>(key.low);
+#if defined(__x86_64__)
+    if (WideVectors()) return CopyKeyedByValueWide<Pixel>(to, from, mask, value);
+#endif
+    CopyKeyedByValueNarrow<Pixel>(to, from, mask, value);
+}
+
+template <typename Pixel>
+void CopyRowKeyedByRange(Pixel* destination, const Pixel* source, int32_t width,
+                         const KeyRange& key) {
+    for (int32_t x = 0; x < width; ++x) {
+        const Pixel pixel = source[x];
+        if ((static_cast<uint32_t>(pixel & key.mask) - key.low) > key.span) destination[x] = pixel;
+    }
+}
+
 template <typename Pixel>
 void CopyArea(const Area& to, const Area& from, const KeyRange* key) {
+    if (key != nullptr && key->span == 0) return CopyAreaKeyedByValue<Pixel>(to, from, *key);
     for (int32_t y = 0; y < to.height; ++y) {
         auto* destination = reinterpret_cast<Pixel*>(to.data + static_cast<intptr_t>(y) * to.pitch);
         const auto* source =
             reinterpret_cast<const Pixel*>(from.data + static_cast<intptr_t>(y) * from.pitch);
         if (key == nullptr) {
             std::memmove(destination, source, sizeof(Pixel) * static_cast<size_t>(to.width));
-            continue;
-        }
-        const uint32_t mask = key->mask, low = key->low, span = key->span;
-        for (int32_t x = 0; x < to.width; ++x) {
-            const Pixel pixel = source[x];
-            destination[x] =
-                (static_cast<uint32_t>(pixel & mask) - low) <= span ? destination[x] : pixel;
+        } else {
+            CopyRowKeyedByRange<Pixel>(destination, source, to.width, *key);
         }
     }
 }

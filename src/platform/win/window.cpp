@@ -1,5 +1,7 @@
 // The application window and its message queue.
+#include <algorithm>
 #include <deque>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -68,7 +70,8 @@ void TrackKeyState(const MSG& message) {
     SHORT& key = state.keyStates[message.wParam & 0xFF];
     const bool wasDown = (key & 0x8000) != 0;
     if (down && !wasDown) key = static_cast<SHORT>(key ^ 1);  // the toggle bit
-    key = static_cast<SHORT>(down ? (key | static_cast<SHORT>(0x8000)) : (key & 1));
+    // A key that is down reads 0xFF80 (with the toggle bit): the high bit and bit 7 both set.
+    key = static_cast<SHORT>(down ? (key | static_cast<SHORT>(0xFF80)) : (key & 1));
 }
 
 void PostToWindow(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -105,6 +108,9 @@ HWND CreateWindowEx(DWORD /*exStyle*/, const char* className, const char* title,
     state.quitPosted = false;
     state.activeNotified = false;
     state.hasActivity = false;
+    // A new window starts with every key up.
+    state.altDown = false;
+    std::fill(std::begin(state.keyStates), std::end(state.keyStates), SHORT{0});
     return &state.window;
 }
 
@@ -113,6 +119,11 @@ BOOL ShowWindow(HWND window, int showCommand) {
     const bool wasShown = window->shown;
     window->shown = showCommand != SW_HIDE;
     backend::Active().ShowWindow(window->shown);
+    if (window->shown && !wasShown) {
+        int x = 0, y = 0;
+        backend::Active().ClientPosition(x, y);
+        SendMessage(window, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+    }
     // The first showing activates the program, even where no window manager gives focus.
     if (window->shown && !wasShown && !state.hasActivity) {
         state.hasActivity = true;

@@ -86,6 +86,11 @@ class HeadlessBackend final : public backend::Backend {
     int DesktopHeight() override { return state.desktopHeight; }
     int DesktopBits() override { return state.desktopBits; }
 
+    void ClientPosition(int& x, int& y) override {
+        x = state.window.x;
+        y = state.window.y;
+    }
+
     void SetCursorVisible(bool visible) override { state.cursorVisible = visible; }
     bool CursorPosition(int& x, int& y) override {
         x = state.cursorX;

@@ -66,10 +66,6 @@ struct Picture {
     pixels::Format format{};
     std::vector<uint8_t> memory;  // rows without padding
 
-    pixels::View View() {
-        return pixels::View{memory.data(), width * static_cast<int32_t>(BytesPerPixel(format)),
-                            width, height, format};
-    }
     COLORREF At(int32_t x, int32_t y) const;
 };
 const Picture& LastPicture();

@@ -32,10 +32,11 @@ int AnswerWithoutScreen(const char* text, const char* caption, UINT type) {
 
 class SdlBackend final : public backend::Backend {
   public:
+    // The video subsystem is left to the end of the process: quitting it unloads the X
+    // libraries, and what they still hold then can no longer be told from a leak of ours.
     ~SdlBackend() override {
         DestroyRenderer();
         if (window_ != nullptr) SDL_DestroyWindow(window_);
-        if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
     bool CreateWindow(const backend::WindowSpec& spec) override {
@@ -44,6 +45,9 @@ class SdlBackend final : public backend::Backend {
         if (spec.popup) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
         window_ = SDL_CreateWindow(spec.title, spec.x, spec.y, spec.width, spec.height, flags);
         popup_ = spec.popup;
+        // The renderer now: some drivers recreate the window for it, which must happen before
+        // anybody sees the window.
+        if (window_ != nullptr) CreateRenderer();
         return window_ != nullptr;
     }
 
@@ -121,6 +125,11 @@ class SdlBackend final : public backend::Backend {
         return bits == 24 ? 32 : bits;  // a 24-bit X visual is 32 bits a pixel in memory
     }
 
+    void ClientPosition(int& x, int& y) override {
+        x = y = 0;
+        if (window_ != nullptr) SDL_GetWindowPosition(window_, &x, &y);
+    }
+
     void SetCursorVisible(bool visible) override {
         if (StartVideo()) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
     }
@@ -156,13 +165,11 @@ class SdlBackend final : public backend::Backend {
     // The picture's own format in a streaming texture; the logical size keeps its aspect and
     // letterboxes it, nearest sampling keeps its pixels sharp.
     bool PrepareTexture(const pixels::View& picture) {
-        if (window_ == nullptr) return false;
-        if (renderer_ == nullptr) {
-            SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-            renderer_ = SDL_CreateRenderer(window_, -1, 0);
-            if (renderer_ == nullptr) return false;
+        if (renderer_ == nullptr) return false;
+        if (!sized_ && !popup_) {
             // A window's client area is the picture's size.
-            if (!popup_) SDL_SetWindowSize(window_, picture.width, picture.height);
+            SDL_SetWindowSize(window_, picture.width, picture.height);
+            sized_ = true;
         }
         const Uint32 format = SdlFormat(picture.format);
         if (texture_ != nullptr && (textureWidth_ != picture.width ||
@@ -180,6 +187,12 @@ class SdlBackend final : public backend::Backend {
             SDL_RenderSetLogicalSize(renderer_, picture.width, picture.height);
         }
         return true;
+    }
+
+    void CreateRenderer() {
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+        renderer_ = SDL_CreateRenderer(window_, -1, 0);
+        sized_ = false;
     }
 
     void DestroyRenderer() {
@@ -268,6 +281,7 @@ class SdlBackend final : public backend::Backend {
 
     SDL_Window* window_ = nullptr;
     bool popup_ = false;
+    bool sized_ = false;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     int textureWidth_ = 0, textureHeight_ = 0;

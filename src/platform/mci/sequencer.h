@@ -1,0 +1,59 @@
+#pragma once
+// One open sequencer device: a MIDI file played by a FluidSynth player into the mixer, with the
+// device's mode, position and its one pending notification.
+#include <fluidsynth/types.h>
+#include <kr/wintypes.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/ds/mixer.h"
+#include "platform/mci/mci.h"
+
+namespace mci {
+
+enum class Mode { Stopped, Playing, Paused };
+
+class Sequencer final : public mixer::Source {
+  public:
+    // Null (with the error) when no soundfont or no audio device is there.
+    static std::unique_ptr<Sequencer> Open(std::vector<uint8_t> midiFile, UINT deviceId,
+                                           MCIERROR* error);
+    ~Sequencer() override;
+
+    // From the current position; at the end of the piece the play completes at once.
+    void Play();
+    // Stop and pause both keep the position; they differ only in the mode reported.
+    void Stop();
+    void Pause();
+    void SeekToStart();
+    Mode CurrentMode();
+
+    // The one pending notification: a new one supersedes it, an interrupting command aborts it,
+    // the end of the piece completes it.
+    void Replace(HWND window);
+    void Abort();
+    void Complete();
+
+    void AddTo(float* stereoFrames, int frameCount) override;
+
+  private:
+    Sequencer() = default;
+    void Halt(Mode mode);
+    void Notify(WPARAM result);
+    void FollowPlayer();
+
+    std::vector<uint8_t> midi_;
+    UINT deviceId_ = 0;
+    fluid_settings_t* settings_ = nullptr;
+    fluid_synth_t* synth_ = nullptr;
+    fluid_player_t* player_ = nullptr;  // exists while playing
+    // Shared with the audio thread; changed under the mixer's lock.
+    Mode mode_ = Mode::Stopped;
+    int position_ = 0;  // in ticks
+    bool atEnd_ = false;
+    HWND pendingWindow_ = nullptr;
+};
+
+}  // namespace mci

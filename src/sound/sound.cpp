@@ -1,0 +1,317 @@
+// krSound: the sound object table, loading from WAVE files and resources, release and restore.
+#include "sound/sound.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/ds/mmio.h"
+#include "platform/win/resources.h"
+#include "platform/win/win.h"
+
+krSoundStateRecord krSoundState{};
+
+namespace krSound {
+
+namespace {
+
+constexpr const char* kOperation = "krSound::LoadObject";
+constexpr size_t kPathSize = 260;
+constexpr size_t kNameLimit = krSoundNameSize - 1;
+constexpr DWORD kBufferFlags =
+    DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
+// A resource is the image of a canonical PCM WAVE file.
+constexpr size_t kImageFormatOffset = 20;
+constexpr size_t kImageSizeOffset = 40;
+constexpr size_t kImageSamplesOffset = 44;
+
+krSoundStateRecord& state = krSoundState;
+
+// Where a sound's samples come from: a file read (its blocks are ours to free) or a resource.
+struct WaveSource {
+    WAVEFORMATEX* fileFormat = nullptr;
+    uint8_t* fileSamples = nullptr;
+    WAVEFORMATEX resourceFormat{};
+    const WAVEFORMATEX* format = nullptr;
+    const uint8_t* samples = nullptr;
+    uint32_t size = 0;
+};
+
+void FreeWave(WaveSource& wave) {
+    win::GlobalFree(wave.fileFormat);
+    win::GlobalFree(wave.fileSamples);
+    wave = WaveSource{};
+}
+
+uint32_t LittleEndian32(const unsigned char* bytes) {
+    return static_cast<uint32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16)) |
+           (static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+// A resource shorter than its header is no WAVE image; a size beyond its end is cut to it.
+bool ReadResource(const char* name, WaveSource& wave) {
+    const win::Resource* resource = win::FindResource(name, "WAVE");
+    if (resource == nullptr) resource = win::FindResource(name, "RCDATA");
+    if (resource == nullptr || resource->size < kImageSamplesOffset) return false;
+    std::memcpy(&wave.resourceFormat, resource->data + kImageFormatOffset, sizeof(PCMWAVEFORMAT));
+    wave.format = &wave.resourceFormat;
+    wave.size = static_cast<uint32_t>(std::min<size_t>(
+        LittleEndian32(resource->data + kImageSizeOffset), resource->size - kImageSamplesOffset));
+    wave.samples = resource->data + kImageSamplesOffset;
+    return true;
+}
+
+bool ReadFileOrResource(const char* path, const char* name, WaveSource& wave) {
+    if (ReadWaveFile(path, &wave.fileFormat, &wave.fileSamples, &wave.size) == 0) {
+        wave.format = wave.fileFormat;
+        wave.samples = wave.fileSamples;
+        return true;
+    }
+    return ReadResource(name, wave);
+}
+
+void FillBuffer(IDirectSoundBuffer* buffer, const WaveSource& wave) {
+    void* first = nullptr;
+    void* second = nullptr;
+    DWORD firstBytes = 0, secondBytes = 0;
+    if (buffer->Lock(0, wave.size, &first, &firstBytes, &second, &secondBytes, 0) != DS_OK) return;
+    std::memcpy(first, wave.samples, firstBytes);
+    if (second != nullptr) std::memcpy(second, wave.samples + firstBytes, secondBytes);
+    buffer->Unlock(first, firstBytes, second, secondBytes);
+}
+
+void ReleaseBuffer(krSoundBuffer& entry) {
+    if (entry.buffer == nullptr) return;
+    entry.buffer->Stop();
+    entry.buffer->Release();
+    entry.buffer = nullptr;
+}
+
+void ReleaseBuffers(krSoundSlot& slot, int32_t count) {
+    for (int32_t i = 0; i < count; ++i)
+        ReleaseBuffer(slot.buffers[i]);
+}
+
+// Outside reload mode the buffers start with the format's frequency and full volume at the
+// centre; in reload mode they get back their stored settings.
+void Configure(krSoundSlot& slot, krSoundBuffer& entry) {
+    if (state.reloadMode == 0) {
+        DWORD frequency = 0;
+        entry.buffer->GetFrequency(&frequency);
+        entry.frequency = frequency;
+        slot.baseFrequency = frequency;
+        entry.volume = 0;
+        entry.pan = 0;
+        return;
+    }
+    entry.buffer->SetVolume(entry.volume);
+    entry.buffer->SetFrequency(entry.frequency);
+    entry.buffer->SetPan(entry.pan);
+}
+
+// On a failure the buffers made so far are released again.
+bool CreateBuffers(krSoundSlot& slot, const WaveSource& wave) {
+    const DSBUFFERDESC description{sizeof(DSBUFFERDESC), kBufferFlags, wave.size, 0, wave.format};
+    for (int32_t i = 0; i < slot.bufferCount; ++i) {
+        krSoundBuffer& entry = slot.buffers[i];
+        if (state.directSound->CreateSoundBuffer(&description, &entry.buffer, nullptr) != DS_OK) {
+            entry.buffer = nullptr;
+            ReleaseBuffers(slot, i);
+            return false;
+        }
+        FillBuffer(entry.buffer, wave);
+        Configure(slot, entry);
+    }
+    return true;
+}
+
+int32_t FirstFreeSlot() {
+    for (int32_t i = 0; i < krSoundSlotCount; ++i) {
+        if (state.slots[i].inUse == 0) return i;
+    }
+    return -1;
+}
+
+int32_t Report(const char* message) {
+    return krSystem::ErrorBox(kOperation, message);
+}
+
+void ReleaseObjects() {
+    for (krSoundSlot& slot : state.slots)
+        ReleaseBuffers(slot, krSoundBufferRow);
+    if (state.primary != nullptr) state.primary->Release();
+    if (state.directSound != nullptr) state.directSound->Release();
+    state.primary = nullptr;
+    state.directSound = nullptr;
+}
+
+// Steps into the RIFF WAVE chunk and reads the format chunk into a new block.
+WAVEFORMATEX* ReadFormat(HMMIO file, MMCKINFO& riff) {
+    if (mmioDescend(file, &riff, nullptr, 0) != MMSYSERR_NOERROR) return nullptr;
+    if (riff.ckid != FOURCC_RIFF || riff.fccType != mmioFOURCC('W', 'A', 'V', 'E')) return nullptr;
+    MMCKINFO chunk{};
+    chunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
+    if (mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return nullptr;
+    PCMWAVEFORMAT pcm{};
+    if (chunk.cksize < sizeof pcm ||
+        mmioRead(file, reinterpret_cast<char*>(&pcm), sizeof pcm) != sizeof pcm) {
+        return nullptr;
+    }
+    WORD extra = 0;
+    if (pcm.wFormatTag != WAVE_FORMAT_PCM &&
+        mmioRead(file, reinterpret_cast<char*>(&extra), sizeof extra) != sizeof extra) {
+        return nullptr;
+    }
+    auto* block =
+        static_cast<WAVEFORMATEX*>(win::GlobalAlloc(win::GMEM_FIXED, sizeof(WAVEFORMATEX) + extra));
+    if (block == nullptr) return nullptr;
+    std::memcpy(block, &pcm, sizeof pcm);
+    block->cbSize = extra;
+    char* extraBytes = reinterpret_cast<char*>(block) + sizeof(WAVEFORMATEX);
+    if ((extra != 0 && mmioRead(file, extraBytes, extra) != extra) ||
+        mmioAscend(file, &chunk, 0) != MMSYSERR_NOERROR) {
+        win::GlobalFree(block);
+        return nullptr;
+    }
+    return block;
+}
+
+// The data chunk, copied through the file's own I/O buffer.
+bool ReadSamples(HMMIO file, const MMCKINFO& riff, uint8_t*& samples, uint32_t& size) {
+    if (mmioSeek(file, static_cast<LONG>(riff.dwDataOffset + 4), SEEK_SET) == -1) return false;
+    MMCKINFO chunk{};
+    chunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
+    if (mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return false;
+    samples = static_cast<uint8_t*>(win::GlobalAlloc(win::GMEM_FIXED, chunk.cksize));
+    MMIOINFO info{};
+    if (samples == nullptr || mmioGetInfo(file, &info, 0) != MMSYSERR_NOERROR) return false;
+    for (DWORD i = 0; i < chunk.cksize; ++i) {
+        if (info.pchNext == info.pchEndRead) {
+            const bool advanced = mmioAdvance(file, &info, MMIO_READ) == MMSYSERR_NOERROR;
+            if (!advanced || info.pchNext == info.pchEndRead) return false;
+        }
+        samples[i] = static_cast<uint8_t>(*info.pchNext++);
+    }
+    mmioSetInfo(file, &info, 0);
+    size = chunk.cksize;
+    return true;
+}
+
+}  // namespace
+
+int32_t ReadWaveFile(const char* path, WAVEFORMATEX** format, uint8_t** samples, uint32_t* size) {
+    *format = nullptr;
+    *samples = nullptr;
+    *size = 0;
+    HMMIO file = mmioOpen(path, nullptr, MMIO_ALLOCBUF | MMIO_READ);
+    if (file == nullptr) return 1;
+    MMCKINFO riff{};
+    WAVEFORMATEX* formatBlock = ReadFormat(file, riff);
+    uint8_t* sampleBlock = nullptr;
+    uint32_t bytes = 0;
+    const bool read = formatBlock != nullptr && ReadSamples(file, riff, sampleBlock, bytes);
+    mmioClose(file, 0);
+    if (!read) {
+        win::GlobalFree(formatBlock);
+        win::GlobalFree(sampleBlock);
+        return 1;
+    }
+    *format = formatBlock;
+    *samples = sampleBlock;
+    *size = bytes;
+    return 0;
+}
+
+int32_t Init() {
+    if (state.directSound != nullptr) ReleaseObjects();
+    if (DirectSoundCreate(nullptr, &state.directSound, nullptr) != DS_OK) {
+        state.available = 0;
+        return 0;
+    }
+    state.directSound->SetCooperativeLevel(krSystemState.windowHandle, DSSCL_NORMAL);
+    const DSBUFFERDESC primary{sizeof(DSBUFFERDESC), DSBCAPS_PRIMARYBUFFER, 0, 0, nullptr};
+    state.directSound->CreateSoundBuffer(&primary, &state.primary, nullptr);
+    for (krSoundSlot& slot : state.slots) {
+        for (krSoundBuffer& entry : slot.buffers)
+            entry.buffer = nullptr;
+    }
+    state.reloadMode = 0;
+    state.available = 1;
+    return 1;
+}
+
+void ResetTable() {
+    for (krSoundSlot& slot : state.slots) {
+        ReleaseBuffers(slot, krSoundBufferRow);
+        slot = krSoundSlot{};
+        slot.bufferCount = 1;
+    }
+}
+
+int32_t LoadObject(const char* name, int32_t bufferCount) {
+    if (state.available == 0) return 0;
+    if (name == nullptr) name = "";
+    const int32_t number = state.reloadMode != 0 ? state.currentSlot : FirstFreeSlot();
+    if (number < 0) return Report("オブジェクト数が多すぎます");
+    krSoundSlot& slot = state.slots[number];
+    char path[kPathSize];
+    std::snprintf(path, sizeof path, "%s%s", krSystem::GetDataPath(0), name);
+    WaveSource wave;
+    if (!ReadFileOrResource(path, name, wave)) return Report("WAVEリソースが見つかりません");
+    const int32_t previousCount = slot.bufferCount;
+    slot.bufferCount = std::clamp(bufferCount, 1, krSoundBufferRow);
+    if (state.reloadMode == 0) slot.nextBuffer = 0;
+    const bool created = CreateBuffers(slot, wave);
+    FreeWave(wave);
+    if (!created) {
+        if (state.reloadMode == 0) slot.bufferCount = previousCount;
+        return Report("サウンドバッファが生成できません");
+    }
+    slot.inUse = 1;
+    if (state.reloadMode != 0) return number;
+    if (std::strlen(name) > kNameLimit) return Report("ファイル名またはリソース名が長すぎます");
+    std::memcpy(slot.name, name, std::strlen(name) + 1);
+    return number;
+}
+
+void FreeObject(int32_t sound) {
+    if (state.available == 0 || sound < 0 || sound >= krSoundSlotCount) return;
+    krSoundSlot& slot = state.slots[sound];
+    if (slot.inUse == 0) return;
+    slot.inUse = 0;
+    slot.baseFrequency = 0;
+    slot.name[0] = '\0';
+    for (int32_t i = 0; i < slot.bufferCount; ++i) {
+        krSoundBuffer& entry = slot.buffers[i];
+        entry.volume = entry.pan = 0;
+        entry.frequency = 0;
+        ReleaseBuffer(entry);
+    }
+    slot.bufferCount = 1;
+}
+
+void Release() {
+    if (state.available == 0) return;
+    ReleaseObjects();
+}
+
+void Restore() {
+    if (state.available == 0) return;
+    Init();
+    state.reloadMode = 1;
+    for (int32_t i = 0; i < krSoundSlotCount; ++i) {
+        if (state.slots[i].inUse == 0) continue;
+        state.currentSlot = i;
+        LoadObject(state.slots[i].name, state.slots[i].bufferCount);
+    }
+    state.reloadMode = 0;
+}
+
+void PlayWaveFile(const char* name) {
+    if (state.available == 0) return;
+    Release();
+    sndPlaySound(name, SND_SYNC);
+    Restore();
+}
+
+}  // namespace krSound

@@ -1,0 +1,229 @@
+// The data files that the build makes beside the game, read back as the game's loaders and
+// assimp see them.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <assimp/Importer.hpp>
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace {
+
+const std::string kFolder = KR_DATA_DIR;
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+using Surface = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+// The picture in 8-8-8 so that pixels read the same whatever the file's depth.
+Surface LoadPicture(const char* name) {
+    Surface file(SDL_LoadBMP((kFolder + name).c_str()));
+    if (!file) return nullptr;
+    return Surface(SDL_ConvertSurfaceFormat(file.get(), SDL_PIXELFORMAT_RGB888, 0));
+}
+
+struct Colour {
+    int r, g, b;
+    bool IsBlack() const { return r == 0 && g == 0 && b == 0; }
+    bool operator==(const Colour&) const = default;
+};
+
+Colour PixelAt(const SDL_Surface* picture, int x, int y) {
+    const auto* row = static_cast<const uint8_t*>(picture->pixels) + y * picture->pitch;
+    const uint32_t pixel = reinterpret_cast<const uint32_t*>(row)[x];
+    return {int(pixel >> 16 & 0xFF), int(pixel >> 8 & 0xFF), int(pixel & 0xFF)};
+}
+
+int CoveredPixels(const SDL_Surface* picture, int left, int top, int right, int bottom) {
+    int covered = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x)
+            covered += !PixelAt(picture, x, y).IsBlack();
+    }
+    return covered;
+}
+
+TEST(DataFiles, MaskHasTenGrowingFramesOfOneDarkColourThatIsNeverBlack) {
+    const Surface mask = LoadPicture("MASK.BMP");
+    ASSERT_TRUE(mask) << SDL_GetError();
+    ASSERT_EQ(mask->w, 640);
+    ASSERT_EQ(mask->h, 48);
+    constexpr int kCell = 64 * 48;
+    const Colour cover = PixelAt(mask.get(), 9 * 64, 0);
+    // Dark, yet not black even in 5-6-5 or 5-5-5 pixels, where black is the colour key.
+    EXPECT_LT(std::max({cover.r, cover.g, cover.b}), 100);
+    EXPECT_TRUE((cover.r >> 3) != 0 || (cover.g >> 3) != 0 || (cover.b >> 3) != 0);
+    int previous = 0;
+    for (int frame = 0; frame < 10; ++frame) {
+        const int covered = CoveredPixels(mask.get(), frame * 64, 0, frame * 64 + 64, 48);
+        EXPECT_GT(covered, previous) << "frame " << frame;
+        previous = covered;
+        for (int y = 0; y < 48; ++y) {
+            for (int x = frame * 64; x < frame * 64 + 64; ++x) {
+                const Colour pixel = PixelAt(mask.get(), x, y);
+                ASSERT_TRUE(pixel.IsBlack() || pixel == cover) << x << "," << y;
+                // Each frame covers what the one before it covered.
+                if (frame > 0 && !PixelAt(mask.get(), x - 64, y).IsBlack()) {
+                    ASSERT_EQ(pixel, cover) << x << "," << y;
+                }
+            }
+        }
+    }
+    EXPECT_LT(CoveredPixels(mask.get(), 0, 0, 64, 48), kCell / 10);
+    EXPECT_EQ(previous, kCell);
+}
+
+// The glyph edges of the game's font table.
+constexpr int kLetterEdges[27] = {0,   27,  53,  80,  108, 128, 147, 173, 200,
+                                  212, 230, 256, 274, 308, 334, 360, 384, 410,
+                                  435, 459, 483, 506, 532, 569, 591, 615, 634};
+constexpr int kSignEdges[21] = {0,   6,   20,  29,  49,  73,  93,  117, 140, 166, 192,
+                                216, 237, 263, 289, 299, 309, 335, 361, 386, 411};
+
+struct Extent {
+    int left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
+};
+
+Extent LitExtent(const SDL_Surface* sheet, int left, int top, int right, int bottom) {
+    Extent extent;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            if (PixelAt(sheet, x, y).IsBlack()) continue;
+            extent = {std::min(extent.left, x), std::max(extent.right, x), std::min(extent.top, y),
+                      std::max(extent.bottom, y)};
+        }
+    }
+    return extent;
+}
+
+void ExpectGlyphsFillTheirCells(const SDL_Surface* sheet, const int* edges, int glyphs,
+                                int rowTop) {
+    for (int k = 0; k < glyphs; ++k) {
+        const int left = edges[k], right = edges[k + 1];
+        const Extent lit = LitExtent(sheet, left, rowTop, right, rowTop + 45);
+        ASSERT_GE(lit.right, 0) << "glyph " << k << " of the row at " << rowTop << " is empty";
+        // A black column on each side keeps neighbours apart; wide glyphs reach both.
+        EXPECT_GT(lit.left, left) << "glyph " << k << " at " << rowTop;
+        EXPECT_LT(lit.right, right - 1) << "glyph " << k << " at " << rowTop;
+        if (right - left >= 12) {
+            EXPECT_LE(lit.left - left, 2) << "glyph " << k << " at " << rowTop;
+            EXPECT_LE(right - 1 - lit.right, 2) << "glyph " << k << " at " << rowTop;
+        }
+        EXPECT_GE(lit.top, rowTop + 1);
+        EXPECT_LE(lit.bottom, rowTop + 44);
+    }
+}
+
+TEST(DataFiles, GlyphSheetHasLightGlyphsFillingEveryCellOnBlack) {
+    const Surface sheet = LoadPicture("ABC.BMP");
+    ASSERT_TRUE(sheet) << SDL_GetError();
+    ASSERT_GE(sheet->w, 634);
+    ASSERT_EQ(sheet->h, 90);
+    ExpectGlyphsFillTheirCells(sheet.get(), kLetterEdges, 26, 0);
+    ExpectGlyphsFillTheirCells(sheet.get(), kSignEdges, 20, 45);
+    // Nothing outside the cells, and every lit pixel is light.
+    EXPECT_EQ(CoveredPixels(sheet.get(), 634, 0, sheet->w, 45), 0);
+    EXPECT_EQ(CoveredPixels(sheet.get(), 411, 45, sheet->w, 90), 0);
+    for (int y = 0; y < sheet->h; ++y) {
+        for (int x = 0; x < sheet->w; ++x) {
+            const Colour pixel = PixelAt(sheet.get(), x, y);
+            if (!pixel.IsBlack()) {
+                ASSERT_GT(pixel.r + pixel.g + pixel.b, 450) << x << "," << y;
+            }
+        }
+    }
+    // The letter I is a narrow glyph, M a wide one: their lit widths follow the table.
+    const Extent i = LitExtent(sheet.get(), 200, 0, 212, 45);
+    const Extent m = LitExtent(sheet.get(), 274, 0, 308, 45);
+    EXPECT_GT(m.right - m.left, 3 * (i.right - i.left));
+}
+
+TEST(DataFiles, TexturesArePowerOfTwoSquaresWithoutTransparentBlack) {
+    for (const char* name : {"BACK.BMP", "blue.BMP"}) {
+        const Surface texture = LoadPicture(name);
+        ASSERT_TRUE(texture) << name << ": " << SDL_GetError();
+        EXPECT_EQ(texture->w, texture->h) << name;
+        EXPECT_EQ(texture->w & (texture->w - 1), 0) << name;
+        EXPECT_EQ(CoveredPixels(texture.get(), 0, 0, texture->w, texture->h),
+                  texture->w * texture->h)
+            << name;
+        bool patterned = false;
+        for (int i = 0; i < texture->w * texture->h && !patterned; ++i) {
+            const Colour pixel = PixelAt(texture.get(), i % texture->w, i / texture->w);
+            patterned = !(pixel == PixelAt(texture.get(), 0, 0));
+        }
+        EXPECT_TRUE(patterned) << name << " is one flat colour";
+    }
+}
+
+// The file's own left-handed data, as the 3D loader reads it.
+const aiScene* LoadModel(Assimp::Importer& importer, const char* name) {
+    return importer.ReadFile(kFolder + name, aiProcess_ConvertToLeftHanded);
+}
+
+const aiMesh* OnlyMesh(const aiScene* scene) {
+    return scene != nullptr && scene->mNumMeshes == 1 ? scene->mMeshes[0] : nullptr;
+}
+
+// With clockwise fronts in left-handed axes, the side a face's front looks to.
+aiVector3D FrontOf(const aiMesh* mesh, const aiFace& face) {
+    const aiVector3D& a = mesh->mVertices[face.mIndices[0]];
+    return (mesh->mVertices[face.mIndices[1]] - a) ^ (mesh->mVertices[face.mIndices[2]] - a);
+}
+
+TEST(DataFiles, PanelIsOneSixteenUnitSquareWhoseFrontFacesMinusZ) {
+    Assimp::Importer importer;
+    const aiMesh* panel = OnlyMesh(LoadModel(importer, "SAMPLE8.X"));
+    ASSERT_NE(panel, nullptr) << importer.GetErrorString();
+    ASSERT_EQ(panel->mNumFaces, 2u);
+    ASSERT_EQ(panel->mNumVertices, 6u);  // the importer keeps one vertex per face corner
+    ASSERT_TRUE(panel->HasNormals());
+    ASSERT_TRUE(panel->HasTextureCoords(0));
+    aiVector3D low(1e9f), high(-1e9f);
+    for (unsigned i = 0; i < panel->mNumVertices; ++i) {
+        const aiVector3D& v = panel->mVertices[i];
+        low = {std::min(low.x, v.x), std::min(low.y, v.y), std::min(low.z, v.z)};
+        high = {std::max(high.x, v.x), std::max(high.y, v.y), std::max(high.z, v.z)};
+        EXPECT_NEAR(panel->mNormals[i].z, -1.0f, 1e-6f);
+        const aiVector3D& uv = panel->mTextureCoords[0][i];
+        EXPECT_TRUE(uv.x >= 0 && uv.x <= 1 && uv.y >= 0 && uv.y <= 1);
+    }
+    EXPECT_EQ(low, aiVector3D(-8, -8, 0));
+    EXPECT_EQ(high, aiVector3D(8, 8, 0));
+    // Seen from +z every face runs counter-clockwise: a back face, culled.
+    for (unsigned f = 0; f < panel->mNumFaces; ++f) {
+        ASSERT_EQ(panel->mFaces[f].mNumIndices, 3u);
+        EXPECT_LT(FrontOf(panel, panel->mFaces[f]).z, 0) << "face " << f;
+    }
+}
+
+TEST(DataFiles, BallIsAClosedSphereOfRadiusFourFacingOutward) {
+    Assimp::Importer importer;
+    const aiMesh* ball = OnlyMesh(LoadModel(importer, "ball.X"));
+    ASSERT_NE(ball, nullptr) << importer.GetErrorString();
+    ASSERT_TRUE(ball->HasNormals());
+    ASSERT_TRUE(ball->HasTextureCoords(0));
+    EXPECT_GE(ball->mNumFaces, 100u);
+    EXPECT_EQ(ball->mNumVertices, 3 * ball->mNumFaces);
+    for (unsigned i = 0; i < ball->mNumVertices; ++i) {
+        const aiVector3D& v = ball->mVertices[i];
+        ASSERT_NEAR(v.Length(), 4.0f, 1e-4f) << i;
+        ASSERT_NEAR((ball->mNormals[i] - v / 4.0f).Length(), 0.0f, 1e-4f) << i;
+    }
+    for (unsigned f = 0; f < ball->mNumFaces; ++f) {
+        const aiFace& face = ball->mFaces[f];
+        ASSERT_EQ(face.mNumIndices, 3u);
+        const aiVector3D centre = ball->mVertices[face.mIndices[0]] +
+                                  ball->mVertices[face.mIndices[1]] +
+                                  ball->mVertices[face.mIndices[2]];
+        const aiVector3D front = FrontOf(ball, face);
+        EXPECT_GT(front.Length(), 1e-3f) << "face " << f << " has no area";
+        EXPECT_GT(front * centre, 0) << "face " << f << " faces inward";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The real program's picture in a virtual display: windowed it is a 640 by 480 window showing the
+# display pixel for pixel; full screen it covers the desktop, scaled with its aspect kept and
+# letterboxed.
+set -euo pipefail
+program=$1
+display=:$((500 + RANDOM % 400))
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+pid=
+work=$(mktemp -d)
+trap 'kill $xvfb 2>/dev/null || true; [ -z "$pid" ] || kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+# A pixel as white or black; 5-6-5 white reads back with a green of 254, so allow a little.
+shade() {  # file x y
+    convert "$1" -format "%[fx:min(p{$2,$3}.r,min(p{$2,$3}.g,p{$2,$3}.b))>0.97?1:(max(p{$2,$3}.r,max(p{$2,$3}.g,p{$2,$3}.b))<0.03?0:2)]" info:
+}
+
+expect() {  # what file x y white|black
+    local got want
+    got=$(shade "$2" "$3" "$4")
+    want=$([ "$5" = white ] && echo 1 || echo 0)
+    [ "$got" = "$want" ] || { echo "$1: pixel ($3, $4) is not $5"; exit 1; }
+}
+
+run() {  # name args...
+    local name=$1
+    shift
+    KIRVA_QUIET_BOXES=1 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$program" "$@" &
+    pid=$!
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^KIRVA$' | head -n 1)
+    [ -n "$window" ] || { echo "$name: no window"; exit 1; }
+    sleep 1
+    xwd -root -silent | convert xwd:- "$work/$name.png"
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool windowfocus --sync "$window"
+    xdotool key --window "$window" Escape
+    for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+    wait $pid
+    pid=
+}
+
+run windowed --window
+[ "$WIDTH" = 640 ] && [ "$HEIGHT" = 480 ] || { echo "windowed: ${WIDTH}x$HEIGHT"; exit 1; }
+expect windowed "$work/windowed.png" $((X + 160)) $((Y + 120)) white
+expect windowed "$work/windowed.png" $((X + 159)) $((Y + 120)) black
+expect windowed "$work/windowed.png" $((X + 479)) $((Y + 359)) white
+expect windowed "$work/windowed.png" $((X + 480)) $((Y + 359)) black
+
+# 1280 by 800 holds the picture at 5/3 scale: 1067 by 800, bars of about 106 pixels at the sides.
+run fullscreen
+expect fullscreen "$work/fullscreen.png" 640 400 white
+expect fullscreen "$work/fullscreen.png" 640 190 black
+expect fullscreen "$work/fullscreen.png" 380 400 white
+expect fullscreen "$work/fullscreen.png" 370 400 black
+echo "windowed and full-screen pictures as expected"

@@ -1,0 +1,364 @@
+// krSound: the sound table, buffer selection, clamping, loading and release.
+#include <climits>
+#include <cstring>
+
+#include "platform/mci/mci.h"
+#include "platform/win/resources.h"
+#include "sound/audio_fixture.h"
+#include "sound/sound.h"
+
+namespace {
+
+class SoundTest : public AudioTest {
+  protected:
+    void SetUp() override {
+        AudioTest::SetUp();
+        StartSound();
+        WriteDataFile("beep.wav", SteadyWave({22050, 1, 16}, 2205, 0.5f));
+    }
+
+    static krSoundSlot& Slot(int32_t sound) { return krSoundState.slots[sound]; }
+    static krSoundBuffer& Entry(int32_t sound, int32_t buffer) {
+        return Slot(sound).buffers[buffer];
+    }
+    static DWORD Status(int32_t sound, int32_t buffer) {
+        DWORD status = 0;
+        Entry(sound, buffer).buffer->GetStatus(&status);
+        return status;
+    }
+    static DWORD Position(int32_t sound, int32_t buffer) {
+        DWORD position = 0;
+        Entry(sound, buffer).buffer->GetCurrentPosition(&position, nullptr);
+        return position;
+    }
+    // The buffer holds what the table says it was given.
+    static void ExpectBufferMatchesTable(int32_t sound, int32_t buffer) {
+        const krSoundBuffer& entry = Entry(sound, buffer);
+        ASSERT_NE(entry.buffer, nullptr);
+        LONG volume = 1, pan = 1;
+        DWORD frequency = 0;
+        entry.buffer->GetVolume(&volume);
+        entry.buffer->GetPan(&pan);
+        entry.buffer->GetFrequency(&frequency);
+        EXPECT_EQ(volume, entry.volume);
+        EXPECT_EQ(pan, entry.pan);
+        EXPECT_EQ(frequency, entry.frequency);
+    }
+    static std::vector<std::string> BoxTexts() {
+        std::vector<std::string> texts;
+        for (const headless::Box& box : headless::Boxes())
+            texts.push_back(box.text);
+        return texts;
+    }
+};
+
+TEST_F(SoundTest, LoadFillsTheLowestFreeSlot) {
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 3), 0);
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 1), 1);
+    EXPECT_TRUE(headless::Boxes().empty());
+    EXPECT_EQ(Slot(0).inUse, 1);
+    EXPECT_EQ(Slot(0).bufferCount, 3);
+    EXPECT_STREQ(Slot(0).name, "beep.wav");
+    EXPECT_EQ(Slot(0).baseFrequency, 22050u);
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(Entry(0, i).frequency, 22050u);
+        ExpectBufferMatchesTable(0, i);
+    }
+    EXPECT_EQ(Entry(0, 3).buffer, nullptr);
+
+    krSound::FreeObject(0);
+    EXPECT_EQ(Slot(0).inUse, 0);
+    EXPECT_EQ(Slot(0).bufferCount, 1);
+    EXPECT_EQ(Slot(0).baseFrequency, 0u);
+    EXPECT_STREQ(Slot(0).name, "");
+    EXPECT_EQ(Entry(0, 0).buffer, nullptr);
+    EXPECT_EQ(Entry(0, 2).frequency, 0u);
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 2), 0);
+}
+
+TEST_F(SoundTest, RoundRobinStartsEachBufferInTurnFromTheBeginning) {
+    const int32_t sound = krSound::LoadObject("beep.wav", 3);
+    for (int32_t play = 0; play < 3; ++play) {
+        krSound::Play(sound, -1);
+        headless::RenderAudio(100);
+    }
+    EXPECT_EQ(Slot(sound).nextBuffer, 0);
+    EXPECT_EQ(Position(sound, 0), 2u * 150);  // three renders at half speed, two bytes a frame
+
+    // The fourth play cuts the first buffer off and starts it again.
+    krSound::Play(sound, -7);
+    EXPECT_EQ(Position(sound, 0), 0u);
+    EXPECT_EQ(Position(sound, 1), 2u * 100);
+    EXPECT_EQ(Slot(sound).nextBuffer, 1);
+    for (int32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(Status(sound, i), DSBSTATUS_PLAYING);
+
+    krSound::PlayLoop(sound, -1);
+    EXPECT_EQ(Status(sound, 1), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+    krSound::Stop(sound, -1);
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(Status(sound, i), 0u);
+        EXPECT_EQ(Position(sound, i), 0u);
+    }
+}
+
+TEST_F(SoundTest, SettingsAreClampedAndStoredBeforeTheBufferGetsThem) {
+    const int32_t sound = krSound::LoadObject("beep.wav", 1);
+    krSound::AddVolume(sound, -200, 0);
+    EXPECT_EQ(Entry(sound, 0).volume, -10000);
+    krSound::SetVolume(sound, -3, 0);
+    krSound::AddVolume(sound, 5, 0);
+    EXPECT_EQ(Entry(sound, 0).volume, 0);
+    krSound::AddVolume(sound, -6, 0);
+    EXPECT_EQ(Entry(sound, 0).volume, -600);
+    ExpectBufferMatchesTable(sound, 0);
+
+    krSound::SetPan(sound, 150, 0);
+    EXPECT_EQ(Entry(sound, 0).pan, 10000);
+    krSound::SetPan(sound, -30, 0);
+    EXPECT_EQ(Entry(sound, 0).pan, -3000);
+    krSound::AddPan(sound, -100, 0);
+    EXPECT_EQ(Entry(sound, 0).pan, -10000);
+    krSound::CenterPan(sound, 0);
+    EXPECT_EQ(Entry(sound, 0).pan, 0);
+    krSound::PanRight(sound, 0);
+    EXPECT_EQ(Entry(sound, 0).pan, 10000);
+    krSound::PanLeft(sound, 0);
+    EXPECT_EQ(Entry(sound, 0).pan, -10000);
+    ExpectBufferMatchesTable(sound, 0);
+
+    krSound::AddFrequency(sound, 10, 0);
+    EXPECT_EQ(Entry(sound, 0).frequency, 23050u);
+    krSound::AddFrequency(sound, -1000, 0);
+    EXPECT_EQ(Entry(sound, 0).frequency, 100u);
+    krSound::AddFrequency(sound, INT32_MAX, 0);
+    EXPECT_EQ(Entry(sound, 0).frequency, 100000u);
+    krSound::SetFrequency(sound, INT32_MIN, 0);
+    EXPECT_EQ(Entry(sound, 0).frequency, 100u);
+    krSound::SetFrequency(sound, 0, 0);
+    EXPECT_EQ(Entry(sound, 0).frequency, 22050u);
+    krSound::SetFrequency(sound, 5, 0);
+    krSound::ResetFrequency(sound, 0);
+    EXPECT_EQ(Entry(sound, 0).frequency, 22050u);
+    ExpectBufferMatchesTable(sound, 0);
+}
+
+TEST_F(SoundTest, SelectorsPickOneBufferTheNextOrAll) {
+    const int32_t sound = krSound::LoadObject("beep.wav", 3);
+    krSound::Play(sound, -1);  // the next buffer is now 1
+    krSound::SetVolume(sound, -10, -2);
+    EXPECT_EQ(Entry(sound, 0).volume, 0);
+    EXPECT_EQ(Entry(sound, 1).volume, -1000);
+    EXPECT_EQ(Entry(sound, 2).volume, 0);
+    EXPECT_EQ(Slot(sound).nextBuffer, 1) << "settings do not move the turn on";
+
+    krSound::AddVolume(sound, -5, -1);
+    EXPECT_EQ(Entry(sound, 0).volume, -500);
+    EXPECT_EQ(Entry(sound, 1).volume, -1500);
+    EXPECT_EQ(Entry(sound, 2).volume, -500);
+    krSound::SetPan(sound, 20, 2);
+    EXPECT_EQ(Entry(sound, 2).pan, 2000);
+    EXPECT_EQ(Entry(sound, 1).pan, 0);
+    for (int32_t i = 0; i < 3; ++i)
+        ExpectBufferMatchesTable(sound, i);
+}
+
+TEST_F(SoundTest, FreeSlotsAndMissingBuffersAreLeftAlone) {
+    const int32_t sound = krSound::LoadObject("beep.wav", 2);
+    krSound::SetVolume(sound, -10, 2);
+    krSound::Play(sound, 5);
+    krSound::Pause(sound, 2);
+    EXPECT_EQ(Entry(sound, 2).volume, 0);
+    EXPECT_EQ(Entry(sound, 0).volume, 0);
+    EXPECT_EQ(Status(sound, 0) | Status(sound, 1), 0u);
+
+    for (int32_t unused : {1, 69, 70, -1, INT32_MAX}) {
+        krSound::Play(unused, -1);
+        krSound::SetPan(unused, 50, -1);
+        krSound::FreeObject(unused);
+    }
+    EXPECT_EQ(Slot(1).buffers[0].pan, 0);
+    EXPECT_EQ(Slot(1).nextBuffer, 0);
+}
+
+TEST_F(SoundTest, PauseStopsALoopAndResumesItOnce) {
+    const int32_t sound = krSound::LoadObject("beep.wav", 1);
+    krSound::PlayLoop(sound, 0);
+    headless::RenderAudio(1000);
+    krSound::Pause(sound, -1);
+    EXPECT_EQ(Status(sound, 0), 0u);
+    const DWORD position = Position(sound, 0);
+    EXPECT_EQ(position, 2u * 500);
+
+    krSound::Pause(sound, -1);
+    EXPECT_EQ(Status(sound, 0), DSBSTATUS_PLAYING);
+    EXPECT_EQ(Position(sound, 0), position);
+    // The rest of the sound, at half speed, and then silence.
+    EXPECT_EQ(SoundingFrames(headless::RenderAudio(10000)), 2 * (2205 - 500));
+    EXPECT_EQ(Status(sound, 0), 0u);
+}
+
+TEST_F(SoundTest, TheMixerHearsTheTableSettings) {
+    const int32_t sound = krSound::LoadObject("beep.wav", 1);
+    krSound::SetPan(sound, -100, -1);
+    krSound::SetVolume(sound, -6, -1);
+    krSound::Play(sound, -1);
+    const std::vector<float> out = headless::RenderAudio(400);
+    EXPECT_NEAR(Peak(out, 0), 0.5f * 0.501f, 1e-3);
+    EXPECT_EQ(Peak(out, 1), 0.0f);
+}
+
+TEST_F(SoundTest, ALongNameIsReportedButTheSoundStaysLoaded) {
+    const std::string name(27, 'n');
+    WriteDataFile(name + ".wav", SteadyWave({8000, 1, 8}, 100, 0.1f));
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 1), 0);
+    EXPECT_EQ(krSound::LoadObject((name + ".wav").c_str(), 2), 0);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{
+                              "krSound::LoadObject : ファイル名またはリソース名が長すぎます"});
+    EXPECT_EQ(Slot(1).inUse, 1);
+    EXPECT_STREQ(Slot(1).name, "");
+    EXPECT_NE(Entry(1, 1).buffer, nullptr);
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 1), 2);
+}
+
+TEST_F(SoundTest, AFileThatIsNotRiffIsLookedForAsAResource) {
+    static const std::vector<uint8_t> image = SteadyWave({11025, 1, 16}, 500, 0.25f);
+    static const win::Resource resources[] = {{"noise.wav", "WAVE", image.data(), image.size()},
+                                              {"data only", "RCDATA", image.data(), image.size()},
+                                              {"stub", "WAVE", image.data(), 43},
+                                              {"overlong", "WAVE", image.data(), 60}};
+    win::RegisterResources(resources, 4);
+    WriteDataFile("noise.wav", {'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e'});
+
+    EXPECT_EQ(krSound::LoadObject("noise.wav", 1), 0);
+    EXPECT_EQ(Entry(0, 0).frequency, 11025u);
+    EXPECT_EQ(krSound::LoadObject("data only", 1), 1);
+    // The size in the image is cut to the bytes the resource holds.
+    EXPECT_EQ(krSound::LoadObject("overlong", 1), 2);
+    krSound::Play(2, 0);
+    EXPECT_EQ(SoundingFrames(headless::RenderAudio(1000)), 8 * 4);
+    EXPECT_TRUE(headless::Boxes().empty());
+
+    EXPECT_EQ(krSound::LoadObject("stub", 1), 0);
+    EXPECT_EQ(krSound::LoadObject("nowhere.wav", 1), 0);
+    EXPECT_EQ(BoxTexts(),
+              (std::vector<std::string>{"krSound::LoadObject : WAVEリソースが見つかりません",
+                                        "krSound::LoadObject : WAVEリソースが見つかりません"}));
+    EXPECT_EQ(Slot(3).inUse, 0);
+}
+
+TEST_F(SoundTest, ABufferThatCannotBeMadeLeavesTheSlotFree) {
+    std::vector<uint8_t> file = SteadyWave({22050, 1, 16}, 100, 0.1f);
+    file[22] = 5;  // five channels
+    WriteDataFile("odd.wav", file);
+    EXPECT_EQ(krSound::LoadObject("odd.wav", 4), 0);
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>{"krSound::LoadObject : サウンドバッファが生成できません"});
+    EXPECT_EQ(Slot(0).inUse, 0);
+    EXPECT_EQ(Slot(0).bufferCount, 1);
+    for (const krSoundBuffer& entry : Slot(0).buffers)
+        EXPECT_EQ(entry.buffer, nullptr);
+}
+
+TEST_F(SoundTest, SeventyOneSoundsAreTooMany) {
+    for (int32_t i = 0; i < krSoundSlotCount; ++i)
+        ASSERT_EQ(krSound::LoadObject("beep.wav", 1), i);
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 1), 0);
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>{"krSound::LoadObject : オブジェクト数が多すぎます"});
+}
+
+TEST_F(SoundTest, BufferCountsOutsideTheRowAreKeptInside) {
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 0), 0);
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 11), 1);
+    EXPECT_EQ(Slot(0).bufferCount, 1);
+    EXPECT_EQ(Slot(1).bufferCount, 10);
+}
+
+TEST_F(SoundTest, ReleaseAndRestoreGiveEverySoundBackItsSettings) {
+    krSound::LoadObject("beep.wav", 3);
+    krSound::LoadObject("beep.wav", 1);
+    krSound::FreeObject(0);
+    const int32_t sound = krSound::LoadObject("beep.wav", 3);  // slot 0 again
+    krSound::Play(sound, -1);
+    krSound::Play(sound, -1);
+    krSound::SetVolume(sound, -12, 0);
+    krSound::SetPan(sound, 40, 1);
+    krSound::AddFrequency(sound, 30, 2);
+    krSound::SetPan(1, -70, 0);
+
+    krSound::Release();
+    EXPECT_EQ(krSoundState.directSound, nullptr);
+    EXPECT_EQ(Entry(sound, 0).buffer, nullptr);
+    EXPECT_FALSE(headless::AudioOpen());
+    krSound::Play(sound, -1);  // nothing to play, nothing breaks
+    krSound::SetVolume(sound, -20, 1);
+
+    krSound::Restore();
+    EXPECT_EQ(Slot(sound).nextBuffer, 0);
+    EXPECT_EQ(Entry(sound, 1).volume, -2000);
+    EXPECT_EQ(Entry(sound, 2).frequency, 25050u);
+    EXPECT_EQ(Entry(1, 0).pan, -7000);
+    for (int32_t i = 0; i < 3; ++i)
+        ExpectBufferMatchesTable(sound, i);
+    ExpectBufferMatchesTable(1, 0);
+    EXPECT_STREQ(Slot(sound).name, "beep.wav");
+    EXPECT_TRUE(headless::Boxes().empty());
+}
+
+TEST_F(SoundTest, PlayWaveFilePlaysThroughTheRealDeviceAndRestores) {
+    // The real device (the dummy driver in tests) plays in real time.
+    krSound::Release();
+    headless::UninstallManualAudio();
+    ChooseDummyAudioDriverUnlessChosen();
+    if (krSound::Init() == 0) GTEST_SKIP() << "the chosen audio driver opens no device";
+    const int32_t sound = krSound::LoadObject("beep.wav", 2);
+    krSound::SetPan(sound, 25, 1);
+    WriteDataFile("short.wav", SteadyWave({22050, 1, 8}, 441, 0.2f));
+
+    const int beeps = headless::BeepCount();
+    krSound::PlayWaveFile(DataPath("short.wav").c_str());
+    EXPECT_EQ(headless::BeepCount(), beeps);
+    EXPECT_EQ(Entry(sound, 1).pan, 2500);
+    ExpectBufferMatchesTable(sound, 1);
+
+    // A file that cannot be played sounds the default beep instead.
+    krSound::PlayWaveFile(DataPath("missing.wav").c_str());
+    EXPECT_EQ(headless::BeepCount(), beeps + 1);
+    ExpectBufferMatchesTable(sound, 0);
+    krSound::Release();
+    headless::InstallManualAudio(true);
+}
+
+TEST_F(SoundTest, QuitReleasesSound) {
+    krSound::LoadObject("beep.wav", 1);
+    krSystem::Quit();
+    EXPECT_EQ(krSoundState.directSound, nullptr);
+    EXPECT_EQ(Entry(0, 0).buffer, nullptr);
+    EXPECT_EQ(Slot(0).inUse, 1) << "the table stays for a later restore";
+    EXPECT_FALSE(headless::AudioOpen());
+}
+
+TEST_F(SoundTest, WithoutAnAudioDeviceEverythingIsSilent) {
+    krSound::Release();
+    headless::InstallManualAudio(false);
+    EXPECT_EQ(krSound::Init(), 0);
+    krSound::ResetTable();
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 2), 0);
+    krSound::Play(0, -1);
+    krSound::PlayLoop(0, 1);
+    krSound::Pause(0, -1);
+    krSound::SetVolume(0, -3, -1);
+    krSound::AddFrequency(0, 3, -2);
+    krSound::FreeObject(0);
+    krSound::PlayWaveFile(DataPath("beep.wav").c_str());
+    krSound::Restore();
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 2), 0);
+    EXPECT_EQ(krMidi::Play("beep.wav"), MCIERR_INVALID_DEVICE_NAME);
+    krMidi::Stop();
+    EXPECT_EQ(Slot(0).inUse, 0);
+    EXPECT_EQ(headless::BeepCount(), 0);
+    EXPECT_TRUE(headless::Boxes().empty());
+}
+
+}  // namespace
