@@ -29,8 +29,8 @@ void FillLightSlot(LightSlot& slot, uint32_t type, float level) {
     slot.frame->AddLight(slot.light);
 }
 
-void PlaceLight(const LightSlot& slot, float x, float y, float z) {
-    if (slot.frame != nullptr) slot.frame->SetPosition(kr3DState.scene, x, -y, -z);
+void PlaceLight(const LightSlot& slot, const rm::D3DVECTOR& p) {
+    if (slot.frame != nullptr) slot.frame->SetPosition(kr3DState.scene, p.x, -p.y, -p.z);
 }
 
 void MakeViewport(CameraSlot& slot) {
@@ -63,22 +63,19 @@ int32_t CreateLight(int32_t light, float level, int32_t direction) {
     if (direction < 0 || direction > 9)
         return krSystem::ErrorBox("kr3D::CreateLight", "ライト方向が異常です");
     LightSlot& slot = lights[light];
-    slot.x = float(kDirections[direction][0]);
-    slot.y = float(kDirections[direction][1]);
-    slot.z = float(kDirections[direction][2]);
+    slot.position = {float(kDirections[direction][0]), float(kDirections[direction][1]),
+                     float(kDirections[direction][2])};
     FillLightSlot(slot, direction == 0 ? rm::D3DRMLIGHT_POINT : rm::D3DRMLIGHT_PARALLELPOINT,
                   level);
-    PlaceLight(slot, slot.x, slot.y, slot.z);
+    PlaceLight(slot, slot.position);
     return 1;
 }
 
 void SetLightPosition(int32_t light, float x, float y, float z) {
     LightSlot* slot = Light(light);
     if (slot == nullptr) return;
-    slot->x = x;
-    slot->y = y;
-    slot->z = z;
-    PlaceLight(*slot, x, y, z);
+    slot->position = {x, y, z};
+    PlaceLight(*slot, slot->position);
 }
 
 void LightOn(int32_t light) {
@@ -90,11 +87,7 @@ void LightOff(int32_t light) {
 }
 
 void SetLightVelocity(int32_t light, float vx, float vy, float vz) {
-    LightSlot* slot = Light(light);
-    if (slot == nullptr) return;
-    slot->vx = vx;
-    slot->vy = vy;
-    slot->vz = vz;
+    if (LightSlot* slot = Light(light)) slot->velocity = {vx, vy, vz};
 }
 
 void MoveLight(int32_t light) {
@@ -104,12 +97,12 @@ void MoveLight(int32_t light) {
         position += velocity;
         if (position < -kBounds || position > kBounds) velocity = -velocity;
     };
-    step(slot->x, slot->vx);
-    step(slot->y, slot->vy);
-    step(slot->z, slot->vz);
+    step(slot->position.x, slot->velocity.x);
+    step(slot->position.y, slot->velocity.y);
+    step(slot->position.z, slot->velocity.z);
     // The stored position, scaled by the frame time (the position itself at 60 frames a second).
     const float f = FrameFactor();
-    PlaceLight(*slot, slot->x * f, slot->y * f, slot->z * f);
+    PlaceLight(*slot, {slot->position.x * f, slot->position.y * f, slot->position.z * f});
 }
 
 void LightToObject(rm::Frame* frame, int32_t light) {

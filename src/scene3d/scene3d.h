@@ -9,8 +9,8 @@ namespace kr3D {
 struct LightSlot {
     rm::Frame* frame;
     rm::Light* light;
-    float x, y, z;     // framework axes
-    float vx, vy, vz;  // for MoveLight
+    rm::D3DVECTOR position;  // framework axes
+    rm::D3DVECTOR velocity;  // for MoveLight
 };
 
 struct CameraSlot {

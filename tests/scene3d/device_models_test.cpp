@@ -241,10 +241,10 @@ TEST_F(Scene3DTest, AMovingLightBouncesBackPastTheBounds) {
     kr3D::SetLightPosition(1, 90, 0, 0);
     kr3D::SetLightVelocity(1, 30, 0, 0);
     kr3D::MoveLight(1);
-    EXPECT_FLOAT_EQ(kr3D::lights[1].x, 120);
+    EXPECT_FLOAT_EQ(kr3D::lights[1].position.x, 120);
     EXPECT_NEAR(ScenePosition(kr3D::lights[1].frame).x, 120, 1e-3f);
     kr3D::MoveLight(1);
-    EXPECT_FLOAT_EQ(kr3D::lights[1].x, 90);
+    EXPECT_FLOAT_EQ(kr3D::lights[1].position.x, 90);
     kr3D::MoveLight(9);  // no such light: nothing happens
     kr3D::LightOff(1);
     EXPECT_EQ(kr3D::lights[1].frame->parent(), nullptr);

@@ -34,9 +34,7 @@ Device::~Device() {
 }
 
 HRESULT Device::SetBufferCount(DWORD count) {
-    if (count < 1) return D3DRMERR_BADVALUE;
-    bufferCount_ = count;
-    return D3DRM_OK;
+    return count < 1 ? D3DRMERR_BADVALUE : Keep(bufferCount_, count);
 }
 
 HRESULT Device::SetQuality(D3DRMRENDERQUALITY quality) {
@@ -44,9 +42,7 @@ HRESULT Device::SetQuality(D3DRMRENDERQUALITY quality) {
 }
 
 HRESULT Device::SetShades(DWORD shades) {
-    if (shades < 1) return D3DRMERR_BADVALUE;
-    shades_ = shades;
-    return D3DRM_OK;
+    return shades < 1 ? D3DRMERR_BADVALUE : Keep(shades_, shades);
 }
 
 HRESULT Device::SetDither(BOOL on) {
