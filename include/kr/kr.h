@@ -5,6 +5,7 @@
 #include <kr/font.h>
 #include <kr/input.h>
 #include <kr/random.h>
+#include <kr/scene3d.h>
 #include <kr/sound.h>
 #include <kr/system.h>
 #include <kr/wintypes.h>

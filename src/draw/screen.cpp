@@ -8,6 +8,7 @@
 #include "draw/colour_depth.h"
 #include "draw/display.h"
 #include "draw/frame_rate.h"
+#include "scene3d/scene3d.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 #include "text/font_state.h"
@@ -20,9 +21,6 @@ constexpr const char* kOperation = "krDraw::Screen";
 // Nothing in the framework sets a default size: a width of -1 asks for the game's screen.
 constexpr int32_t kDefaultWidth = 640;
 constexpr int32_t kDefaultHeight = 480;
-// The Z buffer that the 3D device search chooses unless it says otherwise.
-constexpr DWORD kZBufferDepth = 16;
-constexpr DWORD kZBufferMemory = dd::DDSCAPS_SYSTEMMEMORY;
 
 DisplayState InitialDisplay() {
     DisplayState initial{};
@@ -56,7 +54,7 @@ BOOL AcceleratorSearch(dd::GUID* guid, const char*, const char*, void* context) 
         (hardware.ddsCaps.dwCaps & dd::DDSCAPS_TEXTURE) != 0) {
         *chosen = candidate;
         display.accelerator = 1;
-        // kr3D: the wanted colour model becomes 2 (D3DCOLOR_RGB) here.
+        kr3DState.wantedColourModel = 2;  // D3DCOLOR_RGB
         return FALSE;
     }
     *chosen = nullptr;
@@ -177,8 +175,8 @@ dd::Surface* Create3DSurface() {
 dd::Surface* CreateZBuffer() {
     dd::DDSURFACEDESC desc =
         SurfaceDesc(dd::DDSD_CAPS | dd::DDSD_WIDTH | dd::DDSD_HEIGHT | dd::DDSD_ZBUFFERBITDEPTH,
-                    dd::DDSCAPS_ZBUFFER | kZBufferMemory);
-    desc.dwZBufferBitDepth = kZBufferDepth;
+                    dd::DDSCAPS_ZBUFFER | kr3DState.zBufferMemory);
+    desc.dwZBufferBitDepth = static_cast<DWORD>(kr3DState.zBufferDepth);
     return CreateSurface(desc);
 }
 
@@ -199,7 +197,7 @@ int32_t OpenDisplay() {
     ReadStretchCap();
     if (!ReadPixelFormat()) return Fail("ピクセル情報が取得できません");
     BuildSineTable();
-    // kr3D::Init: chooses the 3D device and the Z buffer's depth and memory.
+    kr3D::Init();  // chooses the 3D device and the Z buffer's depth and memory
     if ((display.surface3D = Create3DSurface()) == nullptr) {
         return Fail("スプライト(3D)が生成できません");
     }
@@ -209,7 +207,7 @@ int32_t OpenDisplay() {
     if (display.back->AddAttachedSurface(display.zBuffer) != dd::DD_OK) {
         return Fail("スプライト(Z Buffer)に接続できません");
     }
-    // kr3D::CreateDevice: the 3D device on the 3D surface.
+    kr3D::CreateDevice();
     return 1;
 }
 
@@ -313,6 +311,7 @@ void ReleaseDisplay() {
 }
 
 void ResetForNextRun() {
+    kr3D::ResetForNextRun();  // the 3D device draws on the display's surfaces: it goes first
     if (display.directDraw != nullptr) {
         // Whatever the run left, its device takes its surfaces with it.
         display.directDraw->Release();

@@ -329,6 +329,7 @@ void ClosingFrame() {
 // Every module's release, in this order, exactly once per run.
 int32_t Quit() {
     // 1. The 3D scene.
+    kr3D::Release();
     // 2. The display and its sprite surfaces; then the window is minimised.
     krDraw::ReleaseDisplay();
     win::CloseWindow(krSystemState.windowHandle);

@@ -2,6 +2,7 @@
 
 #include "draw/draw_fixture.h"
 #include "platform/crt/crt.h"
+#include "platform/gdi/gdi.h"
 
 namespace {
 
@@ -183,6 +184,17 @@ TEST_F(BlitTest, ADroppedBlitOnLostSurfacesDrawsNothingAndTheNextFrameDraws) {
     EXPECT_EQ(CountBack(kRed), 0);
     krDraw::PutObjectSolid(0, 0, keyed, 0, 0, 4, 4);
     EXPECT_EQ(CountBack(kRed), 4);  // the bitmap was reloaded
+}
+
+TEST_F(BlitTest, NothingElseTouchesTheBackSurfaceWhileItsContextIsOut) {
+    ASSERT_EQ(krDraw::GetBackDC(), dd::DD_OK);
+    gdi::SetPixel(display.backDC, 5, 5, kRed);
+    krDraw::PutObjectSolid(100, 100, keyed, 0, 0, 4, 4);
+    krDraw::Clear();
+    EXPECT_EQ(krDraw::ReleaseBackDC(), dd::DD_OK);
+    EXPECT_EQ(BackPixel(5, 5), kRed);
+    EXPECT_EQ(CountBack(kRed), 1);
+    EXPECT_NE(krDraw::ReleaseBackDC(), dd::DD_OK);  // given back once only
 }
 
 TEST_F(BlitTest, BlitsWaitForABusyBlitter) {

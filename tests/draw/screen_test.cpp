@@ -1,3 +1,4 @@
+#include <string>
 #include <tuple>
 
 #include "draw/draw_fixture.h"

@@ -106,6 +106,13 @@ TEST_F(SpriteTest, MagentaMatchesTheFormatsOwnValueAndOnlyItsBits) {
     EXPECT_EQ(SurfacePixel(sprites[object].surface, 0, 0), kBlack);
 }
 
+TEST_F(SpriteTest, MagentaIsMatchedIn555Too) {
+    dd::test::Use555For16Bit(true);
+    ASSERT_EQ(OpenDisplay(), 1);
+    krDraw::SetColorKey(kMagenta);
+    EXPECT_EQ(KeyOf(krDraw::LoadObject("SMALL.BMP")).dwColorSpaceLowValue, 0x7C1Fu);
+}
+
 TEST_F(SpriteTest, On32BitSurfacesTheKeyKeepsAllItsBits) {
     krDraw::Use32Bit();
     ASSERT_EQ(OpenDisplay(), 1);

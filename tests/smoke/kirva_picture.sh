@@ -30,7 +30,7 @@ run() {  # name args...
     shift
     KIRVA_QUIET_BOXES=1 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$program" "$@" &
     pid=$!
-    window=$(timeout 20 xdotool search --sync --name '^KIRVA$' | head -n 1)
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^KIRVA$' | head -n 1)
     [ -n "$window" ] || { echo "$name: no window"; exit 1; }
     sleep 1
     xwd -root -silent | convert xwd:- "$work/$name.png"

@@ -12,7 +12,7 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 KIRVA_QUIET_BOXES=1 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$program" &
 pid=$!
-window=$(timeout 20 xdotool search --sync --name '^KIRVA$' | head -n 1)
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^KIRVA$' | head -n 1)
 [ -n "$window" ] || { echo "no window titled KIRVA"; exit 1; }
 echo "window $window titled $(xdotool getwindowname "$window")"
 xdotool windowfocus --sync "$window"

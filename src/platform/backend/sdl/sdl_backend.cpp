@@ -32,10 +32,11 @@ int AnswerWithoutScreen(const char* text, const char* caption, UINT type) {
 
 class SdlBackend final : public backend::Backend {
   public:
+    // The video subsystem is left to the end of the process: quitting it unloads the X
+    // libraries, and what they still hold then can no longer be told from a leak of ours.
     ~SdlBackend() override {
         DestroyRenderer();
         if (window_ != nullptr) SDL_DestroyWindow(window_);
-        if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
     bool CreateWindow(const backend::WindowSpec& spec) override {

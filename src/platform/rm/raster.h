@@ -1,0 +1,71 @@
+#pragma once
+// Our software rasterizer: screen-space triangles and lines into a colour view with a 16-bit
+// depth buffer. Coverage is exact on a 1/16-pixel grid with the top-left rule at pixel centres;
+// attributes are fixed-point, so the same triangles give the same pixels on every machine.
+#include <cstdint>
+
+#include "platform/pixels/pixels.h"
+
+namespace rm::raster {
+
+struct Vertex {
+    float x, y;     // pixels; (0, 0) is the top-left corner of the top-left pixel
+    float z;        // depth, 0 at the front plane and 1 at the back plane
+    float invW;     // 1 / camera depth, for perspective-correct texturing
+    float r, g, b;  // 0..255; in ramp mode r is the intensity 0..255
+    float u, v;     // texture coordinates, 1 spans the texture once
+};
+
+struct Texture {
+    const uint32_t* texels;  // 0x00RRGGBB, rows top down
+    int32_t width, height;
+    bool decal;    // texels equal to key are not drawn
+    uint32_t key;  // 0x00RRGGBB
+};
+
+struct State {
+    bool cull = true;  // counter-clockwise (back) faces are dropped; otherwise both drawn
+    bool depthTest = true;
+    bool depthWrite = true;
+    int32_t depthBias = 0;  // subtracted from the 16-bit depth: positive draws nearer
+    const Texture* texture = nullptr;
+    bool perspective = false;
+    // Ramp colour model: with shades above 0 the intensity is cut to that many levels
+    // (0 to shades - 1) and scales rampBase (0x00RRGGBB), or the texel when textured.
+    uint32_t shades = 0;
+    uint32_t rampBase = 0xFFFFFF;
+};
+
+struct Target {
+    pixels::View colour;
+    uint16_t* depth;
+    int32_t depthPitch;                                // in depth values
+    int32_t clipLeft, clipTop, clipRight, clipBottom;  // right and bottom exclusive
+};
+
+// True when the triangle was front-facing (or culling is off) and not degenerate.
+bool DrawTriangle(const Target& target, const State& state, const Vertex& a, const Vertex& b,
+                  const Vertex& c);
+// The same pixels by a plain per-pixel walk of the bounding box, for tests.
+bool DrawTriangleReference(const Target& target, const State& state, const Vertex& a,
+                           const Vertex& b, const Vertex& c);
+// A line in a's colour, depth-tested, end point included.
+void DrawLine(const Target& target, const State& state, const Vertex& a, const Vertex& b);
+// Fills the clip rectangle with a packed pixel and the farthest depth.
+void Clear(const Target& target, uint32_t pixel);
+
+// The vectorised span of Gouraud colour with depth (in its own file, built for wider units).
+struct GouraudSpan {
+    int32_t r, g, b, z;      // at the first pixel: colour 16.16, depth 16.12
+    int32_t dr, dg, db, dz;  // per pixel
+};
+struct Packing {
+    int32_t rShift, gShift, bShift;  // where each 8-bit channel's kept bits go
+    int32_t rLoss, gLoss, bLoss;     // low bits dropped from each 8-bit channel
+};
+Packing PackingOf(const pixels::Format& format);
+void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
+                     const GouraudSpan& span, const Packing& packing, bool depthTest,
+                     bool depthWrite);
+
+}  // namespace rm::raster

@@ -1,0 +1,290 @@
+// Loading meshes (good, broken and hostile .X files), the mesh builder, and BMP textures.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <unistd.h>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/rm/rm.h"
+#include "platform/rm/xfile_check.h"
+
+namespace {
+
+const char kQuad[] = R"(xof 0302txt 0032
+Material red { 1.0; 0.0; 0.0; 1.0;; 5.0; 1.0; 1.0; 1.0;; 0.0; 0.0; 0.0;; }
+Mesh quad {
+ 4;
+ -1.0; 1.0; 0.0;,
+ 1.0; 1.0; 0.0;,
+ 1.0; -1.0; 2.0;,
+ -1.0; -1.0; 0.0;;
+ 2;
+ 3; 0, 1, 2;,
+ 3; 0, 2, 3;;
+ MeshMaterialList { 1; 2; 0, 0;; { red } }
+}
+)";
+
+class MeshFileTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        rm::Direct3DRMCreate(&rm_);
+        rm_->CreateMeshBuilder(&builder_);
+    }
+    void TearDown() override {
+        builder_->Release();
+        rm_->Release();
+        for (const std::string& path : written_)
+            std::filesystem::remove(path);
+    }
+    std::string Write(const std::string& bytes) {
+        const std::string path = testing::TempDir() + "rm_mesh_" + std::to_string(written_.size()) +
+                                 "_" + std::to_string(::getpid()) + ".x";
+        std::ofstream(path, std::ios::binary) << bytes;
+        written_.push_back(path);
+        return path;
+    }
+    HRESULT Load(const std::string& bytes) {
+        return builder_->Load(Write(bytes).c_str(), nullptr, rm::D3DRMLOAD_FROMFILE, nullptr,
+                              nullptr);
+    }
+
+    rm::Direct3DRM* rm_ = nullptr;
+    rm::MeshBuilder* builder_ = nullptr;
+    std::vector<std::string> written_;
+};
+
+TEST_F(MeshFileTest, ATextFileLoadsWithItsOwnAxesWindingAndMaterial) {
+    ASSERT_EQ(Load(kQuad), rm::D3DRM_OK);
+    const rm::Geometry& g = builder_->geometry();
+    ASSERT_EQ(g.vertices.size(), 4u);
+    ASSERT_EQ(g.indices.size(), 6u);
+    // The positions and the clockwise order of the file come back as written.
+    const float expected[4][3] = {{-1, 1, 0}, {1, 1, 0}, {1, -1, 2}, {-1, -1, 0}};
+    const uint32_t order[6] = {0, 1, 2, 0, 2, 3};
+    for (size_t i = 0; i < 6; ++i) {
+        const rm::D3DVECTOR p = g.vertices[g.indices[i]].position;
+        EXPECT_FLOAT_EQ(p.x, expected[order[i]][0]) << i;
+        EXPECT_FLOAT_EQ(p.y, expected[order[i]][1]) << i;
+        EXPECT_FLOAT_EQ(p.z, expected[order[i]][2]) << i;
+    }
+    EXPECT_EQ(g.vertices[0].colour, 0xFFFF0000u);
+    rm::D3DRMBOX box{};
+    builder_->GetBox(&box);
+    EXPECT_FLOAT_EQ(box.min.x, -1);
+    EXPECT_FLOAT_EQ(box.max.z, 2);
+    EXPECT_GT(std::abs(g.vertices[0].normal.z), 0.5f) << "normals made when the file has none";
+}
+
+TEST_F(MeshFileTest, SharedCornersBecomeOneVertex) {
+    const std::string twice = R"(xof 0302txt 0032
+Mesh { 6; 0;0;0;, 1;0;0;, 1;1;0;, 0;0;0;, 1;1;0;, 0;1;0;;
+ 2; 3; 0,2,1;, 3; 3,5,4;; }
+)";
+    ASSERT_EQ(Load(twice), rm::D3DRM_OK);
+    EXPECT_EQ(builder_->geometry().vertices.size(), 4u);
+}
+
+TEST_F(MeshFileTest, AFileThatDoesNotLoadLeavesTheBuilderAsItWas) {
+    ASSERT_EQ(Load(kQuad), rm::D3DRM_OK);
+    EXPECT_EQ(
+        builder_->Load("/nonexistent/nothing.x", nullptr, rm::D3DRMLOAD_FROMFILE, nullptr, nullptr),
+        rm::D3DRMERR_FILENOTFOUND);
+    EXPECT_NE(Load("xof 0302txt 0032\nMesh { this is not a mesh }"), rm::D3DRM_OK);
+    EXPECT_NE(Load(""), rm::D3DRM_OK);
+    EXPECT_NE(Load("not a model of any kind"), rm::D3DRM_OK);
+    const std::string quad = kQuad;
+    EXPECT_NE(Load(quad.substr(0, quad.size() / 2)), rm::D3DRM_OK) << "truncated";
+    EXPECT_NE(Load("xof 03"), rm::D3DRM_OK) << "a cut header";
+    EXPECT_EQ(builder_->geometry().vertices.size(), 4u);
+}
+
+TEST_F(MeshFileTest, CountsTheFileCannotHoldAreRefusedBeforeLoading) {
+    const char* hostile[] = {
+        // Four hundred million vertices in a few bytes.
+        "xof 0302txt 0032\nMesh { 400000000; 0;0;0;;\n 1; 3; 0,0,0;; }\n",
+        // A face with a hundred million corners.
+        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 100000000; 0,1,2;; }\n",
+        // Faces naming vertices that do not exist.
+        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,7;; }\n",
+        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,-2;; }\n",
+        // Too many normals, texture coordinates, colours, material indices.
+        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"
+        " MeshNormals { 300000000; 0;0;1;; 1; 3; 0,0,0;; } }\n",
+        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"
+        " MeshTextureCoords { 999999999; 0;0;; } }\n",
+        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"
+        " MeshVertexColors { 77777777; 0; 1;1;1;1;;; } }\n",
+        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"
+        " MeshMaterialList { 1; 500000000; 0;; } }\n",
+        "xof 0302txt 0032\nMesh { -5; 0;0;0;; 1; 3; 0,0,0;; }\n",
+    };
+    for (const char* text : hostile) {
+        EXPECT_EQ(rm::xfile::CheckBytes(text), rm::D3DRMERR_BADFILE) << text;
+        EXPECT_EQ(Load(text), rm::D3DRMERR_BADFILE) << text;
+    }
+    EXPECT_EQ(builder_->geometry().vertices.size(), 0u);
+    EXPECT_EQ(rm::xfile::CheckBytes(kQuad), rm::D3DRM_OK);
+    EXPECT_EQ(rm::xfile::CheckBytes("solid ascii stl, not ours to check"), rm::D3DRM_OK);
+}
+
+// The binary form: tokens of 16-bit ids, counted lists of 32-bit integers and floats.
+class BinaryX {
+  public:
+    BinaryX() : bytes_("xof 0302bin 0032") {}
+    BinaryX& Name(const std::string& name) {
+        Word(1);
+        Dword(uint32_t(name.size()));
+        bytes_ += name;
+        return *this;
+    }
+    BinaryX& Open() { return Word(10); }
+    BinaryX& Close() { return Word(11); }
+    BinaryX& Integers(std::initializer_list<uint32_t> values, uint32_t count = 0) {
+        Word(6);
+        Dword(count != 0 ? count : uint32_t(values.size()));
+        for (uint32_t v : values)
+            Dword(v);
+        return *this;
+    }
+    BinaryX& Floats(std::initializer_list<float> values) {
+        Word(7);
+        Dword(uint32_t(values.size()));
+        for (float v : values) {
+            uint32_t bits;
+            std::memcpy(&bits, &v, 4);
+            Dword(bits);
+        }
+        return *this;
+    }
+    const std::string& bytes() const { return bytes_; }
+
+  private:
+    BinaryX& Word(uint16_t value) {
+        bytes_.append(reinterpret_cast<const char*>(&value), 2);
+        return *this;
+    }
+    void Dword(uint32_t value) { bytes_.append(reinterpret_cast<const char*>(&value), 4); }
+    std::string bytes_;
+};
+
+TEST_F(MeshFileTest, BinaryFilesAreCheckedTheSameWay) {
+    BinaryX good;
+    good.Name("Mesh").Open().Integers({3}).Floats({0, 0, 0, 1, 0, 0, 0, 1, 0});
+    good.Integers({1, 3, 0, 2, 1}).Close();
+    EXPECT_EQ(rm::xfile::CheckBytes(good.bytes()), rm::D3DRM_OK);
+    EXPECT_EQ(Load(good.bytes()), rm::D3DRM_OK);
+    EXPECT_EQ(builder_->geometry().indices.size(), 3u);
+
+    BinaryX huge;
+    huge.Name("Mesh").Open().Integers({400000000}).Floats({0, 0, 0}).Integers({1, 3, 0, 0, 0});
+    huge.Close();
+    EXPECT_EQ(Load(huge.bytes()), rm::D3DRMERR_BADFILE);
+
+    BinaryX overlong;  // a list longer than the file
+    overlong.Name("Mesh").Open().Integers({3}, 100000000).Close();
+    EXPECT_EQ(Load(overlong.bytes()), rm::D3DRMERR_BADFILE);
+
+    std::string cut = good.bytes();
+    cut.resize(cut.size() - 9);
+    EXPECT_NE(Load(cut), rm::D3DRM_OK);
+}
+
+// The compressed form: the header, six bytes, then blocks of a length, "CK" and deflate data.
+std::string Compressed(const std::string& text, const char* kind = "tzip") {
+    std::string body = text.substr(16);
+    z_stream stream{};
+    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string packed(compressBound(uLong(body.size())) + 16, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(body.data());
+    stream.avail_in = uInt(body.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = uInt(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    std::string file = "xof 0302" + std::string(kind) + "0032";
+    file += std::string(6, '\0');
+    const auto length = uint16_t(packed.size());
+    file.append(reinterpret_cast<const char*>(&length), 2);
+    return file + "CK" + packed;
+}
+
+TEST_F(MeshFileTest, CompressedFilesAreInflatedForTheCheck) {
+    EXPECT_EQ(Load(Compressed(kQuad)), rm::D3DRM_OK);
+    EXPECT_EQ(builder_->geometry().indices.size(), 6u);
+    const std::string hostile = "xof 0302txt 0032\nMesh { 400000000; 0;0;0;;\n 1; 3; 0,0,0;; }\n";
+    EXPECT_EQ(Load(Compressed(hostile)), rm::D3DRMERR_BADFILE);
+    std::string corrupt = Compressed(kQuad);
+    corrupt[28] = char(0xFF);  // reserved block type inside the deflate data
+    EXPECT_EQ(Load(corrupt), rm::D3DRMERR_BADFILE);
+    std::string unmarked = Compressed(kQuad);
+    unmarked[24] = 'X';  // no "CK"
+    EXPECT_EQ(Load(unmarked), rm::D3DRMERR_BADFILE);
+    // Thousands of empty blocks would ask for a block of memory each.
+    std::string empty = "xof 0302tzip0032" + std::string(6, '\0');
+    for (int i = 0; i < 5000; ++i)
+        empty += std::string("\0\0CK", 4);
+    EXPECT_EQ(rm::xfile::CheckBytes(empty), rm::D3DRMERR_BADFILE);
+    EXPECT_EQ(rm::xfile::CheckBytes("xof 0302zzzz0032"), rm::D3DRMERR_BADFILE);
+}
+
+TEST_F(MeshFileTest, TheBuilderScalesRecoloursAndHandsItsSettingsToTheMesh) {
+    ASSERT_EQ(Load(kQuad), rm::D3DRM_OK);
+    builder_->Scale(2, 3, 4);
+    builder_->SetColorRGB(0, 0, 1);
+    builder_->SetQuality(rm::D3DRMRENDER_FLAT);
+    builder_->SetPerspective(TRUE);
+    rm::Material* material = nullptr;
+    rm_->CreateMaterial(5, &material);
+    builder_->SetMaterial(material);
+    material->Release();
+    rm::Mesh* mesh = nullptr;
+    ASSERT_EQ(builder_->CreateMesh(&mesh), rm::D3DRM_OK);
+    rm::D3DRMBOX box{};
+    mesh->GetBox(&box);
+    EXPECT_FLOAT_EQ(box.max.x, 2);
+    EXPECT_FLOAT_EQ(box.max.y, 3);
+    EXPECT_FLOAT_EQ(box.max.z, 8);
+    EXPECT_EQ(mesh->geometry().vertices[2].colour, 0xFF0000FFu);
+    EXPECT_EQ(mesh->GetGroupQuality(), rm::D3DRMRENDER_FLAT);
+    EXPECT_TRUE(mesh->perspective());
+    ASSERT_NE(mesh->material(), nullptr);
+    EXPECT_FLOAT_EQ(mesh->material()->GetPower(), 5);
+    EXPECT_FLOAT_EQ(mesh->material()->specular().x, 1) << "specular white";
+    EXPECT_FLOAT_EQ(mesh->material()->emissive().x, 0) << "emissive black";
+    mesh->Release();
+}
+
+TEST_F(MeshFileTest, TexturesLoadFromBmpFiles) {
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormat(0, 2, 2, 24, SDL_PIXELFORMAT_RGB24);
+    ASSERT_NE(picture, nullptr);
+    const uint32_t colours[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0x000000};
+    for (int i = 0; i < 4; ++i) {
+        uint8_t* p =
+            static_cast<uint8_t*>(picture->pixels) + (i / 2) * picture->pitch + (i % 2) * 3;
+        p[0] = uint8_t(colours[i] >> 16);
+        p[1] = uint8_t(colours[i] >> 8);
+        p[2] = uint8_t(colours[i]);
+    }
+    const std::string path = Write("");
+    ASSERT_EQ(SDL_SaveBMP(picture, path.c_str()), 0);
+    SDL_FreeSurface(picture);
+    rm::Texture* texture = nullptr;
+    ASSERT_EQ(rm_->LoadTexture(path.c_str(), &texture), rm::D3DRM_OK);
+    EXPECT_EQ(texture->width(), 2);
+    EXPECT_EQ(texture->height(), 2);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(texture->texels()[i], colours[i]) << i;
+    EXPECT_FALSE(texture->GetDecalTransparency());
+    EXPECT_EQ(texture->GetDecalTransparentColor(), 0u);
+    texture->Release();
+    EXPECT_EQ(rm_->LoadTexture("/nonexistent/none.bmp", &texture), rm::D3DRMERR_FILENOTFOUND);
+    EXPECT_NE(rm_->LoadTexture(Write("BM not really").c_str(), &texture), rm::D3DRM_OK);
+}
+
+}  // namespace

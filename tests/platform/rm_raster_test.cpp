@@ -1,0 +1,306 @@
+// The software rasterizer: coverage, depth, culling, shading, textures, formats.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "platform/rm/raster.h"
+
+namespace {
+
+using rm::raster::State;
+using rm::raster::Vertex;
+
+// A small target of either pixel size with its depth buffer.
+struct Canvas {
+    Canvas(int32_t w, int32_t h, pixels::Format f = pixels::kRgb888)
+        : width(w),
+          height(h),
+          format(f),
+          bytes(size_t(w) * h * pixels::BytesPerPixel(f)),
+          depth(size_t(w) * h, 0xFFFF) {}
+
+    rm::raster::Target Target() {
+        const auto pitch = int32_t(int32_t(pixels::BytesPerPixel(format)) * width);
+        return {
+            {bytes.data(), pitch, width, height, format}, depth.data(), width, 0, 0, width, height};
+    }
+    uint32_t At(int32_t x, int32_t y) const {
+        const size_t i = size_t(y) * width + x;
+        if (format.bitsPerPixel == 16) return uint32_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+        return uint32_t(bytes[4 * i] | bytes[4 * i + 1] << 8 | bytes[4 * i + 2] << 16 |
+                        uint32_t(bytes[4 * i + 3]) << 24);
+    }
+    int Covered() const {
+        int count = 0;
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                count += At(x, y) != 0;
+        return count;
+    }
+
+    int32_t width, height;
+    pixels::Format format;
+    std::vector<uint8_t> bytes;
+    std::vector<uint16_t> depth;
+};
+
+Vertex At(float x, float y, float z = 0.5f, float shade = 255) {
+    return {x, y, z, 1, shade, shade, shade, 0, 0};
+}
+
+// Two clockwise triangles over [left, right) x [top, bottom).
+template <typename Draw>
+void Square(Draw draw, float left, float top, float right, float bottom, float z = 0.5f,
+            float shade = 255) {
+    draw(At(left, top, z, shade), At(right, top, z, shade), At(right, bottom, z, shade));
+    draw(At(left, top, z, shade), At(right, bottom, z, shade), At(left, bottom, z, shade));
+}
+
+TEST(Raster, ASquareCoversExactlyThePixelsWhoseCentresItHolds) {
+    // Centres on the left or top edge belong to the square, on the right or bottom do not.
+    for (const float offset : {0.0f, 0.25f, 0.5f, 0.75f}) {
+        Canvas canvas(12, 12);
+        auto target = canvas.Target();
+        Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); },
+               2 + offset, 3 + offset, 6 + offset, 7 + offset);
+        const int shift = offset > 0.5f ? 1 : 0;
+        for (int32_t y = 0; y < 12; ++y)
+            for (int32_t x = 0; x < 12; ++x) {
+                const bool inside =
+                    x >= 2 + shift && x < 6 + shift && y >= 3 + shift && y < 7 + shift;
+                EXPECT_EQ(canvas.At(x, y) != 0, inside) << offset << ": " << x << "," << y;
+            }
+    }
+}
+
+TEST(Raster, TrianglesSharingAnEdgeDrawEachPixelOnce) {
+    Canvas first(20, 20), second(20, 20);
+    auto a = first.Target(), b = second.Target();
+    const Vertex p0 = At(1.3f, 2.1f), p1 = At(17.6f, 4.9f), p2 = At(9.2f, 18.4f),
+                 p3 = At(3.5f, 15.7f);
+    rm::raster::DrawTriangle(a, {}, p0, p1, p2);
+    rm::raster::DrawTriangle(b, {}, p0, p2, p3);
+    int shared = 0;
+    for (int32_t y = 0; y < 20; ++y)
+        for (int32_t x = 0; x < 20; ++x)
+            shared += first.At(x, y) != 0 && second.At(x, y) != 0;
+    EXPECT_EQ(shared, 0);
+    EXPECT_GT(first.Covered() + second.Covered(), 150);
+}
+
+TEST(Raster, FastSpansMatchThePlainPerPixelWalk) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> coordinate(-20, 100), shade(0, 255), depth(0, 0.99f);
+    for (const pixels::Format format : {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888}) {
+        for (int trial = 0; trial < 60; ++trial) {
+            Canvas fast(80, 70, format), plain(80, 70, format);
+            auto f = fast.Target(), p = plain.Target();
+            Vertex v[3];
+            for (Vertex& corner : v)
+                corner = {coordinate(random),
+                          coordinate(random),
+                          depth(random),
+                          1,
+                          shade(random),
+                          shade(random),
+                          shade(random),
+                          0,
+                          0};
+            const State both{.cull = false};
+            rm::raster::DrawTriangle(f, both, v[0], v[1], v[2]);
+            rm::raster::DrawTriangleReference(p, both, v[0], v[1], v[2]);
+            for (int32_t y = 0; y < 70; ++y)
+                for (int32_t x = 0; x < 80; ++x) {
+                    ASSERT_EQ(fast.depth[size_t(y) * 80 + x] == 0xFFFF,
+                              plain.depth[size_t(y) * 80 + x] == 0xFFFF)
+                        << trial << ": " << x << "," << y;
+                    const COLORREF a = pixels::Unpack(format, fast.At(x, y));
+                    const COLORREF b = pixels::Unpack(format, plain.At(x, y));
+                    const int tolerance = format.bitsPerPixel == 16 ? 9 : 1;
+                    EXPECT_NEAR(GetRValue(a), GetRValue(b), tolerance);
+                    EXPECT_NEAR(GetGValue(a), GetGValue(b), tolerance);
+                    EXPECT_NEAR(GetBValue(a), GetBValue(b), tolerance);
+                }
+        }
+    }
+}
+
+TEST(Raster, NearerSurfacesWinWhateverTheOrder) {
+    for (const bool nearFirst : {true, false}) {
+        Canvas canvas(10, 10);
+        auto target = canvas.Target();
+        auto draw = [&](Vertex a, Vertex b, Vertex c) {
+            rm::raster::DrawTriangle(target, {}, a, b, c);
+        };
+        auto nearSquare = [&] { Square(draw, 0, 0, 10, 10, 0.2f, 200); };
+        auto farSquare = [&] { Square(draw, 0, 0, 10, 10, 0.7f, 100); };
+        if (nearFirst) {
+            nearSquare();
+            farSquare();
+        } else {
+            farSquare();
+            nearSquare();
+        }
+        EXPECT_EQ(canvas.At(5, 5), 0xC8C8C8u) << nearFirst;
+        EXPECT_EQ(canvas.depth[55], uint16_t(0.2 * 65535)) << nearFirst;
+    }
+}
+
+TEST(Raster, DepthOffDrawsOverEverythingAndKeepsTheStoredDepth) {
+    Canvas canvas(10, 10);
+    auto target = canvas.Target();
+    auto draw = [&](const State& s, float z, float shade) {
+        Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, s, a, b, c); },
+               0, 0, 10, 10, z, shade);
+    };
+    draw({}, 0.2f, 200);
+    draw({.depthTest = false, .depthWrite = false}, 0.9f, 50);
+    EXPECT_EQ(canvas.At(3, 3), 0x323232u);
+    EXPECT_EQ(canvas.depth[33], uint16_t(0.2 * 65535));
+}
+
+TEST(Raster, CounterClockwiseTrianglesAreCulledUnlessCullingIsOff) {
+    Canvas canvas(10, 10);
+    auto target = canvas.Target();
+    const Vertex a = At(1, 1), b = At(1, 9), c = At(9, 1);  // counter-clockwise on the screen
+    EXPECT_FALSE(rm::raster::DrawTriangle(target, {}, a, b, c));
+    EXPECT_EQ(canvas.Covered(), 0);
+    EXPECT_TRUE(rm::raster::DrawTriangle(target, {.cull = false}, a, b, c));
+    EXPECT_GT(canvas.Covered(), 20);
+    EXPECT_FALSE(rm::raster::DrawTriangle(target, {.cull = false}, a, a, c)) << "no area";
+}
+
+TEST(Raster, GouraudInterpolatesLinearlyAtPixelCentres) {
+    Canvas canvas(256, 4);
+    auto target = canvas.Target();
+    auto corner = [](float x, float y) { return Vertex{x, y, 0.5f, 1, x, 255 - x, 128, 0, 0}; };
+    rm::raster::DrawTriangle(target, {}, corner(0, 0), corner(255, 0), corner(255, 4));
+    rm::raster::DrawTriangle(target, {}, corner(0, 0), corner(255, 4), corner(0, 4));
+    // At the centre x + 0.5 red is x + 0.5 and green 254.5 - x: both truncate.
+    for (int32_t x : {0, 1, 17, 128, 254})
+        EXPECT_EQ(canvas.At(x, 2), uint32_t(x) << 16 | uint32_t(254 - x) << 8 | 128u) << x;
+    EXPECT_EQ(canvas.At(255, 2), 0u) << "the right edge is not drawn";
+}
+
+TEST(Raster, RampCutsTheIntensityToTheShadeCount) {
+    Canvas canvas(4, 4);
+    auto target = canvas.Target();
+    // 16 shades: intensity 128 of 255 is level (128 * 15 + 127) / 255 = 8, scale 8 * 255 / 15
+    // = 136; each channel c becomes c * 137 / 256.
+    const State ramp{.shades = 16, .rampBase = 0xFF8040};
+    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, ramp, a, b, c); },
+           0, 0, 4, 2, 0.5f, 128);
+    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, ramp, a, b, c); },
+           0, 2, 4, 4, 0.5f, 255);
+    EXPECT_EQ(canvas.At(1, 1), 0x884422u);
+    EXPECT_EQ(canvas.At(1, 3), 0xFF8040u);
+}
+
+// A 4 by 4 texture whose texel (x, y) is 0x10 * x in red and 0x10 * y in green, plus blue 1.
+std::vector<uint32_t> Texels() {
+    std::vector<uint32_t> texels;
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 4; ++x)
+            texels.push_back((0x10 * x + 0x10) << 16 | (0x10 * y + 0x10) << 8 | 1);
+    return texels;
+}
+
+Vertex Textured(float x, float y, float u, float v, float invW = 1) {
+    return {x, y, 0.5f, invW, 255, 255, 255, u, v};
+}
+
+// The texture once over a size by size square at the top left.
+void TexturedSquare(const rm::raster::Target& target, const State& state, float size) {
+    rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0), Textured(size, 0, 1, 0),
+                             Textured(size, size, 1, 1));
+    rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0), Textured(size, size, 1, 1),
+                             Textured(0, size, 0, 1));
+}
+
+TEST(Raster, TextureCornersLandOnTheTextureCorners) {
+    Canvas canvas(64, 64);
+    auto target = canvas.Target();
+    const std::vector<uint32_t> texels = Texels();
+    const rm::raster::Texture texture{texels.data(), 4, 4, false, 0};
+    TexturedSquare(target, {.texture = &texture}, 64);
+    EXPECT_EQ(canvas.At(0, 0), texels[0]);
+    EXPECT_EQ(canvas.At(63, 0), texels[3]);
+    EXPECT_EQ(canvas.At(0, 63), texels[12]);
+    EXPECT_EQ(canvas.At(63, 63), texels[15]);
+    EXPECT_EQ(canvas.At(16, 31), texels[4 + 1]);
+}
+
+TEST(Raster, PerspectiveCorrectionMovesTheMiddleTowardTheNearSide) {
+    const std::vector<uint32_t> texels = Texels();
+    const rm::raster::Texture texture{texels.data(), 4, 4, false, 0};
+    uint32_t middle[2];
+    for (const bool perspective : {false, true}) {
+        Canvas canvas(64, 8);
+        auto target = canvas.Target();
+        const State state{.texture = &texture, .perspective = perspective};
+        // The right side is three times as far away as the left.
+        rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0, 1),
+                                 Textured(64, 0, 1, 0, 1.0f / 3),
+                                 Textured(64, 8, 1, 0.99f, 1.0f / 3));
+        rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0, 1),
+                                 Textured(64, 8, 1, 0.99f, 1.0f / 3), Textured(0, 8, 0, 0.99f, 1));
+        middle[perspective] = canvas.At(32, 0);
+    }
+    // Pixel 32's centre is 0.508 of the way across: u 0.508 when affine, 0.256 when correct.
+    EXPECT_EQ(middle[0], Texels()[2]);
+    EXPECT_EQ(middle[1], Texels()[1]);
+}
+
+TEST(Raster, DecalTransparentTexelsLeaveTheTargetAlone) {
+    Canvas canvas(8, 8);
+    auto target = canvas.Target();
+    std::fill(canvas.bytes.begin(), canvas.bytes.end(), uint8_t(0x55));
+    const std::vector<uint32_t> texels = {0x000000, 0xFF0000, 0x00FF00, 0x000000};
+    const rm::raster::Texture texture{texels.data(), 2, 2, true, 0x000000};
+    TexturedSquare(target, {.texture = &texture}, 8);
+    EXPECT_EQ(canvas.At(1, 1), 0x55555555u);
+    EXPECT_EQ(canvas.depth[9], 0xFFFF) << "a skipped texel writes no depth";
+    EXPECT_EQ(canvas.At(6, 1), 0xFF0000u);
+    EXPECT_EQ(canvas.At(1, 6), 0x00FF00u);
+    EXPECT_EQ(canvas.At(6, 6), 0x55555555u);
+}
+
+TEST(Raster, OutputTakesTheTargetsOwnFormat) {
+    for (const pixels::Format format : {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888}) {
+        Canvas canvas(4, 4, format);
+        auto target = canvas.Target();
+        const Vertex a{0, 0, 0.5f, 1, 255, 128, 8, 0, 0}, b{4, 0, 0.5f, 1, 255, 128, 8, 0, 0},
+            c{4, 4, 0.5f, 1, 255, 128, 8, 0, 0};
+        rm::raster::DrawTriangle(target, {}, a, b, c);
+        EXPECT_EQ(canvas.At(3, 0), pixels::Pack(format, RGB(255, 128, 8))) << format.redMask;
+    }
+}
+
+TEST(Raster, ClippingKeepsDrawingInsideTheClipRectangle) {
+    Canvas canvas(10, 10);
+    auto target = canvas.Target();
+    target.clipLeft = 2;
+    target.clipTop = 3;
+    target.clipRight = 5;
+    target.clipBottom = 6;
+    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); },
+           -100, -100, 100, 100);
+    EXPECT_EQ(canvas.Covered(), 9);
+    rm::raster::Clear(target, 0);
+    EXPECT_EQ(canvas.Covered(), 0);
+}
+
+TEST(Raster, LinesIncludeBothEndsAndTestDepth) {
+    Canvas canvas(10, 10);
+    auto target = canvas.Target();
+    rm::raster::DrawLine(target, {}, At(1.5f, 1.5f), At(8.5f, 1.5f));
+    for (int32_t x = 1; x <= 8; ++x)
+        EXPECT_NE(canvas.At(x, 1), 0u) << x;
+    EXPECT_EQ(canvas.At(0, 1), 0u);
+    EXPECT_EQ(canvas.At(9, 1), 0u);
+    rm::raster::DrawLine(target, {}, At(1.5f, 1.5f, 0.9f, 10), At(8.5f, 1.5f, 0.9f, 10));
+    EXPECT_EQ(canvas.At(4, 1), 0xFFFFFFu) << "a farther line stays hidden";
+}
+
+}  // namespace
