@@ -1,8 +1,7 @@
 // The shell's own cost per frame: one pass of the main loop running an empty scene.
 #include <benchmark/benchmark.h>
 
-#include "platform/backend/headless/headless.h"
-#include "shell/shell.h"
+#include "headless_program.h"
 
 namespace {
 
@@ -12,18 +11,12 @@ void StartScene() {
 }
 
 void BM_LoopPassEmptyFrame(benchmark::State& state) {
-    headless::Install();
-    headless::SetBoxEcho(false);
-    krSystem::ResetForNextRun();
-    krSystem::RegisterClient(StartScene, {{1, EmptyFrame}});
-    krSystem::StartUp(nullptr, "", SW_SHOWNORMAL);
+    bench::StartHeadlessProgram(StartScene, EmptyFrame);
     for (auto _ : state) {
         headless::AdvanceClock(16);
         benchmark::DoNotOptimize(krSystem::RunLoopPass());
     }
-    krSystem::Quit();
-    while (krSystem::RunLoopPass()) {
-    }
+    bench::QuitHeadlessProgram();
 }
 BENCHMARK(BM_LoopPassEmptyFrame);
 

@@ -1,6 +1,8 @@
 #pragma once
 // KIRVA: the framework's public header. A client program includes only this.
 #include <kr/draw.h>
+#include <kr/draw_gdi.h>
+#include <kr/font.h>
 #include <kr/input.h>
 #include <kr/random.h>
 #include <kr/sound.h>

@@ -21,9 +21,15 @@ struct Window;
 }
 namespace gdi {
 struct DC;
-}
+struct Object;  // bitmaps, pens, brushes, fonts
+}  // namespace gdi
 using HWND = win::Window*;
 using HDC = gdi::DC*;
+using HGDIOBJ = gdi::Object*;
+using HBITMAP = gdi::Object*;
+using HPEN = gdi::Object*;
+using HBRUSH = gdi::Object*;
+using HFONT = gdi::Object*;
 using HINSTANCE = void*;
 using HCURSOR = void*;
 using HGLOBAL = void*;

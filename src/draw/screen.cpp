@@ -7,8 +7,10 @@
 
 #include "draw/colour_depth.h"
 #include "draw/display.h"
+#include "draw/frame_rate.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
+#include "text/font_state.h"
 
 namespace krDraw {
 
@@ -244,7 +246,7 @@ int32_t Screen(int32_t width, int32_t height) {
     krSound::ResetTable();
     krMidi::Init();
     krSystem::ResetWaits();
-    // The 60-byte font description block (zero-filled global memory).
+    krFont::AllocateDescription();
     krInput::Start();
     if (krSystemState.cursorClipOption == 1) krSystem::ClipCursorToWindow();
     return 1;
@@ -321,6 +323,7 @@ void ResetForNextRun() {
     loadSetting = LoadSetting{};
     clip = RECT{};
     krDrawPresentation = krDrawPresentationRecord{};
+    ResetFrameRate();
 }
 
 }  // namespace krDraw

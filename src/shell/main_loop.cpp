@@ -3,12 +3,15 @@
 #include <ctime>
 #include <string>
 
+#include <kr/draw_gdi.h>
+
 #include "draw/display.h"
 #include "platform/crt/crt.h"
 #include "platform/mci/mci.h"
 #include "platform/win/win.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
+#include "text/font_state.h"
 
 namespace {
 
@@ -307,7 +310,10 @@ void OnKeyDown(int32_t virtualKey) {
         krDraw::TransitionOut();
         return;
     }
-    // krDraw::GrabScreen(1, 0, 0, screenWidth, screenHeight) unless the step is 13.
+    if (presentation.transitionStep != 13) {
+        krDraw::GrabScreen(krDraw::kScreenObject, 0, 0, krSystemState.screenWidth,
+                           krSystemState.screenHeight);
+    }
     krSystemState.scene = krSceneClosing;
     krSystemState.lastScene = 0;
     presentation.transitionStep = presentation.transitionLength;
@@ -329,6 +335,7 @@ int32_t Quit() {
     // 3. Sound.
     krSound::Release();
     // 4. The font description block.
+    krFont::FreeDescription();
     if (krSystemState.quitState == 0) {
         win::PostMessage(krSystemState.windowHandle, WM_CLOSE, 0, 0);
     }
@@ -390,6 +397,7 @@ int32_t IsCursorClipped() {
 void ResetForNextRun() {
     krSystemState = InitialState();
     client = ClientTable{};
+    krFont::ResetForNextRun();  // before the display takes the Back surface away
     krDraw::ResetForNextRun();
     ResetWaits();
 }

@@ -55,6 +55,15 @@ std::string WriteTemporary(const std::string& name, const std::vector<unsigned c
     return path;
 }
 
+// The six-pixel picture loaded from a file of that name, scaled to a width when one is given.
+HBITMAP LoadSix(const std::string& name, int width = 0) {
+    const std::string path = WriteTemporary(name, Bmp(3, 2, kSix));
+    HBITMAP bitmap =
+        gdi::LoadImage(nullptr, path.c_str(), gdi::IMAGE_BITMAP, width, 0, gdi::LR_LOADFROMFILE);
+    std::remove(path.c_str());
+    return bitmap;
+}
+
 // Reads a bitmap's pixels back through a memory context.
 std::vector<COLORREF> PixelsOf(HBITMAP bitmap) {
     gdi::BITMAP info{};
@@ -152,10 +161,7 @@ TEST(GdiBitmaps, MissingOrMalformedFilesGiveNoBitmap) {
 }
 
 TEST(GdiBitmaps, SelectionTracksPreviousObjectsAndGuardsDeletion) {
-    const std::string path = WriteTemporary("gdi_select.bmp", Bmp(3, 2, kSix));
-    HBITMAP bitmap =
-        gdi::LoadImage(nullptr, path.c_str(), gdi::IMAGE_BITMAP, 0, 0, gdi::LR_LOADFROMFILE);
-    std::remove(path.c_str());
+    HBITMAP bitmap = LoadSix("gdi_select.bmp");
     ASSERT_NE(bitmap, nullptr);
     Canvas canvas(2, 2, pixels::kRgb565);
     EXPECT_EQ(gdi::SelectObject(canvas.dc(), bitmap), nullptr);  // surfaces keep their pixels
@@ -173,10 +179,7 @@ TEST(GdiBitmaps, SelectionTracksPreviousObjectsAndGuardsDeletion) {
 class GdiStretch : public ::testing::Test {
   protected:
     void SetUp() override {
-        const std::string path = WriteTemporary("gdi_stretch.bmp", Bmp(3, 2, kSix));
-        bitmap =
-            gdi::LoadImage(nullptr, path.c_str(), gdi::IMAGE_BITMAP, 0, 0, gdi::LR_LOADFROMFILE);
-        std::remove(path.c_str());
+        bitmap = LoadSix("gdi_stretch.bmp");
         ASSERT_NE(bitmap, nullptr);
         memory = gdi::CreateCompatibleDC(nullptr);
         gdi::SelectObject(memory, bitmap);
@@ -242,10 +245,7 @@ TEST_F(GdiStretch, SourceOutsideTheBitmapIsSkipped) {
 }
 
 TEST_F(GdiStretch, LoadImageScalesToARequestedSize) {
-    const std::string path = WriteTemporary("gdi_scaled.bmp", Bmp(3, 2, kSix));
-    HBITMAP scaled =
-        gdi::LoadImage(nullptr, path.c_str(), gdi::IMAGE_BITMAP, 6, 0, gdi::LR_LOADFROMFILE);
-    std::remove(path.c_str());
+    HBITMAP scaled = LoadSix("gdi_scaled.bmp", 6);
     ASSERT_NE(scaled, nullptr);
     const std::vector<COLORREF> pixels = PixelsOf(scaled);
     ASSERT_EQ(pixels.size(), 12u);

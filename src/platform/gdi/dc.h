@@ -14,6 +14,11 @@ struct DC {
     DCKind kind = DCKind::Surface;
     pixels::View view{};
     std::array<Object*, kObjectKinds> selected{};
+    COLORREF textColour = RGB(0, 0, 0);
+    COLORREF backgroundColour = RGB(255, 255, 255);
+    int backgroundMode = OPAQUE;
+    int polyFillMode = ALTERNATE;
+    POINT position{0, 0};
 };
 
 // The context's object of a kind (a stock default unless something else is selected).

@@ -8,16 +8,6 @@
 
 namespace gdi {
 
-struct Object;  // bitmaps, pens, brushes, fonts
-}  // namespace gdi
-using HGDIOBJ = gdi::Object*;
-using HBITMAP = gdi::Object*;
-using HPEN = gdi::Object*;
-using HBRUSH = gdi::Object*;
-using HFONT = gdi::Object*;
-
-namespace gdi {
-
 // The window's context answers GetDeviceCaps for the desktop.
 HDC GetDC(HWND window);
 int ReleaseDC(HWND window, HDC dc);
@@ -59,5 +49,91 @@ inline constexpr DWORD SRCCOPY = 0x00CC0020;
 // Nearest sampling; a negative extent mirrors. Only SRCCOPY.
 BOOL StretchBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX,
                 int sourceY, int sourceWidth, int sourceHeight, DWORD rop);
+
+// Pens: width 0 is one pixel; round caps and joins. Only solid, null and inside-frame pens.
+inline constexpr int PS_SOLID = 0;
+inline constexpr int PS_NULL = 5;
+inline constexpr int PS_INSIDEFRAME = 6;
+HPEN CreatePen(int style, int width, COLORREF colour);
+
+// Brushes. Hatches are 8 by 8 patterns anchored at the surface's origin.
+inline constexpr UINT BS_SOLID = 0;
+inline constexpr UINT BS_NULL = 1;
+inline constexpr UINT BS_HATCHED = 2;
+inline constexpr int HS_HORIZONTAL = 0;
+inline constexpr int HS_VERTICAL = 1;
+inline constexpr int HS_FDIAGONAL = 2;
+inline constexpr int HS_BDIAGONAL = 3;
+inline constexpr int HS_CROSS = 4;
+inline constexpr int HS_DIAGCROSS = 5;
+struct LOGBRUSH {
+    UINT lbStyle;
+    COLORREF lbColor;
+    uintptr_t lbHatch;
+};
+HBRUSH CreateBrushIndirect(const LOGBRUSH* brush);
+HBRUSH CreateSolidBrush(COLORREF colour);
+HBRUSH CreateHatchBrush(int hatch, COLORREF colour);
+
+inline constexpr int WHITE_BRUSH = 0;
+inline constexpr int BLACK_BRUSH = 4;
+inline constexpr int NULL_BRUSH = 5;
+inline constexpr int WHITE_PEN = 6;
+inline constexpr int BLACK_PEN = 7;
+inline constexpr int NULL_PEN = 8;
+inline constexpr int SYSTEM_FONT = 13;
+inline constexpr int DEFAULT_GUI_FONT = 17;
+HGDIOBJ GetStockObject(int index);
+
+// Context state.
+inline constexpr int TRANSPARENT = 1;
+inline constexpr int OPAQUE = 2;
+inline constexpr int ALTERNATE = 1;
+inline constexpr int WINDING = 2;
+COLORREF SetTextColor(HDC dc, COLORREF colour);  // each gives the previous value
+COLORREF SetBkColor(HDC dc, COLORREF colour);
+int SetBkMode(HDC dc, int mode);
+int SetPolyFillMode(HDC dc, int mode);
+
+// Shapes, with the right and bottom edges excluded and the end point of a line not drawn.
+BOOL MoveToEx(HDC dc, int x, int y, POINT* previous);
+BOOL LineTo(HDC dc, int x, int y);
+BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
+BOOL Polygon(HDC dc, const POINT* points, int count);
+BOOL PolyBezier(HDC dc, const POINT* points, DWORD count);  // count is 1 + 3 per curve
+BOOL InvertRect(HDC dc, const RECT* rect);                  // NOT of the colour bits
+
+// Fonts. Text is UTF-8; a face name holds up to 31 bytes. Face "標準ゴシック" is IPAGothic,
+// "標準明朝" IPAMincho, and an empty name a Japanese-capable default.
+inline constexpr LONG FW_DONTCARE = 0;
+inline constexpr LONG FW_NORMAL = 400;
+inline constexpr LONG FW_BOLD = 700;
+inline constexpr BYTE SHIFTJIS_CHARSET = 128;
+struct LOGFONT {
+    LONG lfHeight;  // > 0 cell height, < 0 character height, 0 default; in pixels
+    LONG lfWidth;
+    LONG lfEscapement;  // tenths of a degree, counter-clockwise
+    LONG lfOrientation;
+    LONG lfWeight;
+    BYTE lfItalic, lfUnderline, lfStrikeOut, lfCharSet;
+    BYTE lfOutPrecision, lfClipPrecision, lfQuality, lfPitchAndFamily;
+    char lfFaceName[32];
+};
+static_assert(sizeof(LOGFONT) == 60);
+HFONT CreateFontIndirect(const LOGFONT* font);
+
+// (x, y) is the top-left corner of the text's cell; length counts bytes. An opaque background
+// fills the text's advance width by the cell height.
+BOOL TextOut(HDC dc, int x, int y, const char* text, int length);
+
+inline constexpr UINT DT_LEFT = 0x0000;
+inline constexpr UINT DT_CENTER = 0x0001;
+inline constexpr UINT DT_RIGHT = 0x0002;
+inline constexpr UINT DT_WORDBREAK = 0x0010;
+inline constexpr UINT DT_NOCLIP = 0x0100;
+inline constexpr UINT DT_CALCRECT = 0x0400;
+inline constexpr UINT DT_NOPREFIX = 0x0800;
+// Length -1 means zero-terminated. The height of the text, or 0.
+int DrawText(HDC dc, const char* text, int length, RECT* rect, UINT format);
 
 }  // namespace gdi

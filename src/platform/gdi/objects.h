@@ -34,4 +34,36 @@ struct Bitmap : Object {
     std::vector<uint32_t> pixels;
 };
 
+struct Pen : Object {
+    Pen(int penStyle, int penWidth, COLORREF penColour, bool isStock = false)
+        : Object(ObjectKind::Pen, isStock), style(penStyle), width(penWidth), colour(penColour) {}
+
+    int style;
+    int width;  // at least 1
+    COLORREF colour;
+};
+
+struct Brush : Object {
+    Brush(UINT brushStyle, COLORREF brushColour, int brushHatch, bool isStock = false)
+        : Object(ObjectKind::Brush, isStock),
+          style(brushStyle),
+          colour(brushColour),
+          hatch(brushHatch) {}
+
+    UINT style;
+    COLORREF colour;
+    int hatch;
+};
+
+struct Face;  // a font resolved for drawing; shared by fonts of the same description
+
+struct Font : Object {
+    Font(const LOGFONT& fontDescription, bool isStock = false);
+    ~Font() override;
+    Face& Resolved();
+
+    LOGFONT description;
+    Face* face = nullptr;
+};
+
 }  // namespace gdi

@@ -1,0 +1,23 @@
+#pragma once
+// A program on the headless backend for benchmarks: started through the shell with a client's
+// initialisation and scene-1 frame, and quit through its normal path.
+#include "platform/backend/headless/headless.h"
+#include "shell/shell.h"
+
+namespace bench {
+
+inline void StartHeadlessProgram(void (*initialise)(), void (*frame)()) {
+    headless::Install();
+    headless::SetBoxEcho(false);
+    krSystem::ResetForNextRun();
+    krSystem::RegisterClient(initialise, {{1, frame}});
+    krSystem::StartUp(nullptr, "", SW_SHOWNORMAL);
+}
+
+inline void QuitHeadlessProgram() {
+    krSystem::Quit();
+    while (krSystem::RunLoopPass()) {
+    }
+}
+
+}  // namespace bench
