@@ -36,7 +36,8 @@ std::filesystem::path ShellTest::ScratchDirectory() {
 
 void ShellTest::TearDown() {
     if (!scratch_.empty()) std::filesystem::remove_all(scratch_);
-    // Leave no window behind for the next test.
+    // Leave nothing running and no window behind for the next test.
+    if (krSystemState.quitState != 2) krSystem::Quit();
     if (win::IsWindow(krSystemState.windowHandle)) win::DestroyWindow(krSystemState.windowHandle);
     MSG message;
     while (win::PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) {
