@@ -127,12 +127,15 @@ void StretchArea(const Area& to, const Area& from, const KeyRange* key) {
     }
 }
 
+// The first row pixel by pixel, the others as copies of it.
 template <typename Pixel>
 void FillArea(const Area& to, uint32_t value) {
-    for (int32_t y = 0; y < to.height; ++y) {
-        auto* row = reinterpret_cast<Pixel*>(to.data + static_cast<intptr_t>(y) * to.pitch);
-        std::fill_n(row, to.width, static_cast<Pixel>(value));
-    }
+    if (to.height <= 0) return;
+    auto* first = reinterpret_cast<Pixel*>(to.data);
+    std::fill_n(first, to.width, static_cast<Pixel>(value));
+    const size_t rowBytes = sizeof(Pixel) * static_cast<size_t>(to.width);
+    for (int32_t y = 1; y < to.height; ++y)
+        std::memcpy(to.data + static_cast<intptr_t>(y) * to.pitch, first, rowBytes);
 }
 
 uint32_t FormatMask(const pixels::Format& format) {
