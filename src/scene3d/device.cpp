@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "draw/display.h"
+#include "draw/frame_rate.h"
 #include "scene3d/scene3d.h"
 
 namespace {
@@ -133,14 +134,14 @@ void Render() {
 }
 
 void ShowPolygons() {
-    const float seconds = krSystemState.frameSeconds;
-    const float framesPerSecond = seconds > 0 ? 1.0f / seconds : 0.0f;
+    const float framesPerSecond = krDraw::frameRate.current;
     const uint32_t total = kr3DState.device != nullptr ? kr3DState.device->GetTrianglesDrawn() : 0;
     const uint32_t perFrame = total - kr3DState.shownTotal;
     const auto perSecond = static_cast<int32_t>(float(perFrame) * framesPerSecond);
     std::snprintf(kr3DState.overlayText, sizeof kr3DState.overlayText, "%ld ppf ( %ld pps )",
                   static_cast<long>(perFrame), static_cast<long>(perSecond));
     kr3DState.shownTotal = total;
+    krDraw::ShowText(0, 15, kr3DState.overlayText);
 }
 
 uint32_t CountPolygons() {

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "draw/frame_rate.h"
 #include "scene3d/scene3d_fixture.h"
 
 namespace {
@@ -83,7 +84,7 @@ TEST_F(Scene3DTest, RenderDrawsTheGamesCameraIntoThe3DSurfaceAndCountsTriangles)
     ASSERT_NE(square, nullptr);
     kr3D::SetPosition(square, 0, 0, -20);  // 20 units in front of the camera
     Paint(krDraw::display.surface3D, kBlue);
-    krSystemState.frameSeconds = 0.02f;  // 50 frames a second
+    krDraw::frameRate.current = 50.0f;  // the frame-rate line's figure
     kr3D::Render();
     // Half size 4 at depth 20: 240 * 4 / (20 * 0.5) = 96 pixels each side of (240, 240).
     EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, 240, 240), kWhite);
@@ -91,8 +92,12 @@ TEST_F(Scene3DTest, RenderDrawsTheGamesCameraIntoThe3DSurfaceAndCountsTriangles)
     EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, 240 + 97, 240), kBlack);
     EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, 600, 240), kBlue) << "outside the viewport";
     EXPECT_EQ(kr3D::CountPolygons(), 2u);
+    Paint(krDraw::display.back, kBlack);
     kr3D::ShowPolygons();
     EXPECT_STREQ(kr3DState.overlayText, "2 ppf ( 100 pps )");
+    // The line stands on the overlay's dark blue box, one line under the frame-rate line.
+    EXPECT_EQ(SurfacePixel(krDraw::display.back, 0, 15), RGB(0, 0, 128));
+    EXPECT_EQ(SurfacePixel(krDraw::display.back, 0, 14), kBlack);
     kr3D::Render();
     kr3D::ShowPolygons();
     EXPECT_STREQ(kr3DState.overlayText, "2 ppf ( 100 pps )");
