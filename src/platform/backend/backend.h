@@ -23,7 +23,7 @@ class Backend {
   public:
     virtual ~Backend() = default;
 
-    virtual bool CreateWindow(const WindowSpec& spec) = 0;
+    virtual bool CreateWindow(const WindowSpec& request) = 0;
     virtual void SetIcon(const win::Resource& bitmap) = 0;
     virtual void ShowWindow(bool visible) = 0;
     virtual void SetTopmost() = 0;

@@ -94,9 +94,9 @@ HWND CreateWindowEx(DWORD /*exStyle*/, const char* className, const char* title,
         std::string(className) != state.windowClass.lpszClassName) {
         return nullptr;
     }
-    backend::WindowSpec spec{title, x, y, width, height, (style & WS_POPUP) != 0};
+    backend::WindowSpec request{title, x, y, width, height, (style & WS_POPUP) != 0};
     backend::Backend& machine = backend::Active();
-    if (!machine.CreateWindow(spec)) return nullptr;
+    if (!machine.CreateWindow(request)) return nullptr;
     if (state.windowClass.iconName != nullptr) {
         if (const Resource* icon = FindResource(state.windowClass.iconName, "ICON")) {
             machine.SetIcon(*icon);

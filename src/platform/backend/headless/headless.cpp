@@ -46,15 +46,15 @@ void Keep(const pixels::View& shown) {
 
 class HeadlessBackend final : public backend::Backend {
   public:
-    bool CreateWindow(const backend::WindowSpec& spec) override {
+    bool CreateWindow(const backend::WindowSpec& request) override {
         state.window = WindowInfo{};
         state.window.exists = true;
-        state.window.popup = spec.popup;
-        state.window.title = spec.title ? spec.title : "";
-        state.window.x = spec.x;
-        state.window.y = spec.y;
-        state.window.width = spec.width;
-        state.window.height = spec.height;
+        state.window.popup = request.popup;
+        state.window.title = request.title ? request.title : "";
+        state.window.x = request.x;
+        state.window.y = request.y;
+        state.window.width = request.width;
+        state.window.height = request.height;
         return true;
     }
     void SetIcon(const win::Resource&) override { state.window.hasIcon = true; }

@@ -39,12 +39,12 @@ class SdlBackend final : public backend::Backend {
         if (window_ != nullptr) SDL_DestroyWindow(window_);
     }
 
-    bool CreateWindow(const backend::WindowSpec& spec) override {
+    bool CreateWindow(const backend::WindowSpec& request) override {
         if (!StartVideo()) return false;
         Uint32 flags = SDL_WINDOW_HIDDEN;
-        if (spec.popup) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
-        window_ = SDL_CreateWindow(spec.title, spec.x, spec.y, spec.width, spec.height, flags);
-        popup_ = spec.popup;
+        if (request.popup) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+        window_ = SDL_CreateWindow(request.title, request.x, request.y, request.width, request.height, flags);
+        popup_ = request.popup;
         // The renderer now: some drivers recreate the window for it, which must happen before
         // anybody sees the window.
         if (window_ != nullptr) CreateRenderer();
