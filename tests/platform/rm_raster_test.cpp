@@ -126,6 +126,44 @@ TEST(Raster, FastSpansMatchThePlainPerPixelWalk) {
     }
 }
 
+// Random triangles over a canvas partly covered by a nearer square, drawn by both paths.
+TEST(Raster, TexturedAndRampRowsMatchThePlainWalkExactly) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> coordinate(-20, 100), shade(0, 255), depth(0, 0.99f),
+        uv(-2, 3), invW(0.05f, 1);
+    const std::vector<uint32_t> texels = {0x000000, 0xFF0000, 0x00FF00, 0x123456, 0x0000FF,
+                                          0x808080, 0xFFFFFF, 0x000000, 0x44AA22};
+    const rm::raster::Texture textures[] = {{texels.data(), 3, 3, true, 0x000000},
+                                            {texels.data(), 2, 4, false, 0}};
+    for (const pixels::Format format : {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888})
+        for (int trial = 0; trial < 48; ++trial) {
+            // Untextured triangles are ramp-shaded: plain Gouraud has its own kernel.
+            const bool untextured = trial % 4 == 3 && trial % 5 != 0;
+            const State state{.cull = false,
+                              .texture = untextured ? nullptr : &textures[trial % 2],
+                              .perspective = trial % 3 != 0,
+                              .shades = trial % 5 == 0 ? 0u : uint32_t(trial % 32 + 1),
+                              .rampBase = 0xC08040};
+            Vertex v[3];
+            for (Vertex& corner : v)
+                corner = {coordinate(random), coordinate(random), depth(random),
+                          invW(random),       shade(random),      shade(random),
+                          shade(random),      uv(random),         uv(random)};
+            Canvas fast(80, 70, format), plain(80, 70, format);
+            for (Canvas* canvas : {&fast, &plain}) {
+                auto target = canvas->Target();
+                Square([&](Vertex a, Vertex b,
+                           Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); },
+                       10, 10, 40, 30, 0.4f, 90);
+            }
+            auto f = fast.Target(), p = plain.Target();
+            rm::raster::DrawTriangle(f, state, v[0], v[1], v[2]);
+            rm::raster::DrawTriangleReference(p, state, v[0], v[1], v[2]);
+            ASSERT_EQ(fast.bytes, plain.bytes) << trial;
+            ASSERT_EQ(fast.depth, plain.depth) << trial;
+        }
+}
+
 TEST(Raster, NearerSurfacesWinWhateverTheOrder) {
     for (const bool nearFirst : {true, false}) {
         Canvas canvas(10, 10);

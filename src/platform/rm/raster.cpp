@@ -176,94 +176,148 @@ int32_t Wrapped(float coordinate, int32_t size) {
     return index < 0 ? index + size : index;
 }
 
+// The ramp: intensity 0..255 to one of `shades` levels, as a scale 0..255. Kept per shade
+// count, since building it costs hundreds of divisions and every triangle of a scene shares it.
+const uint8_t* RampScales(uint32_t shades) {
+    struct Table {
+        uint32_t shades = ~0u;
+        uint8_t scale[256];
+    };
+    thread_local Table table;
+    if (table.shades == shades) return table.scale;
+    const uint32_t top = shades > 0 ? shades - 1 : 0;
+    for (uint32_t c = 0; c < 256; ++c)
+        table.scale[c] = uint8_t(top == 0 ? 255 : (c * top + 127) / 255 * 255 / top);
+    table.shades = shades;
+    return table.scale;
+}
+
 // What every pixel of one triangle shares.
 struct PixelContext {
     PixelContext(const Target& target, const State& s)
-        : t(target), state(s), packing(PackingOf(target.colour.format)) {
-        // The ramp: intensity 0..255 to one of `shades` levels, as a scale 0..255.
-        const uint32_t top = state.shades > 0 ? state.shades - 1 : 0;
-        for (uint32_t c = 0; c < 256; ++c)
-            rampScale[c] = uint8_t(top == 0 ? 255 : (c * top + 127) / 255 * 255 / top);
-    }
+        : t(target),
+          state(s),
+          packing(PackingOf(target.colour.format)),
+          rampScale(RampScales(s.shades)) {}
     const Target& t;
     const State& state;
     Packing packing;
-    uint8_t rampScale[256];
+    const uint8_t* rampScale;
 };
+
+int32_t DepthOf(const State& state, uint32_t z) {
+    return std::max(0, (std::clamp(int32_t(z), 0, 65535 << 12) >> 12) - state.depthBias);
+}
+
+// The texel under a sample, or nothing when it is decal-transparent.
+bool TexelAt(const Texture& tex, const Sample& s, uint32_t* texel) {
+    *texel = tex.texels[Wrapped(s.v, tex.height) * tex.width + Wrapped(s.u, tex.width)];
+    return !(tex.decal && *texel == tex.key);
+}
+
+uint32_t ShadeColour(const PixelContext& c, uint32_t base, const Sample& s) {
+    if (c.state.shades > 0) {
+        const uint32_t scale = c.rampScale[Channel(s.r)];
+        return Modulate(base, scale, scale, scale);
+    }
+    const uint32_t rgb = Channel(s.r) << 16 | Channel(s.g) << 8 | Channel(s.b);
+    if (c.state.texture == nullptr) return rgb;
+    return Modulate(base, rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
+}
 
 // Texture, ramp and decal: one pixel at a time.
 inline void ShadePixel(const PixelContext& c, int64_t px, int64_t py, const Sample& s) {
     const State& state = c.state;
-    const int32_t depth = std::max(0, (std::clamp(s.z, 0, 65535 << 12) >> 12) - state.depthBias);
+    const int32_t depth = DepthOf(state, uint32_t(s.z));
     uint16_t* stored = c.t.depth != nullptr ? DepthAt(c.t, px, py) : nullptr;
     if (state.depthTest && stored != nullptr && depth > *stored) return;
     uint32_t base = state.rampBase;
-    if (state.texture != nullptr) {
-        const Texture& tex = *state.texture;
-        base = tex.texels[Wrapped(s.v, tex.height) * tex.width + Wrapped(s.u, tex.width)];
-        if (tex.decal && base == tex.key) return;
-    }
-    uint32_t rgb;
-    if (state.shades > 0) {
-        const uint32_t scale = c.rampScale[Channel(s.r)];
-        rgb = Modulate(base, scale, scale, scale);
-    } else {
-        rgb = Channel(s.r) << 16 | Channel(s.g) << 8 | Channel(s.b);
-        if (state.texture != nullptr) rgb = Modulate(base, rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
-    }
-    Store(c.t, px, py, Pack(c.packing, rgb));
+    if (state.texture != nullptr && !TexelAt(*state.texture, s, &base)) return;
+    Store(c.t, px, py, Pack(c.packing, ShadeColour(c, base, s)));
     if (state.depthWrite && stored != nullptr) *stored = uint16_t(depth);
 }
 
-Sample SampleAt(const Planes& planes, const State& state, double x, double y) {
-    Sample s{ToFixed(planes.r.At(x, y), kColourOne),
-             ToFixed(planes.g.At(x, y), kColourOne),
-             ToFixed(planes.b.At(x, y), kColourOne),
-             ToFixed(planes.z.At(x, y), kDepthScale),
-             float(planes.u.At(x, y)),
-             float(planes.v.At(x, y))};
-    if (state.texture != nullptr && state.perspective) {
-        const double w = planes.w.At(x, y);
-        s.u = float(planes.u.At(x, y) / w);
-        s.v = float(planes.v.At(x, y) / w);
+// Attributes of one row at column 0, from which every pixel of the row is stepped. Every path
+// steps them the same way, so the fast rows and the reference walk give the same pixels.
+struct RowStart {
+    uint32_t r, g, b, z, dr, dg, db, dz;  // modular fixed point
+    double u, v, w, du, dv, dw;
+    bool perspective;
+};
+
+uint32_t Modular(double value, double scale) {
+    return uint32_t(std::llround(std::clamp(value * scale, -0x1p62, 0x1p62)));
+}
+
+RowStart RowAt(const Planes& p, const State& state, int64_t py) {
+    const double x = 0.5, y = double(py) + 0.5;
+    return {Modular(p.r.At(x, y), kColourOne),
+            Modular(p.g.At(x, y), kColourOne),
+            Modular(p.b.At(x, y), kColourOne),
+            Modular(p.z.At(x, y), kDepthScale),
+            Modular(p.r.dx, kColourOne),
+            Modular(p.g.dx, kColourOne),
+            Modular(p.b.dx, kColourOne),
+            Modular(p.z.dx, kDepthScale),
+            p.u.At(x, y),
+            p.v.At(x, y),
+            p.w.At(x, y),
+            p.u.dx,
+            p.v.dx,
+            p.w.dx,
+            state.texture != nullptr && state.perspective};
+}
+
+Sample SampleOf(const RowStart& row, int64_t px) {
+    const auto i = uint32_t(px);
+    const double step = double(px);
+    const double u = row.u + step * row.du, v = row.v + step * row.dv;
+    Sample s{int32_t(row.r + i * row.dr),
+             int32_t(row.g + i * row.dg),
+             int32_t(row.b + i * row.db),
+             int32_t(row.z + i * row.dz),
+             float(u),
+             float(v)};
+    if (row.perspective) {
+        const double over = 1.0 / (row.w + step * row.dw);
+        s.u = float(u * over);
+        s.v = float(v * over);
     }
     return s;
 }
 
-// Textures and ramps a pixel at a time, each attribute stepped along the row.
+// Textures and ramps a pixel at a time, in the target's pixel size; hidden pixels are turned
+// away before anything else is computed, the common case with many overlapping walls.
+template <typename Pixel>
+void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_t left,
+                  int64_t right) {
+    const State& state = c.state;
+    auto* out = reinterpret_cast<Pixel*>(c.t.colour.Row(int32_t(py)));
+    uint16_t* depth = c.t.depth != nullptr ? DepthAt(c.t, 0, py) : nullptr;
+    const bool test = state.depthTest && depth != nullptr;
+    const bool write = state.depthWrite && depth != nullptr;
+    for (int64_t px = left; px < right; ++px) {
+        const int32_t depthHere = DepthOf(state, row.z + uint32_t(px) * row.dz);
+        if (test && depthHere > depth[px]) continue;
+        const Sample s = SampleOf(row, px);
+        uint32_t base = state.rampBase;
+        if (state.texture != nullptr && !TexelAt(*state.texture, s, &base)) continue;
+        out[px] = Pixel(Pack(c.packing, ShadeColour(c, base, s)));
+        if (write) depth[px] = uint16_t(depthHere);
+    }
+}
+
 void SteppedRow(const PixelContext& context, const Planes& planes, int64_t py, int64_t left,
                 int64_t right) {
-    const double x = double(left) + 0.5, y = double(py) + 0.5;
-    const uint32_t r = uint32_t(ToFixed(planes.r.At(x, y), kColourOne));
-    const uint32_t g = uint32_t(ToFixed(planes.g.At(x, y), kColourOne));
-    const uint32_t b = uint32_t(ToFixed(planes.b.At(x, y), kColourOne));
-    const uint32_t z = uint32_t(ToFixed(planes.z.At(x, y), kDepthScale));
-    const uint32_t dr = uint32_t(ToFixed(planes.r.dx, kColourOne));
-    const uint32_t dg = uint32_t(ToFixed(planes.g.dx, kColourOne));
-    const uint32_t db = uint32_t(ToFixed(planes.b.dx, kColourOne));
-    const uint32_t dz = uint32_t(ToFixed(planes.z.dx, kDepthScale));
-    const double u = planes.u.At(x, y), v = planes.v.At(x, y), w = planes.w.At(x, y);
-    const bool perspective = context.state.texture != nullptr && context.state.perspective;
-    const bool test = context.state.depthTest && context.t.depth != nullptr;
-    const uint16_t* depth = context.t.depth != nullptr ? DepthAt(context.t, left, py) : nullptr;
-    for (int64_t px = left; px < right; ++px) {
-        const auto i = uint32_t(px - left);
-        const auto zHere = int32_t(z + i * dz);
-        // Hidden pixels are the common case with many overlapping walls: reject them first.
-        const int32_t depthHere =
-            std::max(0, (std::clamp(zHere, 0, 65535 << 12) >> 12) - context.state.depthBias);
-        if (test && depthHere > depth[i]) continue;
-        const double step = double(i);
-        Sample s{int32_t(r + i * dr),           int32_t(g + i * dg),
-                 int32_t(b + i * db),           zHere,
-                 float(u + step * planes.u.dx), float(v + step * planes.v.dx)};
-        if (perspective) {
-            const double over = 1.0 / (w + step * planes.w.dx);
-            s.u = float((u + step * planes.u.dx) * over);
-            s.v = float((v + step * planes.v.dx) * over);
-        }
-        ShadePixel(context, px, py, s);
-    }
+    const RowStart row = RowAt(planes, context.state, py);
+    if (context.t.depth != nullptr && context.state.depthTest &&
+        !AnyDepthPasses(DepthAt(context.t, left, py), int32_t(right - left),
+                        row.z + uint32_t(left) * row.dz, row.dz, context.state.depthBias))
+        return;
+    if (context.t.colour.format.bitsPerPixel == 16)
+        SteppedRowOf<uint16_t>(context, row, py, left, right);
+    else
+        SteppedRowOf<uint32_t>(context, row, py, left, right);
 }
 
 bool UsesFastSpan(const State& state) {
@@ -326,15 +380,15 @@ bool DrawTriangleReference(const Target& t, const State& state, const Vertex& a,
     if (!Prepare(state, a, b, c, &s)) return false;
     const Planes planes = MakePlanes(s, state);
     const PixelContext context(t, state);
-    for (int64_t py = t.clipTop; py < t.clipBottom; ++py)
+    for (int64_t py = t.clipTop; py < t.clipBottom; ++py) {
+        const RowStart row = RowAt(planes, state, py);
         for (int64_t px = t.clipLeft; px < t.clipRight; ++px) {
             bool inside = true;
             for (const Edge& e : s.edges)
                 inside = inside && Covers(e, px, py);
-            if (inside)
-                ShadePixel(context, px, py,
-                           SampleAt(planes, state, double(px) + 0.5, double(py) + 0.5));
+            if (inside) ShadePixel(context, px, py, SampleOf(row, px));
         }
+    }
     return true;
 }
 

@@ -67,5 +67,8 @@ Packing PackingOf(const pixels::Format& format);
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
                      const GouraudSpan& span, const Packing& packing, bool depthTest,
                      bool depthWrite);
+// Whether any pixel of a span passes the depth test: depth z + i·dz (16.12, modular, clamped
+// to the 16-bit range) less bias against the stored depth.
+bool AnyDepthPasses(const uint16_t* depth, int32_t count, uint32_t z, uint32_t dz, int32_t bias);
 
 }  // namespace rm::raster

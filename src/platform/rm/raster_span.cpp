@@ -199,4 +199,22 @@ void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, i
                depthWrite);
 }
 
+__attribute__((target_clones("avx2", "default"))) bool AnyDepthPasses(const uint16_t* depth,
+                                                                      int32_t count, uint32_t z,
+                                                                      uint32_t dz, int32_t bias) {
+    // In blocks, so that the vectorised test can stop at the first visible block.
+    constexpr int32_t kBlock = 32;
+    for (int32_t start = 0; start < count; start += kBlock) {
+        const int32_t end = std::min(count, start + kBlock);
+        int32_t passes = 0;
+        for (int32_t i = start; i < end; ++i) {
+            const auto here = int32_t(z + uint32_t(i) * dz);
+            const int32_t value = std::max(0, (std::clamp(here, 0, kDepthMax) >> 12) - bias);
+            passes |= int32_t(value <= depth[i]);
+        }
+        if (passes != 0) return true;
+    }
+    return false;
+}
+
 }  // namespace rm::raster
