@@ -209,19 +209,29 @@ int32_t DepthOf(const State& state, uint32_t z) {
     return std::max(0, (std::clamp(int32_t(z), 0, 65535 << 12) >> 12) - state.depthBias);
 }
 
+// Which pixel path a triangle takes; the fast rows are built for each combination.
+struct Kind {
+    bool ramp, textured, perspective;
+};
+
+Kind KindOf(const State& state) {
+    const bool textured = state.texture != nullptr;
+    return {state.shades > 0, textured, textured && state.perspective};
+}
+
 // The texel under a sample, or nothing when it is decal-transparent.
-bool TexelAt(const Texture& tex, const Sample& s, uint32_t* texel) {
+inline bool TexelAt(const Texture& tex, const Sample& s, uint32_t* texel) {
     *texel = tex.texels[Wrapped(s.v, tex.height) * tex.width + Wrapped(s.u, tex.width)];
     return !(tex.decal && *texel == tex.key);
 }
 
-uint32_t ShadeColour(const PixelContext& c, uint32_t base, const Sample& s) {
-    if (c.state.shades > 0) {
-        const uint32_t scale = c.rampScale[Channel(s.r)];
+inline uint32_t ShadeColour(Kind kind, const uint8_t* rampScale, uint32_t base, const Sample& s) {
+    if (kind.ramp) {
+        const uint32_t scale = rampScale[Channel(s.r)];
         return Modulate(base, scale, scale, scale);
     }
     const uint32_t rgb = Channel(s.r) << 16 | Channel(s.g) << 8 | Channel(s.b);
-    if (c.state.texture == nullptr) return rgb;
+    if (!kind.textured) return rgb;
     return Modulate(base, rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
 }
 
@@ -233,7 +243,7 @@ inline void ShadePixel(const PixelContext& c, int64_t px, int64_t py, const Samp
     if (state.depthTest && stored != nullptr && depth > *stored) return;
     uint32_t base = state.rampBase;
     if (state.texture != nullptr && !TexelAt(*state.texture, s, &base)) return;
-    Store(c.t, px, py, Pack(c.packing, ShadeColour(c, base, s)));
+    Store(c.t, px, py, Pack(c.packing, ShadeColour(KindOf(state), c.rampScale, base, s)));
     if (state.depthWrite && stored != nullptr) *stored = uint16_t(depth);
 }
 
@@ -242,14 +252,13 @@ inline void ShadePixel(const PixelContext& c, int64_t px, int64_t py, const Samp
 struct RowStart {
     uint32_t r, g, b, z, dr, dg, db, dz;  // modular fixed point
     double u, v, w, du, dv, dw;
-    bool perspective;
 };
 
 uint32_t Modular(double value, double scale) {
     return uint32_t(std::llround(std::clamp(value * scale, -0x1p62, 0x1p62)));
 }
 
-RowStart RowAt(const Planes& p, const State& state, int64_t py) {
+RowStart RowAt(const Planes& p, int64_t py) {
     const double x = 0.5, y = double(py) + 0.5;
     return {Modular(p.r.At(x, y), kColourOne),
             Modular(p.g.At(x, y), kColourOne),
@@ -264,11 +273,10 @@ RowStart RowAt(const Planes& p, const State& state, int64_t py) {
             p.w.At(x, y),
             p.u.dx,
             p.v.dx,
-            p.w.dx,
-            state.texture != nullptr && state.perspective};
+            p.w.dx};
 }
 
-Sample SampleOf(const RowStart& row, int64_t px) {
+inline Sample SampleOf(const RowStart& row, int64_t px, bool perspective) {
     const auto i = uint32_t(px);
     const double step = double(px);
     const double u = row.u + step * row.du, v = row.v + step * row.dv;
@@ -278,7 +286,7 @@ Sample SampleOf(const RowStart& row, int64_t px) {
              int32_t(row.z + i * row.dz),
              float(u),
              float(v)};
-    if (row.perspective) {
+    if (perspective) {
         const double over = 1.0 / (row.w + step * row.dw);
         s.u = float(u * over);
         s.v = float(v * over);
@@ -286,12 +294,17 @@ Sample SampleOf(const RowStart& row, int64_t px) {
     return s;
 }
 
-// Textures and ramps a pixel at a time, in the target's pixel size; hidden pixels are turned
-// away before anything else is computed, the common case with many overlapping walls.
-template <typename Pixel>
+// Textures and ramps a pixel at a time, in the target's pixel size, with the path fixed at
+// compile time; hidden pixels are turned away before anything else is computed.
+template <typename Pixel, bool kRamp, bool kTextured, bool kPerspective>
 void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_t left,
                   int64_t right) {
+    constexpr Kind kKind{kRamp, kTextured, kPerspective};
     const State& state = c.state;
+    // Copies, so that the stores below cannot make the compiler read them again.
+    const Texture tex = kTextured ? *state.texture : Texture{};
+    const Packing packing = c.packing;
+    const uint32_t rampBase = state.rampBase;
     auto* out = reinterpret_cast<Pixel*>(c.t.colour.Row(int32_t(py)));
     uint16_t* depth = c.t.depth != nullptr ? DepthAt(c.t, 0, py) : nullptr;
     const bool test = state.depthTest && depth != nullptr;
@@ -299,25 +312,34 @@ void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_
     for (int64_t px = left; px < right; ++px) {
         const int32_t depthHere = DepthOf(state, row.z + uint32_t(px) * row.dz);
         if (test && depthHere > depth[px]) continue;
-        const Sample s = SampleOf(row, px);
-        uint32_t base = state.rampBase;
-        if (state.texture != nullptr && !TexelAt(*state.texture, s, &base)) continue;
-        out[px] = Pixel(Pack(c.packing, ShadeColour(c, base, s)));
+        const Sample s = SampleOf(row, px, kPerspective);
+        uint32_t base = rampBase;
+        if (kTextured && !TexelAt(tex, s, &base)) continue;
+        out[px] = Pixel(Pack(packing, ShadeColour(kKind, c.rampScale, base, s)));
         if (write) depth[px] = uint16_t(depthHere);
     }
 }
 
-void SteppedRow(const PixelContext& context, const Planes& planes, int64_t py, int64_t left,
-                int64_t right) {
-    const RowStart row = RowAt(planes, context.state, py);
+using RowFunction = void (*)(const PixelContext&, const RowStart&, int64_t, int64_t, int64_t);
+
+template <typename Pixel>
+RowFunction RowFor(Kind kind) {
+    static constexpr RowFunction kRows[8] = {
+        SteppedRowOf<Pixel, false, false, false>, SteppedRowOf<Pixel, false, false, true>,
+        SteppedRowOf<Pixel, false, true, false>,  SteppedRowOf<Pixel, false, true, true>,
+        SteppedRowOf<Pixel, true, false, false>,  SteppedRowOf<Pixel, true, false, true>,
+        SteppedRowOf<Pixel, true, true, false>,   SteppedRowOf<Pixel, true, true, true>};
+    return kRows[size_t(kind.ramp) * 4 + size_t(kind.textured) * 2 + size_t(kind.perspective)];
+}
+
+void SteppedRow(const PixelContext& context, RowFunction drawRow, const Planes& planes, int64_t py,
+                int64_t left, int64_t right) {
+    const RowStart row = RowAt(planes, py);
     if (context.t.depth != nullptr && context.state.depthTest &&
         !AnyDepthPasses(DepthAt(context.t, left, py), int32_t(right - left),
                         row.z + uint32_t(left) * row.dz, row.dz, context.state.depthBias))
         return;
-    if (context.t.colour.format.bitsPerPixel == 16)
-        SteppedRowOf<uint16_t>(context, row, py, left, right);
-    else
-        SteppedRowOf<uint32_t>(context, row, py, left, right);
+    drawRow(context, row, py, left, right);
 }
 
 bool UsesFastSpan(const State& state) {
@@ -361,6 +383,9 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
     const Planes planes = MakePlanes(s, state);
     const PixelContext context(t, state);
     const Bounds rows = RowsOf(s, t);
+    const RowFunction drawRow = t.colour.format.bitsPerPixel == 16
+                                    ? RowFor<uint16_t>(KindOf(state))
+                                    : RowFor<uint32_t>(KindOf(state));
     for (int64_t py = rows.top; py < rows.bottom; ++py) {
         int64_t left, right;
         SpanOf(s, t, py, &left, &right);
@@ -369,7 +394,7 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
             FastRow(t, state, context.packing, planes, py, left, right);
             continue;
         }
-        SteppedRow(context, planes, py, left, right);
+        SteppedRow(context, drawRow, planes, py, left, right);
     }
     return true;
 }
@@ -381,12 +406,13 @@ bool DrawTriangleReference(const Target& t, const State& state, const Vertex& a,
     const Planes planes = MakePlanes(s, state);
     const PixelContext context(t, state);
     for (int64_t py = t.clipTop; py < t.clipBottom; ++py) {
-        const RowStart row = RowAt(planes, state, py);
+        const RowStart row = RowAt(planes, py);
+        const bool perspective = KindOf(state).perspective;
         for (int64_t px = t.clipLeft; px < t.clipRight; ++px) {
             bool inside = true;
             for (const Edge& e : s.edges)
                 inside = inside && Covers(e, px, py);
-            if (inside) ShadePixel(context, px, py, SampleOf(row, px));
+            if (inside) ShadePixel(context, px, py, SampleOf(row, px, perspective));
         }
     }
     return true;
