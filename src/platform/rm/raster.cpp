@@ -31,9 +31,24 @@ Edge MakeEdge(Point p0, Point p1) {
     return {a, b, -(a * p0.x + b * p0.y), topLeft ? 0 : 1};
 }
 
+// Exact floor of n / d. Every row of every triangle needs a few, and a division of 64-bit
+// integers costs far more than guessing the quotient in floating point and correcting it.
 int64_t FloorDiv(int64_t n, int64_t d) {
-    const int64_t q = n / d;
-    return (n % d != 0 && ((n < 0) != (d < 0))) ? q - 1 : q;
+    constexpr int64_t kExactInDouble = int64_t(1) << 52;
+    if (n > kExactInDouble || n < -kExactInDouble || d > kExactInDouble || d < -kExactInDouble) {
+        const int64_t q = n / d;
+        return (n % d != 0 && ((n < 0) != (d < 0))) ? q - 1 : q;
+    }
+    if (d < 0) {
+        n = -n;
+        d = -d;
+    }
+    auto q = int64_t(double(n) / double(d));
+    while (q * d > n)
+        --q;
+    while ((q + 1) * d <= n)
+        ++q;
+    return q;
 }
 int64_t CeilDiv(int64_t n, int64_t d) {
     return -FloorDiv(-n, d);
@@ -178,16 +193,16 @@ int32_t Wrapped(float coordinate, int32_t size) {
 
 // The ramp: intensity 0..255 to one of `shades` levels, as a scale 0..255. Kept per shade
 // count, since building it costs hundreds of divisions and every triangle of a scene shares it.
-const uint8_t* RampScales(uint32_t shades) {
+const int32_t* RampScales(uint32_t shades) {
     struct Table {
         uint32_t shades = ~0u;
-        uint8_t scale[256];
+        int32_t scale[256];
     };
     thread_local Table table;
     if (table.shades == shades) return table.scale;
     const uint32_t top = shades > 0 ? shades - 1 : 0;
     for (uint32_t c = 0; c < 256; ++c)
-        table.scale[c] = uint8_t(top == 0 ? 255 : (c * top + 127) / 255 * 255 / top);
+        table.scale[c] = int32_t(top == 0 ? 255 : (c * top + 127) / 255 * 255 / top);
     table.shades = shades;
     return table.scale;
 }
@@ -202,7 +217,7 @@ struct PixelContext {
     const Target& t;
     const State& state;
     Packing packing;
-    const uint8_t* rampScale;
+    const int32_t* rampScale;
 };
 
 int32_t DepthOf(const State& state, uint32_t z) {
@@ -225,9 +240,9 @@ inline bool TexelAt(const Texture& tex, const Sample& s, uint32_t* texel) {
     return !(tex.decal && *texel == tex.key);
 }
 
-inline uint32_t ShadeColour(Kind kind, const uint8_t* rampScale, uint32_t base, const Sample& s) {
+inline uint32_t ShadeColour(Kind kind, const int32_t* rampScale, uint32_t base, const Sample& s) {
     if (kind.ramp) {
-        const uint32_t scale = rampScale[Channel(s.r)];
+        const auto scale = uint32_t(rampScale[Channel(s.r)]);
         return Modulate(base, scale, scale, scale);
     }
     const uint32_t rgb = Channel(s.r) << 16 | Channel(s.g) << 8 | Channel(s.b);
@@ -258,22 +273,40 @@ uint32_t Modular(double value, double scale) {
     return uint32_t(std::llround(std::clamp(value * scale, -0x1p62, 0x1p62)));
 }
 
-RowStart RowAt(const Planes& p, int64_t py) {
-    const double x = 0.5, y = double(py) + 0.5;
-    return {Modular(p.r.At(x, y), kColourOne),
-            Modular(p.g.At(x, y), kColourOne),
-            Modular(p.b.At(x, y), kColourOne),
-            Modular(p.z.At(x, y), kDepthScale),
+// The steps along a row, the same for every row of a triangle.
+RowStart StepsOf(const Planes& p) {
+    return {0,
+            0,
+            0,
+            0,
             Modular(p.r.dx, kColourOne),
             Modular(p.g.dx, kColourOne),
             Modular(p.b.dx, kColourOne),
             Modular(p.z.dx, kDepthScale),
-            p.u.At(x, y),
-            p.v.At(x, y),
-            p.w.At(x, y),
+            0,
+            0,
+            0,
             p.u.dx,
             p.v.dx,
             p.w.dx};
+}
+
+// Only what the triangle's path reads is worked out; the rest stays 0.
+RowStart RowAt(const Planes& p, const RowStart& steps, Kind kind, int64_t py) {
+    const double x = 0.5, y = double(py) + 0.5;
+    RowStart row = steps;
+    row.r = Modular(p.r.At(x, y), kColourOne);
+    row.z = Modular(p.z.At(x, y), kDepthScale);
+    if (!kind.ramp) {
+        row.g = Modular(p.g.At(x, y), kColourOne);
+        row.b = Modular(p.b.At(x, y), kColourOne);
+    }
+    if (kind.textured) {
+        row.u = p.u.At(x, y);
+        row.v = p.v.At(x, y);
+        row.w = p.w.At(x, y);
+    }
+    return row;
 }
 
 inline Sample SampleOf(const RowStart& row, int64_t px, bool perspective) {
@@ -309,7 +342,16 @@ void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_
     uint16_t* depth = c.t.depth != nullptr ? DepthAt(c.t, 0, py) : nullptr;
     const bool test = state.depthTest && depth != nullptr;
     const bool write = state.depthWrite && depth != nullptr;
-    for (int64_t px = left; px < right; ++px) {
+    int64_t px = left;
+    if (kRamp && kTextured) {
+        const RampTexturedRow span{row.r,        row.dr, row.z,       row.dz,  row.u,
+                                   row.v,        row.w,  row.du,      row.dv,  row.dw,
+                                   kPerspective, &tex,   c.rampScale, packing, state.depthBias,
+                                   test,         write};
+        px = RampTexturedBlocks(reinterpret_cast<uint8_t*>(out), sizeof(Pixel), depth, left, right,
+                                span);
+    }
+    for (; px < right; ++px) {
         const int32_t depthHere = DepthOf(state, row.z + uint32_t(px) * row.dz);
         if (test && depthHere > depth[px]) continue;
         const Sample s = SampleOf(row, px, kPerspective);
@@ -332,9 +374,9 @@ RowFunction RowFor(Kind kind) {
     return kRows[size_t(kind.ramp) * 4 + size_t(kind.textured) * 2 + size_t(kind.perspective)];
 }
 
-void SteppedRow(const PixelContext& context, RowFunction drawRow, const Planes& planes, int64_t py,
-                int64_t left, int64_t right) {
-    const RowStart row = RowAt(planes, py);
+void SteppedRow(const PixelContext& context, RowFunction drawRow, const Planes& planes,
+                const RowStart& steps, int64_t py, int64_t left, int64_t right) {
+    const RowStart row = RowAt(planes, steps, KindOf(context.state), py);
     if (context.t.depth != nullptr && context.state.depthTest &&
         !AnyDepthPasses(DepthAt(context.t, left, py), int32_t(right - left),
                         row.z + uint32_t(left) * row.dz, row.dz, context.state.depthBias))
@@ -383,6 +425,7 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
     const Planes planes = MakePlanes(s, state);
     const PixelContext context(t, state);
     const Bounds rows = RowsOf(s, t);
+    const RowStart steps = StepsOf(planes);
     const RowFunction drawRow = t.colour.format.bitsPerPixel == 16
                                     ? RowFor<uint16_t>(KindOf(state))
                                     : RowFor<uint32_t>(KindOf(state));
@@ -394,7 +437,7 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
             FastRow(t, state, context.packing, planes, py, left, right);
             continue;
         }
-        SteppedRow(context, drawRow, planes, py, left, right);
+        SteppedRow(context, drawRow, planes, steps, py, left, right);
     }
     return true;
 }
@@ -406,7 +449,7 @@ bool DrawTriangleReference(const Target& t, const State& state, const Vertex& a,
     const Planes planes = MakePlanes(s, state);
     const PixelContext context(t, state);
     for (int64_t py = t.clipTop; py < t.clipBottom; ++py) {
-        const RowStart row = RowAt(planes, py);
+        const RowStart row = RowAt(planes, StepsOf(planes), KindOf(state), py);
         const bool perspective = KindOf(state).perspective;
         for (int64_t px = t.clipLeft; px < t.clipRight; ++px) {
             bool inside = true;
@@ -438,8 +481,13 @@ void DrawLine(const Target& t, const State& state, const Vertex& a, const Vertex
 
 void Clear(const Target& t, uint32_t pixel) {
     for (int32_t y = t.clipTop; y < t.clipBottom; ++y) {
-        for (int32_t x = t.clipLeft; x < t.clipRight; ++x)
-            Store(t, x, y, pixel);
+        uint8_t* row = t.colour.Row(y);
+        if (t.colour.format.bitsPerPixel == 16)
+            std::fill_n(reinterpret_cast<uint16_t*>(row) + t.clipLeft, t.clipRight - t.clipLeft,
+                        uint16_t(pixel));
+        else
+            std::fill_n(reinterpret_cast<uint32_t*>(row) + t.clipLeft, t.clipRight - t.clipLeft,
+                        pixel);
         if (t.depth != nullptr)
             std::fill(DepthAt(t, t.clipLeft, y), DepthAt(t, t.clipRight, y), uint16_t(0xFFFF));
     }

@@ -67,6 +67,22 @@ Packing PackingOf(const pixels::Format& format);
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
                      const GouraudSpan& span, const Packing& packing, bool depthTest,
                      bool depthWrite);
+// A row of ramp-shaded texels with depth: each value at column 0, stepped by the column, the
+// same arithmetic as the pixel-at-a-time path (perspective divides u and v by w per pixel).
+struct RampTexturedRow {
+    uint32_t r, dr, z, dz;  // intensity 16.16, depth 16.12, modular
+    double u, v, w, du, dv, dw;
+    bool perspective;
+    const Texture* texture;    // sides powers of two
+    const int32_t* rampScale;  // intensity 0..255 to scale 0..255
+    Packing packing;
+    int32_t depthBias;
+    bool depthTest, depthWrite;
+};
+// Draws whole blocks of eight pixels of [left, right) with wider vector units when the machine
+// has them, and returns the column where the pixel-at-a-time walk goes on.
+int64_t RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
+                           int64_t right, const RampTexturedRow& span);
 // Whether any pixel of a span passes the depth test: depth z + i·dz (16.12, modular, clamped
 // to the 16-bit range) less bias against the stored depth.
 bool AnyDepthPasses(const uint16_t* depth, int32_t count, uint32_t z, uint32_t dz, int32_t bias);
