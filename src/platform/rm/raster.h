@@ -2,7 +2,9 @@
 // Our software rasterizer: screen-space triangles and lines into a colour view with a 16-bit
 // depth buffer. Coverage is exact on a 1/16-pixel grid with the top-left rule at pixel centres;
 // attributes are fixed-point, so the same triangles give the same pixels on every machine.
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/pixels/pixels.h"
 
@@ -53,6 +55,28 @@ bool DrawTriangleReference(const Target& target, const State& state, const Verte
 void DrawLine(const Target& target, const State& state, const Vertex& a, const Vertex& b);
 // Fills the clip rectangle with a packed pixel and the farthest depth.
 void Clear(const Target& target, uint32_t pixel);
+
+// The farthest stored depth of each 16 by 16 tile of a target: an upper bound between
+// refreshes (the depth test only ever brings stored depths nearer), so that a triangle wholly
+// behind what is drawn is dropped without visiting its pixels.
+class DepthTiles {
+  public:
+    explicit DepthTiles(const Target& target);
+    // True when every pixel the polygon could cover would fail the depth test.
+    bool Hides(const Vertex* corners, size_t count, int32_t depthBias) const;
+    // Reads the stored depths again under the pixels a polygon could cover.
+    void Refresh(const Vertex* corners, size_t count);
+
+  private:
+    struct Tiles {
+        int32_t left, top, right, bottom;  // inclusive, in tiles
+    };
+    bool TilesUnder(const Vertex* corners, size_t count, Tiles* tiles) const;
+
+    Target target_;
+    int32_t columns_, rows_;
+    std::vector<uint16_t> farthest_;
+};
 
 // The vectorised span of Gouraud colour with depth (in its own file, built for wider units).
 struct GouraudSpan {
