@@ -11,14 +11,6 @@ constexpr int32_t kTile = 16;
 // Pixels of a triangle may lie this much nearer than its nearest corner by rounding.
 constexpr int32_t kRoundingMargin = 2;
 
-uint16_t FarthestIn(const uint16_t* depth, int32_t pitch, int32_t width, int32_t height) {
-    uint16_t farthest = 0;
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            farthest = std::max(farthest, depth[y * pitch + x]);
-    return farthest;
-}
-
 }  // namespace
 
 DepthTiles::DepthTiles(const Target& target)

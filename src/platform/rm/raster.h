@@ -107,6 +107,8 @@ struct RampTexturedRow {
 // has them, and returns the column where the pixel-at-a-time walk goes on.
 int64_t RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
                            int64_t right, const RampTexturedRow& span);
+// The farthest of a rectangle of depths.
+uint16_t FarthestIn(const uint16_t* depth, int32_t pitch, int32_t width, int32_t height);
 // Whether any pixel of a span passes the depth test: depth z + i·dz (16.12, modular, clamped
 // to the 16-bit range) less bias against the stored depth.
 bool AnyDepthPasses(const uint16_t* depth, int32_t count, uint32_t z, uint32_t dz, int32_t bias);

@@ -337,6 +337,16 @@ void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, i
                depthWrite);
 }
 
+__attribute__((target_clones("avx2", "default"))) uint16_t FarthestIn(const uint16_t* depth,
+                                                                      int32_t pitch, int32_t width,
+                                                                      int32_t height) {
+    uint16_t farthest = 0;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            farthest = std::max(farthest, depth[y * pitch + x]);
+    return farthest;
+}
+
 __attribute__((target_clones("avx2", "default"))) bool AnyDepthPasses(const uint16_t* depth,
                                                                       int32_t count, uint32_t z,
                                                                       uint32_t dz, int32_t bias) {
