@@ -376,8 +376,12 @@ RowFunction RowFor(Kind kind) {
 
 void SteppedRow(const PixelContext& context, RowFunction drawRow, const Planes& planes,
                 const RowStart& steps, int64_t py, int64_t left, int64_t right) {
-    const RowStart row = RowAt(planes, steps, KindOf(context.state), py);
-    if (context.t.depth != nullptr && context.state.depthTest &&
+    const Kind kind = KindOf(context.state);
+    const RowStart row = RowAt(planes, steps, kind, py);
+    // The vectorised ramp texturing tests depth first itself; the others gain from a scan.
+    const bool scan =
+        !(kind.ramp && kind.textured && RampTexturedVectorised(*context.state.texture));
+    if (scan && context.t.depth != nullptr && context.state.depthTest &&
         !AnyDepthPasses(DepthAt(context.t, left, py), int32_t(right - left),
                         row.z + uint32_t(left) * row.dz, row.dz, context.state.depthBias))
         return;
@@ -476,20 +480,6 @@ void DrawLine(const Target& t, const State& state, const Vertex& a, const Vertex
         ShadePixel(context, px, py,
                    {ToFixed(a.r, kColourOne), ToFixed(a.g, kColourOne), ToFixed(a.b, kColourOne),
                     ToFixed(z, kDepthScale), 0, 0});
-    }
-}
-
-void Clear(const Target& t, uint32_t pixel) {
-    for (int32_t y = t.clipTop; y < t.clipBottom; ++y) {
-        uint8_t* row = t.colour.Row(y);
-        if (t.colour.format.bitsPerPixel == 16)
-            std::fill_n(reinterpret_cast<uint16_t*>(row) + t.clipLeft, t.clipRight - t.clipLeft,
-                        uint16_t(pixel));
-        else
-            std::fill_n(reinterpret_cast<uint32_t*>(row) + t.clipLeft, t.clipRight - t.clipLeft,
-                        pixel);
-        if (t.depth != nullptr)
-            std::fill(DepthAt(t, t.clipLeft, y), DepthAt(t, t.clipRight, y), uint16_t(0xFFFF));
     }
 }
 

@@ -53,7 +53,7 @@ bool DrawTriangleReference(const Target& target, const State& state, const Verte
                            const Vertex& b, const Vertex& c);
 // A line in a's colour, depth-tested, end point included.
 void DrawLine(const Target& target, const State& state, const Vertex& a, const Vertex& b);
-// Fills the clip rectangle with a packed pixel and the farthest depth.
+// Fills the clip rectangle with a packed pixel and the farthest depth (in the vectorised file).
 void Clear(const Target& target, uint32_t pixel);
 
 // The farthest stored depth of each 16 by 16 tile of a target: an upper bound between
@@ -105,6 +105,7 @@ struct RampTexturedRow {
 };
 // Draws whole blocks of eight pixels of [left, right) with wider vector units when the machine
 // has them, and returns the column where the pixel-at-a-time walk goes on.
+bool RampTexturedVectorised(const Texture& texture);
 int64_t RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
                            int64_t right, const RampTexturedRow& span);
 // The farthest of a rectangle of depths.

@@ -4,6 +4,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/rm/raster.h"
 
@@ -305,6 +306,19 @@ int64_t RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, 
     return px;
 }
 
+// The farthest of sixteen columns of depths.
+uint16_t FarthestOfSixteenAvx2(const uint16_t* depth, int32_t pitch, int32_t height) {
+    __m256i farthest = _mm256_setzero_si256();
+    for (int32_t y = 0; y < height; ++y)
+        farthest = _mm256_max_epu16(
+            farthest, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depth + y * pitch)));
+    const __m128i half =
+        _mm_max_epu16(_mm256_castsi256_si128(farthest), _mm256_extracti128_si256(farthest, 1));
+    // The largest is what is left of the smallest of the complements.
+    const __m128i all = _mm_set1_epi16(-1);
+    return uint16_t(0xFFFF - _mm_cvtsi128_si32(_mm_minpos_epu16(_mm_xor_si128(half, all))));
+}
+
 #pragma GCC pop_options
 
 bool IsPowerOfTwo(int32_t size) {
@@ -313,11 +327,14 @@ bool IsPowerOfTwo(int32_t size) {
 
 }  // namespace
 
+bool RampTexturedVectorised(const Texture& texture) {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2 && IsPowerOfTwo(texture.width) && IsPowerOfTwo(texture.height);
+}
+
 int64_t RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
                            int64_t right, const RampTexturedRow& span) {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    const bool fits = avx2 && depth != nullptr && IsPowerOfTwo(span.texture->width) &&
-                      IsPowerOfTwo(span.texture->height);
+    const bool fits = depth != nullptr && RampTexturedVectorised(*span.texture);
     return fits ? RampTexturedAvx2(row, bytesPerPixel, depth, left, right, span) : left;
 }
 
@@ -337,9 +354,9 @@ void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, i
                depthWrite);
 }
 
-__attribute__((target_clones("avx2", "default"))) uint16_t FarthestIn(const uint16_t* depth,
-                                                                      int32_t pitch, int32_t width,
-                                                                      int32_t height) {
+uint16_t FarthestIn(const uint16_t* depth, int32_t pitch, int32_t width, int32_t height) {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2 && width == 16) return FarthestOfSixteenAvx2(depth, pitch, height);
     uint16_t farthest = 0;
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
@@ -363,6 +380,25 @@ __attribute__((target_clones("avx2", "default"))) bool AnyDepthPasses(const uint
         if (passes != 0) return true;
     }
     return false;
+}
+
+// The first row is filled, the others copied from it.
+void Clear(const Target& t, uint32_t pixel) {
+    if (t.clipLeft >= t.clipRight || t.clipTop >= t.clipBottom) return;
+    const size_t bytes = pixels::BytesPerPixel(t.colour.format);
+    const size_t count = size_t(t.clipRight - t.clipLeft);
+    uint8_t* first = t.colour.Row(t.clipTop) + size_t(t.clipLeft) * bytes;
+    if (bytes == 2)
+        std::fill_n(reinterpret_cast<uint16_t*>(first), count, uint16_t(pixel));
+    else
+        std::fill_n(reinterpret_cast<uint32_t*>(first), count, pixel);
+    for (int32_t y = t.clipTop; y < t.clipBottom; ++y) {
+        if (y > t.clipTop)
+            std::memcpy(t.colour.Row(y) + size_t(t.clipLeft) * bytes, first, count * bytes);
+        // The farthest depth has every byte 0xFF.
+        if (t.depth != nullptr)
+            std::memset(t.depth + y * t.depthPitch + t.clipLeft, 0xFF, count * 2);
+    }
 }
 
 }  // namespace rm::raster
