@@ -164,6 +164,52 @@ TEST(Raster, TexturedAndRampRowsMatchThePlainWalkExactly) {
         }
 }
 
+TEST(Raster, DepthTilesHideOnlyWhatIsWhollyBehind) {
+    Canvas canvas(64, 64);
+    auto target = canvas.Target();
+    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); }, 0,
+           0, 32, 32, 0.3f);
+    rm::raster::DepthTiles tiles(target);
+    auto behind = [](float right, float z) {
+        return std::vector<Vertex>{At(4, 4, z), At(right, 4, z), At(right, 28, z)};
+    };
+    EXPECT_FALSE(tiles.Hides(behind(28, 0.6f).data(), 3, 0)) << "not refreshed yet";
+    const Vertex square[2] = {At(0, 0), At(32, 32)};
+    tiles.Refresh(square, 2);
+    EXPECT_TRUE(tiles.Hides(behind(28, 0.6f).data(), 3, 0));
+    EXPECT_FALSE(tiles.Hides(behind(28, 0.3f).data(), 3, 0)) << "equal depth passes";
+    EXPECT_FALSE(tiles.Hides(behind(28, 0.2f).data(), 3, 0));
+    EXPECT_FALSE(tiles.Hides(behind(40, 0.6f).data(), 3, 0)) << "reaches uncovered pixels";
+    EXPECT_FALSE(tiles.Hides(behind(28, 0.6f).data(), 3, 30000)) << "biased nearer";
+}
+
+TEST(Raster, TrianglesTheTilesHideDrawNothing) {
+    std::mt19937 random(5);
+    // Half of the triangles lie just behind the square, within rounding of its depth.
+    std::uniform_real_distribution<float> coordinate(-10, 74), depth(0, 0.99f);
+    int hidden = 0;
+    for (int trial = 0; trial < 200; ++trial) {
+        Canvas canvas(64, 64);
+        auto target = canvas.Target();
+        const float near = depth(random);
+        Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); },
+               0, 0, 64, 64, near);
+        rm::raster::DepthTiles tiles(target);
+        const Vertex square[2] = {At(0, 0), At(64, 64)};
+        tiles.Refresh(square, 2);
+        Vertex v[3];
+        for (Vertex& corner : v)
+            corner = At(coordinate(random), coordinate(random),
+                        trial % 2 == 0 ? depth(random) : near + depth(random) / 4000, 10);
+        if (!tiles.Hides(v, 3, 0)) continue;
+        ++hidden;
+        const std::vector<uint8_t> before = canvas.bytes;
+        rm::raster::DrawTriangle(target, {.cull = false}, v[0], v[1], v[2]);
+        ASSERT_EQ(canvas.bytes, before) << trial;
+    }
+    EXPECT_GT(hidden, 10);
+}
+
 TEST(Raster, NearerSurfacesWinWhateverTheOrder) {
     for (const bool nearFirst : {true, false}) {
         Canvas canvas(10, 10);
