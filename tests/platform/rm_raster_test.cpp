@@ -244,6 +244,17 @@ TEST(Raster, DepthOffDrawsOverEverythingAndKeepsTheStoredDepth) {
     EXPECT_EQ(canvas.depth[33], uint16_t(0.2 * 65535));
 }
 
+TEST(Raster, DepthBiasDrawsASlightlyFartherSurfaceOnTop) {
+    Canvas canvas(8, 8);
+    auto target = canvas.Target();
+    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); }, 0,
+           0, 8, 8, 0.5f, 100);
+    const State biased{.depthBias = 4};
+    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, biased, a, b, c); },
+           0, 0, 8, 8, 0.5f + 2.0f / 65535, 200);
+    EXPECT_EQ(canvas.At(3, 3), 0xC8C8C8u);
+}
+
 TEST(Raster, CounterClockwiseTrianglesAreCulledUnlessCullingIsOff) {
     Canvas canvas(10, 10);
     auto target = canvas.Target();

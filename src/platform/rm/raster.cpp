@@ -388,8 +388,9 @@ void SteppedRow(const PixelContext& context, RowFunction drawRow, const Planes& 
     drawRow(context, row, py, left, right);
 }
 
+// Plain Gouraud with depth; a depth bias (shadows) takes the pixel-at-a-time path.
 bool UsesFastSpan(const State& state) {
-    return state.texture == nullptr && state.shades == 0;
+    return state.texture == nullptr && state.shades == 0 && state.depthBias == 0;
 }
 
 void FastRow(const Target& t, const State& state, const Packing& packing, const Planes& planes,
