@@ -126,6 +126,90 @@ TEST(Raster, FastSpansMatchThePlainPerPixelWalk) {
     }
 }
 
+// Random triangles over a canvas partly covered by a nearer square, drawn by both paths.
+TEST(Raster, TexturedAndRampRowsMatchThePlainWalkExactly) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> coordinate(-20, 100), shade(0, 255), depth(0, 0.99f),
+        uv(-2, 3), invW(0.05f, 1);
+    const std::vector<uint32_t> texels = {0x000000, 0xFF0000, 0x00FF00, 0x123456, 0x0000FF,
+                                          0x808080, 0xFFFFFF, 0x000000, 0x44AA22};
+    const rm::raster::Texture textures[] = {{texels.data(), 3, 3, true, 0x000000},
+                                            {texels.data(), 2, 4, false, 0}};
+    for (const pixels::Format format : {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888})
+        for (int trial = 0; trial < 48; ++trial) {
+            // Untextured triangles are ramp-shaded: plain Gouraud has its own kernel.
+            const bool untextured = trial % 4 == 3 && trial % 5 != 0;
+            const State state{.cull = false,
+                              .texture = untextured ? nullptr : &textures[trial % 2],
+                              .perspective = trial % 3 != 0,
+                              .shades = trial % 5 == 0 ? 0u : uint32_t(trial % 32 + 1),
+                              .rampBase = 0xC08040};
+            Vertex v[3];
+            for (Vertex& corner : v)
+                corner = {coordinate(random), coordinate(random), depth(random),
+                          invW(random),       shade(random),      shade(random),
+                          shade(random),      uv(random),         uv(random)};
+            Canvas fast(80, 70, format), plain(80, 70, format);
+            for (Canvas* canvas : {&fast, &plain}) {
+                auto target = canvas->Target();
+                Square([&](Vertex a, Vertex b,
+                           Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); },
+                       10, 10, 40, 30, 0.4f, 90);
+            }
+            auto f = fast.Target(), p = plain.Target();
+            rm::raster::DrawTriangle(f, state, v[0], v[1], v[2]);
+            rm::raster::DrawTriangleReference(p, state, v[0], v[1], v[2]);
+            ASSERT_EQ(fast.bytes, plain.bytes) << trial;
+            ASSERT_EQ(fast.depth, plain.depth) << trial;
+        }
+}
+
+TEST(Raster, DepthTilesHideOnlyWhatIsWhollyBehind) {
+    Canvas canvas(64, 64);
+    auto target = canvas.Target();
+    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); }, 0,
+           0, 32, 32, 0.3f);
+    rm::raster::DepthTiles tiles(target);
+    auto behind = [](float right, float z) {
+        return std::vector<Vertex>{At(4, 4, z), At(right, 4, z), At(right, 28, z)};
+    };
+    EXPECT_FALSE(tiles.Hides(behind(28, 0.6f).data(), 3, 0)) << "not refreshed yet";
+    const Vertex square[2] = {At(0, 0), At(32, 32)};
+    tiles.Refresh(square, 2);
+    EXPECT_TRUE(tiles.Hides(behind(28, 0.6f).data(), 3, 0));
+    EXPECT_FALSE(tiles.Hides(behind(28, 0.3f).data(), 3, 0)) << "equal depth passes";
+    EXPECT_FALSE(tiles.Hides(behind(28, 0.2f).data(), 3, 0));
+    EXPECT_FALSE(tiles.Hides(behind(40, 0.6f).data(), 3, 0)) << "reaches uncovered pixels";
+    EXPECT_FALSE(tiles.Hides(behind(28, 0.6f).data(), 3, 30000)) << "biased nearer";
+}
+
+TEST(Raster, TrianglesTheTilesHideDrawNothing) {
+    std::mt19937 random(5);
+    // Half of the triangles lie just behind the square, within rounding of its depth.
+    std::uniform_real_distribution<float> coordinate(-10, 74), depth(0, 0.99f);
+    int hidden = 0;
+    for (int trial = 0; trial < 200; ++trial) {
+        Canvas canvas(64, 64);
+        auto target = canvas.Target();
+        const float near = depth(random);
+        Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); },
+               0, 0, 64, 64, near);
+        rm::raster::DepthTiles tiles(target);
+        const Vertex square[2] = {At(0, 0), At(64, 64)};
+        tiles.Refresh(square, 2);
+        Vertex v[3];
+        for (Vertex& corner : v)
+            corner = At(coordinate(random), coordinate(random),
+                        trial % 2 == 0 ? depth(random) : near + depth(random) / 4000, 10);
+        if (!tiles.Hides(v, 3, 0)) continue;
+        ++hidden;
+        const std::vector<uint8_t> before = canvas.bytes;
+        rm::raster::DrawTriangle(target, {.cull = false}, v[0], v[1], v[2]);
+        ASSERT_EQ(canvas.bytes, before) << trial;
+    }
+    EXPECT_GT(hidden, 10);
+}
+
 TEST(Raster, NearerSurfacesWinWhateverTheOrder) {
     for (const bool nearFirst : {true, false}) {
         Canvas canvas(10, 10);
@@ -158,6 +242,17 @@ TEST(Raster, DepthOffDrawsOverEverythingAndKeepsTheStoredDepth) {
     draw({.depthTest = false, .depthWrite = false}, 0.9f, 50);
     EXPECT_EQ(canvas.At(3, 3), 0x323232u);
     EXPECT_EQ(canvas.depth[33], uint16_t(0.2 * 65535));
+}
+
+TEST(Raster, DepthBiasDrawsASlightlyFartherSurfaceOnTop) {
+    Canvas canvas(8, 8);
+    auto target = canvas.Target();
+    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); }, 0,
+           0, 8, 8, 0.5f, 100);
+    const State biased{.depthBias = 4};
+    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, biased, a, b, c); },
+           0, 0, 8, 8, 0.5f + 2.0f / 65535, 200);
+    EXPECT_EQ(canvas.At(3, 3), 0xC8C8C8u);
 }
 
 TEST(Raster, CounterClockwiseTrianglesAreCulledUnlessCullingIsOff) {

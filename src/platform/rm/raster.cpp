@@ -31,9 +31,24 @@ Edge MakeEdge(Point p0, Point p1) {
     return {a, b, -(a * p0.x + b * p0.y), topLeft ? 0 : 1};
 }
 
+// Exact floor of n / d. Every row of every triangle needs a few, and a division of 64-bit
+// integers costs far more than guessing the quotient in floating point and correcting it.
 int64_t FloorDiv(int64_t n, int64_t d) {
-    const int64_t q = n / d;
-    return (n % d != 0 && ((n < 0) != (d < 0))) ? q - 1 : q;
+    constexpr int64_t kExactInDouble = int64_t(1) << 52;
+    if (n > kExactInDouble || n < -kExactInDouble || d > kExactInDouble || d < -kExactInDouble) {
+        const int64_t q = n / d;
+        return (n % d != 0 && ((n < 0) != (d < 0))) ? q - 1 : q;
+    }
+    if (d < 0) {
+        n = -n;
+        d = -d;
+    }
+    auto q = int64_t(double(n) / double(d));
+    while (q * d > n)
+        --q;
+    while ((q + 1) * d <= n)
+        ++q;
+    return q;
 }
 int64_t CeilDiv(int64_t n, int64_t d) {
     return -FloorDiv(-n, d);
@@ -176,98 +191,206 @@ int32_t Wrapped(float coordinate, int32_t size) {
     return index < 0 ? index + size : index;
 }
 
+// The ramp: intensity 0..255 to one of `shades` levels, as a scale 0..255. Kept per shade
+// count, since building it costs hundreds of divisions and every triangle of a scene shares it.
+const int32_t* RampScales(uint32_t shades) {
+    struct Table {
+        uint32_t shades = ~0u;
+        int32_t scale[256];
+    };
+    thread_local Table table;
+    if (table.shades == shades) return table.scale;
+    const uint32_t top = shades > 0 ? shades - 1 : 0;
+    for (uint32_t c = 0; c < 256; ++c)
+        table.scale[c] = int32_t(top == 0 ? 255 : (c * top + 127) / 255 * 255 / top);
+    table.shades = shades;
+    return table.scale;
+}
+
 // What every pixel of one triangle shares.
 struct PixelContext {
     PixelContext(const Target& target, const State& s)
-        : t(target), state(s), packing(PackingOf(target.colour.format)) {
-        // The ramp: intensity 0..255 to one of `shades` levels, as a scale 0..255.
-        const uint32_t top = state.shades > 0 ? state.shades - 1 : 0;
-        for (uint32_t c = 0; c < 256; ++c)
-            rampScale[c] = uint8_t(top == 0 ? 255 : (c * top + 127) / 255 * 255 / top);
-    }
+        : t(target),
+          state(s),
+          packing(PackingOf(target.colour.format)),
+          rampScale(RampScales(s.shades)) {}
     const Target& t;
     const State& state;
     Packing packing;
-    uint8_t rampScale[256];
+    const int32_t* rampScale;
 };
+
+int32_t DepthOf(const State& state, uint32_t z) {
+    return std::max(0, (std::clamp(int32_t(z), 0, 65535 << 12) >> 12) - state.depthBias);
+}
+
+// Which pixel path a triangle takes; the fast rows are built for each combination.
+struct Kind {
+    bool ramp, textured, perspective;
+};
+
+Kind KindOf(const State& state) {
+    const bool textured = state.texture != nullptr;
+    return {state.shades > 0, textured, textured && state.perspective};
+}
+
+// The texel under a sample, or nothing when it is decal-transparent.
+inline bool TexelAt(const Texture& tex, const Sample& s, uint32_t* texel) {
+    *texel = tex.texels[Wrapped(s.v, tex.height) * tex.width + Wrapped(s.u, tex.width)];
+    return !(tex.decal && *texel == tex.key);
+}
+
+inline uint32_t ShadeColour(Kind kind, const int32_t* rampScale, uint32_t base, const Sample& s) {
+    if (kind.ramp) {
+        const auto scale = uint32_t(rampScale[Channel(s.r)]);
+        return Modulate(base, scale, scale, scale);
+    }
+    const uint32_t rgb = Channel(s.r) << 16 | Channel(s.g) << 8 | Channel(s.b);
+    if (!kind.textured) return rgb;
+    return Modulate(base, rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
+}
 
 // Texture, ramp and decal: one pixel at a time.
 inline void ShadePixel(const PixelContext& c, int64_t px, int64_t py, const Sample& s) {
     const State& state = c.state;
-    const int32_t depth = std::max(0, (std::clamp(s.z, 0, 65535 << 12) >> 12) - state.depthBias);
+    const int32_t depth = DepthOf(state, uint32_t(s.z));
     uint16_t* stored = c.t.depth != nullptr ? DepthAt(c.t, px, py) : nullptr;
     if (state.depthTest && stored != nullptr && depth > *stored) return;
     uint32_t base = state.rampBase;
-    if (state.texture != nullptr) {
-        const Texture& tex = *state.texture;
-        base = tex.texels[Wrapped(s.v, tex.height) * tex.width + Wrapped(s.u, tex.width)];
-        if (tex.decal && base == tex.key) return;
-    }
-    uint32_t rgb;
-    if (state.shades > 0) {
-        const uint32_t scale = c.rampScale[Channel(s.r)];
-        rgb = Modulate(base, scale, scale, scale);
-    } else {
-        rgb = Channel(s.r) << 16 | Channel(s.g) << 8 | Channel(s.b);
-        if (state.texture != nullptr) rgb = Modulate(base, rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
-    }
-    Store(c.t, px, py, Pack(c.packing, rgb));
+    if (state.texture != nullptr && !TexelAt(*state.texture, s, &base)) return;
+    Store(c.t, px, py, Pack(c.packing, ShadeColour(KindOf(state), c.rampScale, base, s)));
     if (state.depthWrite && stored != nullptr) *stored = uint16_t(depth);
 }
 
-Sample SampleAt(const Planes& planes, const State& state, double x, double y) {
-    Sample s{ToFixed(planes.r.At(x, y), kColourOne),
-             ToFixed(planes.g.At(x, y), kColourOne),
-             ToFixed(planes.b.At(x, y), kColourOne),
-             ToFixed(planes.z.At(x, y), kDepthScale),
-             float(planes.u.At(x, y)),
-             float(planes.v.At(x, y))};
-    if (state.texture != nullptr && state.perspective) {
-        const double w = planes.w.At(x, y);
-        s.u = float(planes.u.At(x, y) / w);
-        s.v = float(planes.v.At(x, y) / w);
+// Attributes of one row at column 0, from which every pixel of the row is stepped. Every path
+// steps them the same way, so the fast rows and the reference walk give the same pixels.
+struct RowStart {
+    uint32_t r, g, b, z, dr, dg, db, dz;  // modular fixed point
+    double u, v, w, du, dv, dw;
+};
+
+uint32_t Modular(double value, double scale) {
+    return uint32_t(std::llround(std::clamp(value * scale, -0x1p62, 0x1p62)));
+}
+
+// The steps along a row, the same for every row of a triangle.
+RowStart StepsOf(const Planes& p) {
+    return {0,
+            0,
+            0,
+            0,
+            Modular(p.r.dx, kColourOne),
+            Modular(p.g.dx, kColourOne),
+            Modular(p.b.dx, kColourOne),
+            Modular(p.z.dx, kDepthScale),
+            0,
+            0,
+            0,
+            p.u.dx,
+            p.v.dx,
+            p.w.dx};
+}
+
+// Only what the triangle's path reads is worked out; the rest stays 0.
+RowStart RowAt(const Planes& p, const RowStart& steps, Kind kind, int64_t py) {
+    const double x = 0.5, y = double(py) + 0.5;
+    RowStart row = steps;
+    row.r = Modular(p.r.At(x, y), kColourOne);
+    row.z = Modular(p.z.At(x, y), kDepthScale);
+    if (!kind.ramp) {
+        row.g = Modular(p.g.At(x, y), kColourOne);
+        row.b = Modular(p.b.At(x, y), kColourOne);
+    }
+    if (kind.textured) {
+        row.u = p.u.At(x, y);
+        row.v = p.v.At(x, y);
+        row.w = p.w.At(x, y);
+    }
+    return row;
+}
+
+inline Sample SampleOf(const RowStart& row, int64_t px, bool perspective) {
+    const auto i = uint32_t(px);
+    const double step = double(px);
+    const double u = row.u + step * row.du, v = row.v + step * row.dv;
+    Sample s{int32_t(row.r + i * row.dr),
+             int32_t(row.g + i * row.dg),
+             int32_t(row.b + i * row.db),
+             int32_t(row.z + i * row.dz),
+             float(u),
+             float(v)};
+    if (perspective) {
+        const double over = 1.0 / (row.w + step * row.dw);
+        s.u = float(u * over);
+        s.v = float(v * over);
     }
     return s;
 }
 
-// Textures and ramps a pixel at a time, each attribute stepped along the row.
-void SteppedRow(const PixelContext& context, const Planes& planes, int64_t py, int64_t left,
-                int64_t right) {
-    const double x = double(left) + 0.5, y = double(py) + 0.5;
-    const uint32_t r = uint32_t(ToFixed(planes.r.At(x, y), kColourOne));
-    const uint32_t g = uint32_t(ToFixed(planes.g.At(x, y), kColourOne));
-    const uint32_t b = uint32_t(ToFixed(planes.b.At(x, y), kColourOne));
-    const uint32_t z = uint32_t(ToFixed(planes.z.At(x, y), kDepthScale));
-    const uint32_t dr = uint32_t(ToFixed(planes.r.dx, kColourOne));
-    const uint32_t dg = uint32_t(ToFixed(planes.g.dx, kColourOne));
-    const uint32_t db = uint32_t(ToFixed(planes.b.dx, kColourOne));
-    const uint32_t dz = uint32_t(ToFixed(planes.z.dx, kDepthScale));
-    const double u = planes.u.At(x, y), v = planes.v.At(x, y), w = planes.w.At(x, y);
-    const bool perspective = context.state.texture != nullptr && context.state.perspective;
-    const bool test = context.state.depthTest && context.t.depth != nullptr;
-    const uint16_t* depth = context.t.depth != nullptr ? DepthAt(context.t, left, py) : nullptr;
-    for (int64_t px = left; px < right; ++px) {
-        const auto i = uint32_t(px - left);
-        const auto zHere = int32_t(z + i * dz);
-        // Hidden pixels are the common case with many overlapping walls: reject them first.
-        const int32_t depthHere =
-            std::max(0, (std::clamp(zHere, 0, 65535 << 12) >> 12) - context.state.depthBias);
-        if (test && depthHere > depth[i]) continue;
-        const double step = double(i);
-        Sample s{int32_t(r + i * dr),           int32_t(g + i * dg),
-                 int32_t(b + i * db),           zHere,
-                 float(u + step * planes.u.dx), float(v + step * planes.v.dx)};
-        if (perspective) {
-            const double over = 1.0 / (w + step * planes.w.dx);
-            s.u = float((u + step * planes.u.dx) * over);
-            s.v = float((v + step * planes.v.dx) * over);
-        }
-        ShadePixel(context, px, py, s);
+// Textures and ramps a pixel at a time, in the target's pixel size, with the path fixed at
+// compile time; hidden pixels are turned away before anything else is computed.
+template <typename Pixel, bool kRamp, bool kTextured, bool kPerspective>
+void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_t left,
+                  int64_t right) {
+    constexpr Kind kKind{kRamp, kTextured, kPerspective};
+    const State& state = c.state;
+    // Copies, so that the stores below cannot make the compiler read them again.
+    const Texture tex = kTextured ? *state.texture : Texture{};
+    const Packing packing = c.packing;
+    const uint32_t rampBase = state.rampBase;
+    auto* out = reinterpret_cast<Pixel*>(c.t.colour.Row(int32_t(py)));
+    uint16_t* depth = c.t.depth != nullptr ? DepthAt(c.t, 0, py) : nullptr;
+    const bool test = state.depthTest && depth != nullptr;
+    const bool write = state.depthWrite && depth != nullptr;
+    int64_t px = left;
+    if (kRamp && kTextured) {
+        const RampTexturedRow span{row.r,        row.dr, row.z,       row.dz,  row.u,
+                                   row.v,        row.w,  row.du,      row.dv,  row.dw,
+                                   kPerspective, &tex,   c.rampScale, packing, state.depthBias,
+                                   test,         write};
+        px = RampTexturedBlocks(reinterpret_cast<uint8_t*>(out), sizeof(Pixel), depth, left, right,
+                                span);
+    }
+    for (; px < right; ++px) {
+        const int32_t depthHere = DepthOf(state, row.z + uint32_t(px) * row.dz);
+        if (test && depthHere > depth[px]) continue;
+        const Sample s = SampleOf(row, px, kPerspective);
+        uint32_t base = rampBase;
+        if (kTextured && !TexelAt(tex, s, &base)) continue;
+        out[px] = Pixel(Pack(packing, ShadeColour(kKind, c.rampScale, base, s)));
+        if (write) depth[px] = uint16_t(depthHere);
     }
 }
 
+using RowFunction = void (*)(const PixelContext&, const RowStart&, int64_t, int64_t, int64_t);
+
+template <typename Pixel>
+RowFunction RowFor(Kind kind) {
+    static constexpr RowFunction kRows[8] = {
+        SteppedRowOf<Pixel, false, false, false>, SteppedRowOf<Pixel, false, false, true>,
+        SteppedRowOf<Pixel, false, true, false>,  SteppedRowOf<Pixel, false, true, true>,
+        SteppedRowOf<Pixel, true, false, false>,  SteppedRowOf<Pixel, true, false, true>,
+        SteppedRowOf<Pixel, true, true, false>,   SteppedRowOf<Pixel, true, true, true>};
+    return kRows[size_t(kind.ramp) * 4 + size_t(kind.textured) * 2 + size_t(kind.perspective)];
+}
+
+void SteppedRow(const PixelContext& context, RowFunction drawRow, const Planes& planes,
+                const RowStart& steps, int64_t py, int64_t left, int64_t right) {
+    const Kind kind = KindOf(context.state);
+    const RowStart row = RowAt(planes, steps, kind, py);
+    // The vectorised ramp texturing tests depth first itself; the others gain from a scan.
+    const bool scan =
+        !(kind.ramp && kind.textured && RampTexturedVectorised(*context.state.texture));
+    if (scan && context.t.depth != nullptr && context.state.depthTest &&
+        !AnyDepthPasses(DepthAt(context.t, left, py), int32_t(right - left),
+                        row.z + uint32_t(left) * row.dz, row.dz, context.state.depthBias))
+        return;
+    drawRow(context, row, py, left, right);
+}
+
+// Plain Gouraud with depth; a depth bias (shadows) takes the pixel-at-a-time path.
 bool UsesFastSpan(const State& state) {
-    return state.texture == nullptr && state.shades == 0;
+    return state.texture == nullptr && state.shades == 0 && state.depthBias == 0;
 }
 
 void FastRow(const Target& t, const State& state, const Packing& packing, const Planes& planes,
@@ -307,6 +430,10 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
     const Planes planes = MakePlanes(s, state);
     const PixelContext context(t, state);
     const Bounds rows = RowsOf(s, t);
+    const RowStart steps = StepsOf(planes);
+    const RowFunction drawRow = t.colour.format.bitsPerPixel == 16
+                                    ? RowFor<uint16_t>(KindOf(state))
+                                    : RowFor<uint32_t>(KindOf(state));
     for (int64_t py = rows.top; py < rows.bottom; ++py) {
         int64_t left, right;
         SpanOf(s, t, py, &left, &right);
@@ -315,7 +442,7 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
             FastRow(t, state, context.packing, planes, py, left, right);
             continue;
         }
-        SteppedRow(context, planes, py, left, right);
+        SteppedRow(context, drawRow, planes, steps, py, left, right);
     }
     return true;
 }
@@ -326,15 +453,16 @@ bool DrawTriangleReference(const Target& t, const State& state, const Vertex& a,
     if (!Prepare(state, a, b, c, &s)) return false;
     const Planes planes = MakePlanes(s, state);
     const PixelContext context(t, state);
-    for (int64_t py = t.clipTop; py < t.clipBottom; ++py)
+    for (int64_t py = t.clipTop; py < t.clipBottom; ++py) {
+        const RowStart row = RowAt(planes, StepsOf(planes), KindOf(state), py);
+        const bool perspective = KindOf(state).perspective;
         for (int64_t px = t.clipLeft; px < t.clipRight; ++px) {
             bool inside = true;
             for (const Edge& e : s.edges)
                 inside = inside && Covers(e, px, py);
-            if (inside)
-                ShadePixel(context, px, py,
-                           SampleAt(planes, state, double(px) + 0.5, double(py) + 0.5));
+            if (inside) ShadePixel(context, px, py, SampleOf(row, px, perspective));
         }
+    }
     return true;
 }
 
@@ -353,15 +481,6 @@ void DrawLine(const Target& t, const State& state, const Vertex& a, const Vertex
         ShadePixel(context, px, py,
                    {ToFixed(a.r, kColourOne), ToFixed(a.g, kColourOne), ToFixed(a.b, kColourOne),
                     ToFixed(z, kDepthScale), 0, 0});
-    }
-}
-
-void Clear(const Target& t, uint32_t pixel) {
-    for (int32_t y = t.clipTop; y < t.clipBottom; ++y) {
-        for (int32_t x = t.clipLeft; x < t.clipRight; ++x)
-            Store(t, x, y, pixel);
-        if (t.depth != nullptr)
-            std::fill(DepthAt(t, t.clipLeft, y), DepthAt(t, t.clipRight, y), uint16_t(0xFFFF));
     }
 }
 

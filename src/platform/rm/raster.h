@@ -2,7 +2,9 @@
 // Our software rasterizer: screen-space triangles and lines into a colour view with a 16-bit
 // depth buffer. Coverage is exact on a 1/16-pixel grid with the top-left rule at pixel centres;
 // attributes are fixed-point, so the same triangles give the same pixels on every machine.
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/pixels/pixels.h"
 
@@ -51,8 +53,30 @@ bool DrawTriangleReference(const Target& target, const State& state, const Verte
                            const Vertex& b, const Vertex& c);
 // A line in a's colour, depth-tested, end point included.
 void DrawLine(const Target& target, const State& state, const Vertex& a, const Vertex& b);
-// Fills the clip rectangle with a packed pixel and the farthest depth.
+// Fills the clip rectangle with a packed pixel and the farthest depth (in the vectorised file).
 void Clear(const Target& target, uint32_t pixel);
+
+// The farthest stored depth of each 16 by 16 tile of a target: an upper bound between
+// refreshes (the depth test only ever brings stored depths nearer), so that a triangle wholly
+// behind what is drawn is dropped without visiting its pixels.
+class DepthTiles {
+  public:
+    explicit DepthTiles(const Target& target);
+    // True when every pixel the polygon could cover would fail the depth test.
+    bool Hides(const Vertex* corners, size_t count, int32_t depthBias) const;
+    // Reads the stored depths again under the pixels a polygon could cover.
+    void Refresh(const Vertex* corners, size_t count);
+
+  private:
+    struct Tiles {
+        int32_t left, top, right, bottom;  // inclusive, in tiles
+    };
+    bool TilesUnder(const Vertex* corners, size_t count, Tiles* tiles) const;
+
+    Target target_;
+    int32_t columns_, rows_;
+    std::vector<uint16_t> farthest_;
+};
 
 // The vectorised span of Gouraud colour with depth (in its own file, built for wider units).
 struct GouraudSpan {
@@ -67,5 +91,27 @@ Packing PackingOf(const pixels::Format& format);
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
                      const GouraudSpan& span, const Packing& packing, bool depthTest,
                      bool depthWrite);
+// A row of ramp-shaded texels with depth: each value at column 0, stepped by the column, the
+// same arithmetic as the pixel-at-a-time path (perspective divides u and v by w per pixel).
+struct RampTexturedRow {
+    uint32_t r, dr, z, dz;  // intensity 16.16, depth 16.12, modular
+    double u, v, w, du, dv, dw;
+    bool perspective;
+    const Texture* texture;    // sides powers of two
+    const int32_t* rampScale;  // intensity 0..255 to scale 0..255
+    Packing packing;
+    int32_t depthBias;
+    bool depthTest, depthWrite;
+};
+// Draws whole blocks of eight pixels of [left, right) with wider vector units when the machine
+// has them, and returns the column where the pixel-at-a-time walk goes on.
+bool RampTexturedVectorised(const Texture& texture);
+int64_t RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
+                           int64_t right, const RampTexturedRow& span);
+// The farthest of a rectangle of depths.
+uint16_t FarthestIn(const uint16_t* depth, int32_t pitch, int32_t width, int32_t height);
+// Whether any pixel of a span passes the depth test: depth z + i·dz (16.12, modular, clamped
+// to the 16-bit range) less bias against the stored depth.
+bool AnyDepthPasses(const uint16_t* depth, int32_t count, uint32_t z, uint32_t dz, int32_t bias);
 
 }  // namespace rm::raster

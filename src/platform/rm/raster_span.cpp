@@ -4,6 +4,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/rm/raster.h"
 
@@ -181,7 +182,161 @@ __attribute__((target_clones("avx2", "default"))) void Span32(uint32_t* out, uin
         SpanFor<uint32_t, AnyPacking>(out, depth, count, s, p, test, write);
 }
 
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+// Texture coordinates of four pixels to wrapped texel indices, as the pixel-at-a-time path
+// does: rounded to float, scaled by the side, floored, masked.
+__m128i WrappedFour(__m256d coordinate, int32_t size) {
+    const __m256d scaled =
+        _mm256_mul_pd(_mm256_cvtps_pd(_mm256_cvtpd_ps(coordinate)), _mm256_set1_pd(size));
+    return _mm_and_si128(_mm256_cvttpd_epi32(_mm256_floor_pd(scaled)), _mm_set1_epi32(size - 1));
+}
+
+// u or v of eight pixels from column px on, divided by w when perspective-correct.
+void CoordinatesOfEight(double start, double step, const RampTexturedRow& s, __m256d columns[2],
+                        __m256d coordinates[2]) {
+    for (int half = 0; half < 2; ++half) {
+        // Written as start + column·step, never contracted: the scalar path rounds the same.
+        const __m256d product = _mm256_mul_pd(columns[half], _mm256_set1_pd(step));
+        coordinates[half] = _mm256_add_pd(_mm256_set1_pd(start), product);
+        if (!s.perspective) continue;
+        const __m256d w =
+            _mm256_add_pd(_mm256_set1_pd(s.w), _mm256_mul_pd(columns[half], _mm256_set1_pd(s.dw)));
+        coordinates[half] = _mm256_mul_pd(coordinates[half], _mm256_div_pd(_mm256_set1_pd(1.0), w));
+    }
+}
+
+__m256i TexelIndices(int64_t px, const RampTexturedRow& s) {
+    const __m128i base = _mm_set1_epi32(int32_t(px));
+    __m256d columns[2] = {_mm256_cvtepi32_pd(_mm_add_epi32(base, _mm_setr_epi32(0, 1, 2, 3))),
+                          _mm256_cvtepi32_pd(_mm_add_epi32(base, _mm_setr_epi32(4, 5, 6, 7)))};
+    __m256d u[2], v[2];
+    CoordinatesOfEight(s.u, s.du, s, columns, u);
+    CoordinatesOfEight(s.v, s.dv, s, columns, v);
+    const Texture& t = *s.texture;
+    const __m256i ui = _mm256_setr_m128i(WrappedFour(u[0], t.width), WrappedFour(u[1], t.width));
+    const __m256i vi = _mm256_setr_m128i(WrappedFour(v[0], t.height), WrappedFour(v[1], t.height));
+    return _mm256_add_epi32(_mm256_mullo_epi32(vi, _mm256_set1_epi32(t.width)), ui);
+}
+
+__m256i Stepped(uint32_t start, uint32_t step, int64_t px) {
+    const __m256i lanes =
+        _mm256_add_epi32(_mm256_set1_epi32(int32_t(px)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    return _mm256_add_epi32(_mm256_set1_epi32(int32_t(start)),
+                            _mm256_mullo_epi32(lanes, _mm256_set1_epi32(int32_t(step))));
+}
+
+// One 8-bit channel of the texels, scaled and placed in the target's format.
+__m256i ScaledChannel(__m256i texels, int at, __m256i scalePlusOne, int loss, int shift) {
+    const __m256i channel =
+        _mm256_and_si256(_mm256_srli_epi32(texels, at), _mm256_set1_epi32(0xFF));
+    const __m256i scaled = _mm256_srli_epi32(_mm256_mullo_epi32(channel, scalePlusOne), 8);
+    return _mm256_sll_epi32(_mm256_srl_epi32(scaled, _mm_cvtsi32_si128(loss)),
+                            _mm_cvtsi32_si128(shift));
+}
+
+__m256i RampPixels(__m256i texels, int64_t px, const RampTexturedRow& s) {
+    const __m256i r = Stepped(s.r, s.dr, px);
+    const __m256i level = _mm256_srli_epi32(
+        _mm256_min_epi32(_mm256_max_epi32(r, _mm256_setzero_si256()), _mm256_set1_epi32(255 << 16)),
+        16);
+    const __m256i plusOne =
+        _mm256_add_epi32(_mm256_i32gather_epi32(s.rampScale, level, 4), _mm256_set1_epi32(1));
+    const Packing& p = s.packing;
+    return _mm256_or_si256(_mm256_or_si256(ScaledChannel(texels, 16, plusOne, p.rLoss, p.rShift),
+                                           ScaledChannel(texels, 8, plusOne, p.gLoss, p.gShift)),
+                           ScaledChannel(texels, 0, plusOne, p.bLoss, p.bShift));
+}
+
+// Eight 32-bit lanes to eight 16-bit ones: values saturated unsigned, masks signed.
+__m128i NarrowValues(__m256i lanes) {
+    return _mm256_castsi256_si128(
+        _mm256_permute4x64_epi64(_mm256_packus_epi32(lanes, lanes), 0xD8));
+}
+__m128i NarrowMask(__m256i lanes) {
+    return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packs_epi32(lanes, lanes), 0xD8));
+}
+
+// Depth of eight pixels, clamped and biased, and which of them pass the test.
+__m256i DepthOfEight(int64_t px, const RampTexturedRow& s) {
+    const __m256i z =
+        _mm256_min_epi32(_mm256_max_epi32(Stepped(s.z, s.dz, px), _mm256_setzero_si256()),
+                         _mm256_set1_epi32(kDepthMax));
+    return _mm256_max_epi32(
+        _mm256_sub_epi32(_mm256_srli_epi32(z, 12), _mm256_set1_epi32(s.depthBias)),
+        _mm256_setzero_si256());
+}
+
+void StoreEight(uint8_t* row, uint32_t bytesPerPixel, int64_t px, __m256i pixels, __m256i draw) {
+    if (bytesPerPixel == 4) {
+        auto* at = reinterpret_cast<__m256i*>(row + px * 4);
+        _mm256_storeu_si256(at, _mm256_blendv_epi8(_mm256_loadu_si256(at), pixels, draw));
+        return;
+    }
+    auto* at = reinterpret_cast<__m128i*>(row + px * 2);
+    _mm_storeu_si128(at,
+                     _mm_blendv_epi8(_mm_loadu_si128(at), NarrowValues(pixels), NarrowMask(draw)));
+}
+
+int64_t RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
+                         int64_t right, const RampTexturedRow& s) {
+    const Texture& t = *s.texture;
+    int64_t px = left;
+    for (; px + 8 <= right; px += 8) {
+        auto* depthAt = reinterpret_cast<__m128i*>(depth + px);
+        const __m128i stored16 = _mm_loadu_si128(depthAt);
+        const __m256i here = DepthOfEight(px, s);
+        const __m256i stored = _mm256_cvtepu16_epi32(stored16);
+        __m256i draw =
+            s.depthTest ? _mm256_cmpgt_epi32(_mm256_add_epi32(stored, _mm256_set1_epi32(1)), here)
+                        : _mm256_set1_epi32(-1);
+        if (_mm256_testz_si256(draw, draw)) continue;
+        const __m256i texels = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(),
+                                                           reinterpret_cast<const int*>(t.texels),
+                                                           TexelIndices(px, s), draw, 4);
+        if (t.decal)
+            draw = _mm256_andnot_si256(
+                _mm256_cmpeq_epi32(texels, _mm256_set1_epi32(int32_t(t.key))), draw);
+        StoreEight(row, bytesPerPixel, px, RampPixels(texels, px, s), draw);
+        if (s.depthWrite)
+            _mm_storeu_si128(depthAt,
+                             _mm_blendv_epi8(stored16, NarrowValues(here), NarrowMask(draw)));
+    }
+    return px;
+}
+
+// The farthest of sixteen columns of depths.
+uint16_t FarthestOfSixteenAvx2(const uint16_t* depth, int32_t pitch, int32_t height) {
+    __m256i farthest = _mm256_setzero_si256();
+    for (int32_t y = 0; y < height; ++y)
+        farthest = _mm256_max_epu16(
+            farthest, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depth + y * pitch)));
+    const __m128i half =
+        _mm_max_epu16(_mm256_castsi256_si128(farthest), _mm256_extracti128_si256(farthest, 1));
+    // The largest is what is left of the smallest of the complements.
+    const __m128i all = _mm_set1_epi16(-1);
+    return uint16_t(0xFFFF - _mm_cvtsi128_si32(_mm_minpos_epu16(_mm_xor_si128(half, all))));
+}
+
+#pragma GCC pop_options
+
+bool IsPowerOfTwo(int32_t size) {
+    return size > 0 && (size & (size - 1)) == 0;
+}
+
 }  // namespace
+
+bool RampTexturedVectorised(const Texture& texture) {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2 && IsPowerOfTwo(texture.width) && IsPowerOfTwo(texture.height);
+}
+
+int64_t RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
+                           int64_t right, const RampTexturedRow& span) {
+    const bool fits = depth != nullptr && RampTexturedVectorised(*span.texture);
+    return fits ? RampTexturedAvx2(row, bytesPerPixel, depth, left, right, span) : left;
+}
 
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
                      const GouraudSpan& span, const Packing& packing, bool depthTest,
@@ -197,6 +352,53 @@ void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, i
     else
         Span32(reinterpret_cast<uint32_t*>(pixels), depth, count, fitted, packing, depthTest,
                depthWrite);
+}
+
+uint16_t FarthestIn(const uint16_t* depth, int32_t pitch, int32_t width, int32_t height) {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2 && width == 16) return FarthestOfSixteenAvx2(depth, pitch, height);
+    uint16_t farthest = 0;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            farthest = std::max(farthest, depth[y * pitch + x]);
+    return farthest;
+}
+
+__attribute__((target_clones("avx2", "default"))) bool AnyDepthPasses(const uint16_t* depth,
+                                                                      int32_t count, uint32_t z,
+                                                                      uint32_t dz, int32_t bias) {
+    // In blocks, so that the vectorised test can stop at the first visible block.
+    constexpr int32_t kBlock = 32;
+    for (int32_t start = 0; start < count; start += kBlock) {
+        const int32_t end = std::min(count, start + kBlock);
+        int32_t passes = 0;
+        for (int32_t i = start; i < end; ++i) {
+            const auto here = int32_t(z + uint32_t(i) * dz);
+            const int32_t value = std::max(0, (std::clamp(here, 0, kDepthMax) >> 12) - bias);
+            passes |= int32_t(value <= depth[i]);
+        }
+        if (passes != 0) return true;
+    }
+    return false;
+}
+
+// The first row is filled, the others copied from it.
+void Clear(const Target& t, uint32_t pixel) {
+    if (t.clipLeft >= t.clipRight || t.clipTop >= t.clipBottom) return;
+    const size_t bytes = pixels::BytesPerPixel(t.colour.format);
+    const size_t count = size_t(t.clipRight - t.clipLeft);
+    uint8_t* first = t.colour.Row(t.clipTop) + size_t(t.clipLeft) * bytes;
+    if (bytes == 2)
+        std::fill_n(reinterpret_cast<uint16_t*>(first), count, uint16_t(pixel));
+    else
+        std::fill_n(reinterpret_cast<uint32_t*>(first), count, pixel);
+    for (int32_t y = t.clipTop; y < t.clipBottom; ++y) {
+        if (y > t.clipTop)
+            std::memcpy(t.colour.Row(y) + size_t(t.clipLeft) * bytes, first, count * bytes);
+        // The farthest depth has every byte 0xFF.
+        if (t.depth != nullptr)
+            std::memset(t.depth + y * t.depthPitch + t.clipLeft, 0xFF, count * 2);
+    }
 }
 
 }  // namespace rm::raster

@@ -1,6 +1,7 @@
 // Lighting and drawing of meshes and shadows for one viewport.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/rm/scene.h"
 
@@ -154,6 +155,7 @@ class SceneRenderer {
                    std::max<int32_t>(0, r.top),
                    std::min<int32_t>(target.colour.width, r.right),
                    std::min<int32_t>(target.colour.height, r.bottom)};
+        if (target.depth != nullptr) tiles_.emplace(target_);
     }
 
     // Meshes nearest first, so that the depth test turns hidden pixels away early; shadows
@@ -202,6 +204,7 @@ class SceneRenderer {
         if ((quality & D3DRMSHADE_MASK) == D3DRMSHADE_GOURAUD)
             for (const MeshVertex& v : g.vertices)
                 vertexColours.push_back(Shade(shading, ColourOf(f, v), v.position, v.normal));
+        drawn_.clear();
         for (size_t i = 0; i + 2 < g.indices.size(); i += 3) {
             const MeshVertex* corners[3] = {&g.vertices[g.indices[i]],
                                             &g.vertices[g.indices[i + 1]],
@@ -220,6 +223,7 @@ class SceneRenderer {
             style.state.rampBase = ColourOf(f, *corners[0]) & 0xFFFFFF;
             DrawFace(style, face);
         }
+        if (tiles_ && !drawn_.empty()) tiles_->Refresh(drawn_.data(), drawn_.size());
     }
 
     struct Shading {
@@ -272,10 +276,25 @@ class SceneRenderer {
         if (polygon_.empty()) return;
         device_->CountTriangles(1);
         const size_t n = polygon_.size();
+        if (!style.wireframe && style.state.depthTest && tiles_ &&
+            tiles_->Hides(polygon_.data(), n, style.state.depthBias))
+            return;
+        KeepDrawnBounds();
         for (size_t i = 0; i < n && style.wireframe; ++i)
             raster::DrawLine(target_, style.state, polygon_[i], polygon_[(i + 1) % n]);
         for (size_t i = 1; i + 1 < n && !style.wireframe; ++i)
             raster::DrawTriangle(target_, style.state, polygon_[0], polygon_[i], polygon_[i + 1]);
+    }
+
+    // The smallest rectangle around what a mesh drew, as two corners, for refreshing tiles.
+    void KeepDrawnBounds() {
+        for (const raster::Vertex& v : polygon_) {
+            if (drawn_.empty()) drawn_ = {v, v};
+            drawn_[0].x = std::min(drawn_[0].x, v.x);
+            drawn_[0].y = std::min(drawn_[0].y, v.y);
+            drawn_[1].x = std::max(drawn_[1].x, v.x);
+            drawn_[1].y = std::max(drawn_[1].y, v.y);
+        }
     }
 
     const SceneLight* Find(const Light* light) const {
@@ -329,6 +348,8 @@ class SceneRenderer {
     bool ramp_;
     raster::Target target_;
     std::vector<raster::Vertex> polygon_;
+    std::optional<raster::DepthTiles> tiles_;  // with a depth buffer only
+    std::vector<raster::Vertex> drawn_;        // the current mesh's bounds
 };
 
 }  // namespace

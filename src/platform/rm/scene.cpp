@@ -1,4 +1,5 @@
 #include "platform/rm/scene.h"
+#include <algorithm>
 
 namespace rm {
 namespace {
@@ -47,6 +48,10 @@ CameraVertex Lerp(const CameraVertex& a, const CameraVertex& b, float t) {
 // One Sutherland-Hodgman pass: keeps the part where distance() >= 0.
 template <typename Distance>
 void ClipPolygon(std::vector<CameraVertex>* polygon, Distance distance) {
+    // Most faces lie wholly inside: keep them as they are, without a new list.
+    if (std::all_of(polygon->begin(), polygon->end(),
+                    [&](const CameraVertex& v) { return distance(v.position) >= 0; }))
+        return;
     std::vector<CameraVertex> kept;
     const size_t n = polygon->size();
     for (size_t i = 0; i < n; ++i) {
