@@ -111,8 +111,8 @@ Shaded Combine(const LightSums& sums, const Finish& finish, D3DCOLOR base, bool 
         return {std::clamp(intensity, 0.0f, 1.0f) * 255, 0, 0};
     }
     const D3DVECTOR b = Channels(base);
-    auto channel = [](float e, float diffuse, float colour, float spec, float specColour) {
-        return std::clamp(e + colour * diffuse + specColour * spec, 0.0f, 1.0f) * 255;
+    auto channel = [](float e, float diffuse, float colour, float specular, float specColour) {
+        return std::clamp(e + colour * diffuse + specColour * specular, 0.0f, 1.0f) * 255;
     };
     return {channel(finish.emissive.x, sums.diffuse.x, b.x, sums.specular.x, finish.specular.x),
             channel(finish.emissive.y, sums.diffuse.y, b.y, sums.specular.y, finish.specular.y),
