@@ -91,9 +91,12 @@ Scales MakeScales(float red, float green, float blue) {
     return scales;
 }
 
-// trunc(s * alpha + d * (1 - alpha)) for every pair of component values, one row per s.
+// trunc(s * alpha + d * (1 - alpha)) for every pair of component values, one row per s; kept
+// while the factor and the maximum stay the same.
 struct AlphaTable {
     int32_t stride;
+    float alpha;
+    bool filled;
     uint32_t entries[64 * 64];
 
     uint32_t operator()(uint32_t s, uint32_t d) const {
@@ -102,7 +105,11 @@ struct AlphaTable {
 };
 
 void FillAlpha(AlphaTable& table, uint32_t maximum, float alpha) {
-    table.stride = static_cast<int32_t>(std::min<uint32_t>(maximum, 63) + 1);
+    const auto stride = static_cast<int32_t>(std::min<uint32_t>(maximum, 63) + 1);
+    if (table.filled && table.stride == stride && table.alpha == alpha) return;
+    table.filled = true;
+    table.alpha = alpha;
+    table.stride = stride;
     for (uint32_t s = 0; s < static_cast<uint32_t>(table.stride); ++s) {
         for (uint32_t d = 0; d < static_cast<uint32_t>(table.stride); ++d) {
             table.entries[s * static_cast<uint32_t>(table.stride) + d] = pixels16::Truncate(
