@@ -1,6 +1,6 @@
 // The 2D showcase: every transition, the overlay page, the row effects, the wipes and the pixel
 // and blend effects, one after another with a caption. "--capture DIR" runs without a display
-// and writes one PNG picture of each into DIR.
+// and writes one PNG picture of each into DIR; "--window" runs in a window of the desktop's depth.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -40,7 +40,9 @@ int Capture(const std::string& directory) {
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--capture") == 0) return Capture(argv[2]);
-    krSystemState.fullScreen = 0;
+    // The pixel effects need the 16-bit display mode that full screen sets; a window takes the
+    // desktop's depth, where they draw nothing when that is 32 bits.
+    if (argc == 2 && std::strcmp(argv[1], "--window") == 0) krSystemState.fullScreen = 0;
     showcase::Register();
     return krSystem::Run(argc, argv);
 }

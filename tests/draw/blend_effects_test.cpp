@@ -9,7 +9,21 @@ class BlendEffectsTest : public EffectsTest {
   protected:
     void SetUp() override {
         EffectsTest::SetUp();
-        Open();
+        Open(Use555());
+    }
+    virtual bool Use555() const { return false; }
+
+    // BlurFade with every flag on a 100 by 100 rectangle of one colour. The last row and
+    // column read pixels the call has darkened, so they fade faster; far from them a pixel
+    // loses exactly one step a call, and is one step above black before the last call.
+    static void ExpectFadesToBlack(uint16_t start, int32_t calls, uint16_t oneStepAbove) {
+        FillRaw(display.back, start);
+        for (int32_t call = 1; call < calls; ++call)
+            krDraw::BlurFade(1, 1, 1, 0, 0, 100, 100);
+        EXPECT_EQ(Get(display.back, 3, 3), oneStepAbove);
+        krDraw::BlurFade(1, 1, 1, 0, 0, 100, 100);
+        EXPECT_EQ(CountBack(kBlack), 100 * 100);
+        EXPECT_EQ(Get(display.back, 100, 100), start);  // outside the rectangle
     }
 };
 
@@ -68,14 +82,7 @@ TEST_F(BlendEffectsTest, LastColumnAndRowAverageTheBlockEndingThere) {
 }
 
 TEST_F(BlendEffectsTest, BlurFadeReachesBlackWithinTheGreenRangeOf565) {
-    // The last row and column read pixels this call has darkened, so they fade faster; far
-    // from them a pixel loses exactly one step a call.
-    FillRaw(display.back, Pixel(31, 63, 31));
-    for (int32_t call = 0; call < 62; ++call)
-        krDraw::BlurFade(1, 1, 1, 0, 0, 100, 100);
-    EXPECT_EQ(Get(display.back, 3, 3), Pixel(0, 1, 0));
-    krDraw::BlurFade(1, 1, 1, 0, 0, 100, 100);
-    EXPECT_EQ(CountBack(kBlack), 100 * 100);
+    ExpectFadesToBlack(Pixel(31, 63, 31), 63, Pixel(0, 1, 0));
     // A channel without its flag keeps its value; one at 0 stays at 0.
     FillRaw(display.back, Pixel(5, 0, 9));
     krDraw::BlurFade(0, 1, 1, 0, 0, 8, 8);
@@ -124,22 +131,13 @@ TEST_F(BlendEffectsTest, HostileRectanglesStayInsideTheSurfaces) {
     EXPECT_EQ(krDraw::BlurUp(600, 460, 100, 100), 1);
 }
 
-class BlendEffects555Test : public EffectsTest {
+class BlendEffects555Test : public BlendEffectsTest {
   protected:
-    void SetUp() override {
-        EffectsTest::SetUp();
-        Open(true);
-    }
+    bool Use555() const override { return true; }
 };
 
 TEST_F(BlendEffects555Test, BlurFadeReachesBlackWithin31Calls) {
-    FillRaw(display.back, Pixel(31, 31, 31));
-    for (int32_t call = 0; call < 30; ++call)
-        krDraw::BlurFade(1, 1, 1, 0, 0, 100, 100);
-    EXPECT_EQ(Get(display.back, 4, 4), Pixel(1, 1, 1));
-    krDraw::BlurFade(1, 1, 1, 0, 0, 100, 100);
-    EXPECT_EQ(CountBack(kBlack), 100 * 100);
-    EXPECT_EQ(Get(display.back, 100, 100), Pixel(31, 31, 31));  // outside the rectangle
+    ExpectFadesToBlack(Pixel(31, 31, 31), 31, Pixel(1, 1, 1));
 }
 
 }  // namespace
