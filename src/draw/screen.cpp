@@ -7,6 +7,7 @@
 
 #include "draw/colour_depth.h"
 #include "draw/display.h"
+#include "draw/effects.h"
 #include "draw/frame_rate.h"
 #include "scene3d/scene3d.h"
 #include "shell/shell.h"
@@ -323,6 +324,9 @@ void ResetForNextRun() {
     clip = RECT{};
     krDrawPresentation = krDrawPresentationRecord{};
     ResetFrameRate();
+    ResetRowEffects();
+    ResetWipes();
+    ResetPaces();
 }
 
 }  // namespace krDraw

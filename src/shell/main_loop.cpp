@@ -118,6 +118,7 @@ void RunFrame() {
     }
 
     krSystemState.sceneChanged = krSystemState.scene != krSystemState.lastScene ? 1 : 0;
+    if (krSystemState.sceneChanged == 1) krDraw::RestoreClipOnSceneChange();
     krSystemState.lastScene = krSystemState.scene;
 
     krSystemState.leftClicked = 0;

@@ -1,0 +1,152 @@
+// Sprite objects drawn row by row with clipped blits: cosine waves, scrolling tiles, a vertical
+// mosaic and a turning drum. Each effect keeps its phase and scroll for the whole run.
+#include <cmath>
+#include <numbers>
+
+#include "draw/effects.h"
+
+namespace krDraw {
+
+namespace {
+
+struct RowState {
+    float wavePhaseA = 0;
+    int32_t alternatingSign = 1;
+    float tileOffsetX = 0, tileOffsetY = 0;
+    float wavePhaseB = 0, scrollB = 0;
+    float wavePhaseC = 0, scrollC = 0;
+    float drumPhase = 0;
+};
+
+RowState rows;
+
+// In double precision, so that exact values such as cos 60 degrees come out whole.
+int32_t CosineOffset(int32_t n, float phase, int32_t amplitude) {
+    return static_cast<int32_t>(
+        std::cos((n + static_cast<double>(phase)) * 2.0 * std::numbers::pi / 360.0) * amplitude);
+}
+
+void AdvancePhase(float& phase, float speed) {
+    phase += krSystemState.frameSeconds * speed;
+    if (phase >= 360.0f) phase -= 360.0f;
+}
+
+// A scroll runs down by the frame's distance and stays within [0, extent).
+void AdvanceScroll(float& scroll, float speed, int32_t extent) {
+    scroll -= krSystemState.frameSeconds * speed;
+    if (scroll < 0) scroll += static_cast<float>(extent);
+    if (scroll >= static_cast<float>(extent)) scroll -= static_cast<float>(extent);
+}
+
+void AdvanceTileOffset(float& offset, float speed, int32_t extent) {
+    offset += krSystemState.frameSeconds * speed;
+    if (offset < static_cast<float>(-extent)) offset += static_cast<float>(extent);
+    if (offset > 0) offset -= static_cast<float>(extent);
+}
+
+void DrawRow(int32_t x, int32_t y, int32_t object, int32_t l, int32_t row, int32_t r) {
+    PutObject(x, y, object, l, row, r, row + 1);
+}
+
+}  // namespace
+
+void WaveObject(int32_t x, int32_t y, int32_t amplitude, int32_t rowsPerDegree, float speed,
+                int32_t object, int32_t l, int32_t t, int32_t r, int32_t b, bool alternate) {
+    if (rowsPerDegree < 1) return;
+    for (int32_t row = t; row < b; ++row) {
+        int32_t off = CosineOffset(row / rowsPerDegree, rows.wavePhaseA, amplitude);
+        if (alternate) {
+            off *= rows.alternatingSign;
+            rows.alternatingSign = -rows.alternatingSign;
+        }
+        DrawRow(x + off, y + row - t, object, l, row, r);
+    }
+    AdvancePhase(rows.wavePhaseA, speed);
+}
+
+void ScrollTiles(float speedX, float speedY, int32_t object, int32_t l, int32_t t, int32_t r,
+                 int32_t b) {
+    const int32_t w = r - l, h = b - t;
+    if (w < 1 || h < 1) return;
+    const auto offsetX = static_cast<int32_t>(rows.tileOffsetX);
+    const auto offsetY = static_cast<int32_t>(rows.tileOffsetY);
+    for (int32_t i = 0; i <= krSystemState.screenHeight / h + 1; ++i) {
+        for (int32_t j = 0; j <= krSystemState.screenWidth / w + 1; ++j)
+            PutObject(j * w + offsetX, i * h + offsetY, object, l, t, r, b);
+    }
+    AdvanceTileOffset(rows.tileOffsetX, speedX, w);
+    AdvanceTileOffset(rows.tileOffsetY, speedY, h);
+}
+
+void WaveScrollObject(int32_t x, int32_t y, int32_t amplitude, int32_t rowsPerDegree,
+                      float waveSpeed, float scrollSpeed, int32_t object, int32_t l, int32_t t,
+                      int32_t r, int32_t b) {
+    const int32_t h = b - t;
+    if (rowsPerDegree < 1 || h < 1) return;
+    for (int32_t row = t; row < b; ++row) {
+        const int32_t off = CosineOffset(row / rowsPerDegree, rows.wavePhaseB, amplitude);
+        int32_t source = row + static_cast<int32_t>(rows.scrollB);
+        if (source >= b) source = t + (source - b) + 1;
+        DrawRow(x + off, y + row, object, l, source, r);
+    }
+    AdvancePhase(rows.wavePhaseB, waveSpeed);
+    AdvanceScroll(rows.scrollB, scrollSpeed, h);
+}
+
+void WaveBand(int32_t top, int32_t bottom, int32_t amplitude, int32_t rowsPerDegree,
+              float waveSpeed, float scrollSpeed, int32_t object, int32_t l, int32_t t, int32_t r,
+              int32_t b) {
+    const int32_t w = r - l, h = b - t;
+    if (rowsPerDegree < 1 || w < 1 || h < 1) return;
+    for (int32_t i = 0; i < bottom - top; ++i) {
+        int32_t source = i % h + static_cast<int32_t>(rows.scrollC);
+        if (source > h - 1) source -= h;
+        const int32_t off = CosineOffset(
+            static_cast<int32_t>(static_cast<float>(i / rowsPerDegree) + rows.wavePhaseC), 0,
+            amplitude);
+        for (int32_t j = 0; j <= krSystemState.screenWidth / w + 1; ++j)
+            DrawRow(j * w + off - amplitude, top + i, object, l, t + source, r);
+    }
+    AdvancePhase(rows.wavePhaseC, waveSpeed);
+    AdvanceScroll(rows.scrollC, scrollSpeed, h);
+}
+
+void BlockRows(int32_t x, int32_t y, int32_t blockHeight, int32_t object, int32_t l, int32_t t,
+               int32_t r, int32_t b) {
+    if (blockHeight < 1) return;
+    for (int64_t row = t; row < b; row += blockHeight) {
+        for (int64_t k = row; k < row + blockHeight; ++k)
+            DrawRow(x, static_cast<int32_t>(y + k - t), object, l, static_cast<int32_t>(row), r);
+    }
+}
+
+void DrumObject(int32_t x, int32_t y, int32_t direction, float speed, int32_t object, int32_t l,
+                int32_t t, int32_t r, int32_t b) {
+    const int32_t n = b - t;
+    if (n < 2) return;
+    const int32_t half = n / 2;
+    int32_t fill = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t e = static_cast<int32_t>(std::cos((i + static_cast<double>(rows.drumPhase)) *
+                                                        2.0 * std::numbers::pi / (n - 1)) *
+                                               half) +
+                          half;
+        for (int32_t k = fill; k <= e; ++k)
+            PutObjectSolid(x, y + k, object, l, i, r, i + 1);
+        fill = std::max(fill, e + 1);
+    }
+    const float step = krSystemState.frameSeconds * speed;
+    if (direction == 0) {
+        rows.drumPhase -= step;
+        if (rows.drumPhase < 0) rows.drumPhase += static_cast<float>(n);
+    } else {
+        rows.drumPhase += step;
+        if (rows.drumPhase >= static_cast<float>(n)) rows.drumPhase -= static_cast<float>(n);
+    }
+}
+
+void ResetRowEffects() {
+    rows = RowState{};
+}
+
+}  // namespace krDraw
