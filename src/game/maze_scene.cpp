@@ -72,22 +72,6 @@ void StartCommand(int32_t command) {
     mazeScene.moveFramesLeft = kFramesPerCommand;
 }
 
-// The wall in front of the player, by facing; its flag is 0 once removed.
-const int8_t& WallAhead() {
-    const int32_t r = -mazeScene.playerY;
-    const int32_t c = mazeScene.playerX + 1;
-    switch (mazeScene.facing) {
-        case 0:
-            return maze.horizontalWall[10 * r + c];
-        case 1:
-            return maze.verticalWall[9 * r + c];
-        case 2:
-            return maze.horizontalWall[10 * (r - 1) + c];
-        default:
-            return maze.verticalWall[9 * r + c - 1];
-    }
-}
-
 void TryStep() {
     mazeScene.lastPlayerX = mazeScene.playerX;
     mazeScene.lastPlayerY = mazeScene.playerY;
@@ -139,6 +123,21 @@ void PlaceWall(rm::Frame* frame, bool standing, int32_t mode, float x, float z, 
 }
 
 }  // namespace
+
+int8_t WallAhead() {
+    const int32_t r = -mazeScene.playerY;
+    const int32_t c = mazeScene.playerX + 1;
+    switch (mazeScene.facing) {
+        case 0:
+            return maze.horizontalWall[10 * r + c];
+        case 1:
+            return maze.verticalWall[9 * r + c];
+        case 2:
+            return maze.horizontalWall[10 * (r - 1) + c];
+        default:
+            return maze.verticalWall[9 * r + c - 1];
+    }
+}
 
 void PlaceWalls(int32_t mode) {
     for (int32_t i = 0; i < kMazeWalls; ++i) {

@@ -30,6 +30,8 @@ extern MazeSceneState mazeScene;
 void MazeInit();
 // The frame function of scene 1.
 void MazeFrame();
+// The flag of the wall in front of the player: 0 once it is removed.
+int8_t WallAhead();
 // Places and turns every wall frame from the maze's wall flags; mode 0 re-places standing walls.
 void PlaceWalls(int32_t mode);
 

@@ -6,9 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "../platform/virtual_joysticks.h"
 #include "game/maze.h"
 #include "game/maze_scene.h"
 #include "platform/backend/headless/headless.h"
+#include "platform/joy/joy.h"
 #include "replay.h"
 
 namespace {
@@ -85,21 +87,6 @@ TEST(MazeReplay, TheSameSeedGivesTheSameMaze) {
         std::memcmp(first.verticalWall, maze.verticalWall, sizeof maze.verticalWall) == 0 &&
             std::memcmp(first.horizontalWall, maze.horizontalWall, sizeof maze.horizontalWall) == 0,
         true);
-}
-
-// The flag of the wall in front of the player.
-int8_t WallAhead() {
-    const int32_t r = -mazeScene.playerY, c = mazeScene.playerX + 1;
-    switch (mazeScene.facing) {
-        case 0:
-            return maze.horizontalWall[10 * r + c];
-        case 1:
-            return maze.verticalWall[9 * r + c];
-        case 2:
-            return maze.horizontalWall[10 * (r - 1) + c];
-        default:
-            return maze.verticalWall[9 * r + c - 1];
-    }
 }
 
 // Each idle frame after the maze is complete, the chooser names the key to hold for the next
@@ -246,6 +233,37 @@ TEST(ReplayArguments, AreReadAndCheckedLikeTheToolsLine) {
     }
     const char* missing[] = {"r", "--tick"};
     EXPECT_FALSE(replay::ParseArguments(2, missing, &options, &error));
+}
+
+// The joystick pushed forward and the right arrow in the same frame, in front of a standing
+// wall: the turn starts, the step does not.
+TEST(MazeReplay, ABlockedStepLeavesTheSameFramesTurnRunning) {
+    VirtualJoysticks devices;
+    SDL_Joystick* stick = nullptr;
+    replay::Options options = ReplayOptions(10);
+    options.keys.push_back({2, kRight, 1});
+    options.afterFrame = [&](int32_t frame) {
+        if (frame == 1) {
+            joy::SetDevicesEnabled(true);
+            stick = devices.Plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0);
+            krInput::Calibrate();
+            SDL_JoystickSetVirtualAxis(stick, 1, SDL_JOYSTICK_AXIS_MIN);
+        }
+        if (frame == 2) {
+            ASSERT_NE(WallAhead(), 0);
+            EXPECT_EQ(krInput::GetDirection(0), 8);
+            EXPECT_EQ(mazeScene.moveCommand, kRight);
+            EXPECT_EQ(mazeScene.moveFramesLeft, 4);
+            EXPECT_EQ(mazeScene.playerX, 0);
+            EXPECT_EQ(mazeScene.playerY, -1);
+        }
+        if (frame == 6) {
+            EXPECT_FLOAT_EQ(mazeScene.heading, 90.0f);
+            joy::SetDevicesEnabled(false);
+        }
+    };
+    Replay(options);
+    EXPECT_EQ(mazeScene.playerY, -1);
 }
 
 }  // namespace

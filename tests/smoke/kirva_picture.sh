@@ -4,15 +4,8 @@
 # letterboxed. The maze game's map box shows where the picture lies.
 set -euo pipefail
 program=$1
-display=:$((500 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-pid=
-work=$(mktemp -d)
-# The program goes first: without its display it would not end.
-trap '[ -z "$pid" ] || kill -9 $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/virtual_display.sh"
+start_virtual_display 1280x800
 
 # A pixel as white or black; 5-6-5 white reads back with a green of 254, so allow a little.
 shade() {  # file x y

@@ -4,15 +4,8 @@
 # transition to an exit with status 0.
 set -euo pipefail
 program=$1
-display=:$((100 + RANDOM % 400))
-Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-pid=
-work=$(mktemp -d)
-# The program goes first: without its display it would not end.
-trap '[ -z "$pid" ] || kill -9 $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/virtual_display.sh"
+start_virtual_display 640x480
 
 shot() { xwd -root -silent | convert xwd:- "$work/$1.png"; }
 # Where the red dot is on the map, as "x,y" of its first red pixel.
