@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -264,6 +265,19 @@ TEST(MazeReplay, ABlockedStepLeavesTheSameFramesTurnRunning) {
     };
     Replay(options);
     EXPECT_EQ(mazeScene.playerY, -1);
+}
+
+// Without its data files the game reports each failed load and plays on without those objects.
+TEST(MazeReplay, MissingDataFilesAreReportedAndTheGameGoesOn) {
+    const std::string empty = ::testing::TempDir() + "kr-no-data";
+    std::filesystem::create_directories(empty);
+    replay::Options options = ReplayOptions(60);
+    options.dataDirectory = empty;
+    options.keys.push_back({56, kUp, 1});
+    Replay(options);
+    EXPECT_EQ(headless::Boxes().size(), 6u);
+    EXPECT_EQ(RemovedWalls(), 63);
+    std::filesystem::remove_all(empty);
 }
 
 }  // namespace
