@@ -15,6 +15,7 @@ void BM_MazeFrame(benchmark::State& state) {
         headless::AdvanceClock(16);
     }
     bench::QuitHeadlessProgram();
+    MazeRelease();
 }
 BENCHMARK(BM_MazeFrame)->Unit(benchmark::kMicrosecond);
 

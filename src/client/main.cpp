@@ -10,5 +10,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--window") == 0) krSystemState.fullScreen = 0;
     }
     krSystem::RegisterClient(MazeInit, {{1, MazeFrame}});
-    return krSystem::Run(argc, argv);
+    const int status = krSystem::Run(argc, argv);
+    MazeRelease();
+    return status;
 }

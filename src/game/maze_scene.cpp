@@ -186,3 +186,11 @@ void MazeFrame() {
     krDraw::Flip();
     if (mazeScene.moveFramesLeft == 0) TakeCommand();
 }
+
+void MazeRelease() {
+    for (rm::Frame*& wall : mazeScene.wallFrames)
+        kr3D::DeleteObject(&wall);
+    kr3D::DeleteObject(&mazeScene.ballModel);
+    kr3D::ReleaseTexture(&mazeScene.wallTexture);
+    kr3D::ReleaseTexture(&mazeScene.ballTexture);
+}

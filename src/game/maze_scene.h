@@ -30,6 +30,8 @@ extern MazeSceneState mazeScene;
 void MazeInit();
 // The frame function of scene 1.
 void MazeFrame();
+// Lets go of the game's own handles to its models and textures once the program has quit.
+void MazeRelease();
 // The flag of the wall in front of the player: 0 once it is removed.
 int8_t WallAhead();
 // Places and turns every wall frame from the maze's wall flags; mode 0 re-places standing walls.

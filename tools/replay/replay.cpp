@@ -198,6 +198,7 @@ Outcome Run(const Options& options) {
     StartProgram(options);
     Outcome outcome;
     outcome.quitNormally = RunUntilQuit(options);
+    MazeRelease();
     outcome.frames = run.frames;
     outcome.shotsWritten = run.shotsWritten;
     const double seconds =
