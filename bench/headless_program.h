@@ -6,8 +6,11 @@
 
 namespace bench {
 
-inline void StartHeadlessProgram(void (*initialise)(), void (*frame)()) {
+// modulePath, when given, is where the program's data files are looked for.
+inline void StartHeadlessProgram(void (*initialise)(), void (*frame)(),
+                                 const char* modulePath = nullptr) {
     headless::Install();
+    if (modulePath != nullptr) headless::SetModulePath(modulePath);
     headless::SetBoxEcho(false);
     krSystem::ResetForNextRun();
     krSystem::RegisterClient(initialise, {{1, frame}});

@@ -1,17 +1,11 @@
 #!/usr/bin/env bash
 # The real program's picture in a virtual display: windowed it is a 640 by 480 window showing the
 # display pixel for pixel; full screen it covers the desktop, scaled with its aspect kept and
-# letterboxed.
+# letterboxed. The maze game's map box shows where the picture lies.
 set -euo pipefail
 program=$1
-display=:$((500 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-pid=
-work=$(mktemp -d)
-trap 'kill $xvfb 2>/dev/null || true; [ -z "$pid" ] || kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/virtual_display.sh"
+start_virtual_display 1280x800
 
 # A pixel as white or black; 5-6-5 white reads back with a green of 254, so allow a little.
 shade() {  # file x y
@@ -32,7 +26,14 @@ run() {  # name args...
     pid=$!
     window=$(timeout 20 xdotool search --sync --onlyvisible --name '^KIRVA$' | head -n 1)
     [ -n "$window" ] || { echo "$name: no window"; exit 1; }
-    sleep 1
+    # The map box is drawn once frames run.
+    for _ in $(seq 100); do
+        xwd -root -silent | convert xwd:- "$work/$name.png"
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        [ "$(shade "$work/$name.png" $((X + 550)) $((Y + 219)))" = 1 ] && break
+        [ "$(shade "$work/$name.png" 939 283)" = 1 ] && break
+        sleep 0.2
+    done
     xwd -root -silent | convert xwd:- "$work/$name.png"
     eval "$(xdotool getwindowgeometry --shell "$window")"
     xdotool windowfocus --sync "$window"
@@ -44,15 +45,14 @@ run() {  # name args...
 
 run windowed --window
 [ "$WIDTH" = 640 ] && [ "$HEIGHT" = 480 ] || { echo "windowed: ${WIDTH}x$HEIGHT"; exit 1; }
-expect windowed "$work/windowed.png" $((X + 160)) $((Y + 120)) white
-expect windowed "$work/windowed.png" $((X + 159)) $((Y + 120)) black
-expect windowed "$work/windowed.png" $((X + 479)) $((Y + 359)) white
-expect windowed "$work/windowed.png" $((X + 480)) $((Y + 359)) black
+# The map box's white left edge (the pen straddles x 500) and its black inside.
+expect windowed "$work/windowed.png" $((X + 500)) $((Y + 170)) white
+expect windowed "$work/windowed.png" $((X + 550)) $((Y + 170)) black
+expect windowed "$work/windowed.png" $((X + 600)) $((Y + 300)) black
 
 # 1280 by 800 holds the picture at 5/3 scale: 1067 by 800, bars of about 106 pixels at the sides.
 run fullscreen
-expect fullscreen "$work/fullscreen.png" 640 400 white
-expect fullscreen "$work/fullscreen.png" 640 190 black
-expect fullscreen "$work/fullscreen.png" 380 400 white
-expect fullscreen "$work/fullscreen.png" 370 400 black
+expect fullscreen "$work/fullscreen.png" 939 283 white
+expect fullscreen "$work/fullscreen.png" 1023 283 black
+expect fullscreen "$work/fullscreen.png" 50 400 black
 echo "windowed and full-screen pictures as expected"

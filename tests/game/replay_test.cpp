@@ -1,0 +1,283 @@
+// The maze game as a player sees it, replayed on the headless backend.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "../platform/virtual_joysticks.h"
+#include "game/maze.h"
+#include "game/maze_scene.h"
+#include "platform/backend/headless/headless.h"
+#include "platform/joy/joy.h"
+#include "replay.h"
+
+namespace {
+
+constexpr int32_t kUp = 38, kDown = 40, kLeft = 37, kRight = 39;
+
+replay::Options ReplayOptions(int32_t frames) {
+    replay::Options options;
+    options.frames = frames;
+    options.dataDirectory = KR_DATA_DIR;
+    return options;
+}
+
+replay::Outcome Replay(replay::Options options) {
+    const replay::Outcome outcome = replay::Run(options);
+    EXPECT_TRUE(outcome.quitNormally);
+    EXPECT_EQ(outcome.frames, options.frames);
+    EXPECT_EQ(krSystemState.quitState, 2);
+    return outcome;
+}
+
+int32_t RemovedWalls() {
+    int32_t removed = 0;
+    for (int32_t wall = 0; wall < kMazeWalls; ++wall)
+        removed += (maze.verticalWall[wall] == 0) + (maze.horizontalWall[wall] == 0);
+    return removed;
+}
+
+bool IsOuterVertical(int32_t v) {
+    const int32_t row = v / 9, column = v % 9;
+    return row >= 1 && row <= 8 && (column == 0 || column == 8);
+}
+bool IsOuterHorizontal(int32_t h) {
+    const int32_t row = h / 10, column = h % 10;
+    return column >= 1 && column <= 8 && (row == 0 || row == 8);
+}
+
+TEST(MazeReplay, TheMazeIsCompleteAfterFiftyFiveFrames) {
+    replay::Options options = ReplayOptions(60);
+    options.afterFrame = [](int32_t frame) {
+        if (frame == 54) {
+            EXPECT_EQ(maze.mazeSteps, 110);
+        }
+        if (frame != 55) return;
+        EXPECT_EQ(maze.mazeSteps, 112);
+        EXPECT_EQ(RemovedWalls(), 63);
+        for (int32_t wall = 0; wall < kMazeWalls; ++wall) {
+            if (IsOuterVertical(wall)) {
+                EXPECT_EQ(maze.verticalWall[wall], 1) << wall;
+            }
+            if (IsOuterHorizontal(wall)) {
+                EXPECT_EQ(maze.horizontalWall[wall], 1) << wall;
+            }
+        }
+        for (int32_t row = 1; row <= 8; ++row)
+            for (int32_t column = 1; column <= 8; ++column)
+                EXPECT_EQ(maze.cellLabel[10 * row + column], 11) << row << "," << column;
+    };
+    Replay(options);
+    EXPECT_EQ(RemovedWalls(), 63);
+}
+
+TEST(MazeReplay, TheSameSeedGivesTheSameMaze) {
+    Replay(ReplayOptions(56));
+    const MazeModel first = maze;
+    Replay(ReplayOptions(56));
+    EXPECT_EQ(std::memcmp(first.verticalWall, maze.verticalWall, sizeof maze.verticalWall), 0);
+    EXPECT_EQ(std::memcmp(first.horizontalWall, maze.horizontalWall, sizeof maze.horizontalWall),
+              0);
+    replay::Options other = ReplayOptions(56);
+    other.seed = 2;
+    Replay(other);
+    EXPECT_NE(
+        std::memcmp(first.verticalWall, maze.verticalWall, sizeof maze.verticalWall) == 0 &&
+            std::memcmp(first.horizontalWall, maze.horizontalWall, sizeof maze.horizontalWall) == 0,
+        true);
+}
+
+// Each idle frame after the maze is complete, the chooser names the key to hold for the next
+// command (0 for none); the watcher sees every frame.
+replay::Options Walk(int32_t frames, std::function<int32_t()> chooser,
+                     std::function<void(int32_t)> watcher = {}) {
+    replay::Options options = ReplayOptions(frames);
+    auto held = std::make_shared<int32_t>(0);
+    options.afterFrame = [chooser, watcher, held](int32_t frame) {
+        if (*held != 0) headless::ReleaseKey(*held);
+        *held = 0;
+        if (watcher) watcher(frame);
+        if (frame >= 56 && mazeScene.moveFramesLeft == 0) *held = chooser();
+        if (*held != 0) headless::PressKey(*held);
+    };
+    return options;
+}
+
+TEST(MazeReplay, ForwardWalksThroughOpeningsAndStandingWallsBlock) {
+    int32_t steps = 0, blocked = 0;
+    int32_t before[2] = {0, -1};
+    Replay(Walk(
+        400,
+        [&] {
+            if (WallAhead() != 0) {
+                blocked += 1;
+                before[0] = mazeScene.playerX;
+                before[1] = mazeScene.playerY;
+                return blocked % 2 == 1 ? kUp : kRight;  // try the wall first, then turn
+            }
+            steps += 1;
+            return kUp;
+        },
+        [&](int32_t) {
+            // The player stays inside the inner block, and the dot with him.
+            EXPECT_GE(mazeScene.playerX, 0);
+            EXPECT_LE(mazeScene.playerX, 7);
+            EXPECT_GE(mazeScene.playerY, -8);
+            EXPECT_LE(mazeScene.playerY, -1);
+            if (mazeScene.moveCommand == kUp || mazeScene.moveFramesLeft == 0) return;
+            // Pressing into a standing wall started nothing; a turn keeps the cell.
+            EXPECT_EQ(mazeScene.playerX, before[0]);
+            EXPECT_EQ(mazeScene.playerY, before[1]);
+        }));
+    EXPECT_GT(steps, 10);
+    EXPECT_GT(blocked, 4);
+}
+
+TEST(MazeReplay, FourRightTurnsMakeThreeHundredSixtyAndTheFifthNinety) {
+    replay::Options options = ReplayOptions(90);
+    for (int32_t frame : {60, 64, 68, 72, 80})
+        options.keys.push_back({frame, kRight, 1});
+    options.afterFrame = [](int32_t frame) {
+        if (frame == 62) {
+            EXPECT_FLOAT_EQ(mazeScene.heading, 45.0f);
+        }
+        if (frame >= 76 && frame < 80) {
+            EXPECT_FLOAT_EQ(mazeScene.heading, 360.0f);
+            EXPECT_EQ(mazeScene.facing, 0);
+        }
+        if (frame == 83) {
+            EXPECT_FLOAT_EQ(mazeScene.heading, 427.5f);
+        }
+        if (frame == 84) {
+            EXPECT_FLOAT_EQ(mazeScene.heading, 90.0f);
+            EXPECT_EQ(mazeScene.facing, 1);
+        }
+    };
+    Replay(options);
+    // A turn keeps the cell and circles the camera round its centre, one cell behind.
+    EXPECT_EQ(mazeScene.playerX, 0);
+    EXPECT_EQ(mazeScene.playerY, -1);
+    EXPECT_FLOAT_EQ(mazeScene.cameraX, 8.0f - 16.0f);
+    EXPECT_FLOAT_EQ(mazeScene.cameraZ, -8.0f);
+}
+
+TEST(MazeReplay, ALeftTurnFromZeroIsTwoHundredSeventyBeforeTheNextCommand) {
+    replay::Options options = ReplayOptions(70);
+    options.keys.push_back({60, kLeft, 1});
+    options.afterFrame = [](int32_t frame) {
+        if (frame == 63) {
+            EXPECT_FLOAT_EQ(mazeScene.heading, -67.5f);
+        }
+        if (frame == 64) {
+            EXPECT_FLOAT_EQ(mazeScene.heading, 270.0f);
+            EXPECT_EQ(mazeScene.facing, 3);
+        }
+    };
+    Replay(options);
+    EXPECT_EQ(mazeScene.lastPlayerX, 0);
+    EXPECT_EQ(mazeScene.lastPlayerY, -1);
+}
+
+TEST(MazeReplay, TheDownArrowDoesNothing) {
+    replay::Options options = ReplayOptions(100);
+    options.keys.push_back({10, kDown, 80});
+    options.afterFrame = [](int32_t) {
+        EXPECT_EQ(mazeScene.moveFramesLeft, 0);
+        EXPECT_EQ(mazeScene.playerX, 0);
+        EXPECT_EQ(mazeScene.playerY, -1);
+        EXPECT_FLOAT_EQ(mazeScene.heading, 0.0f);
+        EXPECT_FLOAT_EQ(mazeScene.cameraX, 8.0f);
+        EXPECT_FLOAT_EQ(mazeScene.cameraZ, 8.0f);
+    };
+    Replay(options);
+}
+
+TEST(MazeReplay, AHeldKeyRepeatsEveryFourFrames) {
+    replay::Options options = ReplayOptions(80);
+    options.keys.push_back({60, kRight, 9});  // seen at frames 60, 64 and 68
+    Replay(options);
+    EXPECT_FLOAT_EQ(mazeScene.heading, 270.0f);
+}
+
+TEST(ReplayArguments, AreReadAndCheckedLikeTheToolsLine) {
+    replay::Options options;
+    std::string error;
+    const char* good[] = {"kirva-replay", "--seed", "7",         "--frames", "30",
+                          "--tick",       "20",     "--key",     "5:38",     "--key",
+                          "9:39:3",       "--shot", "4:a b.png", "--bench"};
+    ASSERT_TRUE(replay::ParseArguments(14, good, &options, &error)) << error;
+    EXPECT_EQ(options.seed, 7u);
+    EXPECT_EQ(options.frames, 30);
+    EXPECT_EQ(options.tick, 20u);
+    ASSERT_EQ(options.keys.size(), 2u);
+    EXPECT_EQ(options.keys[0].hold, 1);
+    EXPECT_EQ(options.keys[1].virtualKey, 39);
+    EXPECT_EQ(options.keys[1].hold, 3);
+    ASSERT_EQ(options.shots.size(), 1u);
+    EXPECT_EQ(options.shots[0].file, "a b.png");
+    EXPECT_TRUE(options.bench);
+    for (const char* bad : {"x", "0", "-3", "5:", "5:38:", "5:38:0", "5:300", "5:38x", "", ":3"}) {
+        const char* line[] = {"kirva-replay", "--key", bad};
+        replay::Options ignored;
+        EXPECT_FALSE(replay::ParseArguments(3, line, &ignored, &error)) << bad;
+    }
+    const std::vector<std::vector<const char*>> badLines = {{"r", "--frames", "0"},
+                                                            {"r", "--seed", "99999999999"},
+                                                            {"r", "--shot", "3:"},
+                                                            {"r", "--frame", "3"}};
+    for (const std::vector<const char*>& line : badLines) {
+        replay::Options ignored;
+        EXPECT_FALSE(replay::ParseArguments(3, line.data(), &ignored, &error)) << line[1];
+    }
+    const char* missing[] = {"r", "--tick"};
+    EXPECT_FALSE(replay::ParseArguments(2, missing, &options, &error));
+}
+
+// The joystick pushed forward and the right arrow in the same frame, in front of a standing
+// wall: the turn starts, the step does not.
+TEST(MazeReplay, ABlockedStepLeavesTheSameFramesTurnRunning) {
+    VirtualJoysticks devices;
+    SDL_Joystick* stick = nullptr;
+    replay::Options options = ReplayOptions(10);
+    options.keys.push_back({2, kRight, 1});
+    options.afterFrame = [&](int32_t frame) {
+        if (frame == 1) {
+            joy::SetDevicesEnabled(true);
+            stick = devices.Plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0);
+            krInput::Calibrate();
+            SDL_JoystickSetVirtualAxis(stick, 1, SDL_JOYSTICK_AXIS_MIN);
+        }
+        if (frame == 2) {
+            ASSERT_NE(WallAhead(), 0);
+            EXPECT_EQ(krInput::GetDirection(0), 8);
+            EXPECT_EQ(mazeScene.moveCommand, kRight);
+            EXPECT_EQ(mazeScene.moveFramesLeft, 4);
+            EXPECT_EQ(mazeScene.playerX, 0);
+            EXPECT_EQ(mazeScene.playerY, -1);
+        }
+        if (frame == 6) {
+            EXPECT_FLOAT_EQ(mazeScene.heading, 90.0f);
+            joy::SetDevicesEnabled(false);
+        }
+    };
+    Replay(options);
+    EXPECT_EQ(mazeScene.playerY, -1);
+}
+
+// Without its data files the game reports each failed load and plays on without those objects.
+TEST(MazeReplay, MissingDataFilesAreReportedAndTheGameGoesOn) {
+    const std::string empty = ::testing::TempDir() + "kr-no-data";
+    std::filesystem::create_directories(empty);
+    replay::Options options = ReplayOptions(60);
+    options.dataDirectory = empty;
+    options.keys.push_back({56, kUp, 1});
+    Replay(options);
+    EXPECT_EQ(headless::Boxes().size(), 6u);
+    EXPECT_EQ(RemovedWalls(), 63);
+    std::filesystem::remove_all(empty);
+}
+
+}  // namespace

@@ -1,0 +1,234 @@
+#include "replay.h"
+
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "game/maze.h"
+#include "game/maze_scene.h"
+#include "platform/backend/headless/headless.h"
+#include "platform/crt/crt.h"
+#include "platform/joy/joy.h"
+#include "shell/shell.h"
+
+namespace replay {
+
+const char* const kUsage =
+    "usage: kirva-replay [--seed S] [--frames N] [--tick MS] [--key F:VK[:HOLD]]...\n"
+    "                    [--shot F:FILE.png]... [--bench] [--help]\n"
+    "  --seed S           seed of the random generator (default 1)\n"
+    "  --frames N         press Escape after N frames (default 120)\n"
+    "  --tick MS          virtual milliseconds per frame (default 16)\n"
+    "  --key F:VK[:HOLD]  press virtual key VK at frame F, release it HOLD frames later (1)\n"
+    "  --shot F:FILE.png  write the picture presented at frame F\n"
+    "  --bench            real clock, no pictures: frames per second and ms per frame\n"
+    "  --help             this text\n";
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A whole decimal number from minimum to maximum, to the end of its text or up to stop.
+bool ParseNumber(const char* text, int64_t minimum, int64_t maximum, int64_t* value,
+                 const char** rest = nullptr) {
+    char* end = nullptr;
+    errno = 0;
+    const long long parsed = std::strtoll(text, &end, 10);
+    if (end == text || errno != 0 || parsed < minimum || parsed > maximum) return false;
+    if (rest != nullptr) {
+        *rest = end;
+    } else if (*end != '\0') {
+        return false;
+    }
+    *value = parsed;
+    return true;
+}
+
+constexpr int64_t kMaxFrames = 100000000;
+
+bool ParseKey(const char* text, KeyPress* key) {
+    int64_t frame = 0, virtualKey = 0, hold = 1;
+    const char* rest = nullptr;
+    if (!ParseNumber(text, 1, kMaxFrames, &frame, &rest) || *rest != ':') return false;
+    if (!ParseNumber(rest + 1, 1, 254, &virtualKey, &rest)) return false;
+    if (*rest == ':' && !ParseNumber(rest + 1, 1, kMaxFrames, &hold)) return false;
+    if (*rest != ':' && *rest != '\0') return false;
+    *key = {int32_t(frame), int32_t(virtualKey), int32_t(hold)};
+    return true;
+}
+
+bool ParseShot(const char* text, Shot* shot) {
+    int64_t frame = 0;
+    const char* rest = nullptr;
+    if (!ParseNumber(text, 1, kMaxFrames, &frame, &rest) || *rest != ':' || rest[1] == '\0')
+        return false;
+    *shot = {int32_t(frame), rest + 1};
+    return true;
+}
+
+bool ParseValue(const std::string& name, const char* value, Options* options) {
+    int64_t number = 0;
+    if (name == "--seed") {
+        if (!ParseNumber(value, 0, UINT32_MAX, &number)) return false;
+        options->seed = uint32_t(number);
+    } else if (name == "--frames") {
+        if (!ParseNumber(value, 1, kMaxFrames, &number)) return false;
+        options->frames = int32_t(number);
+    } else if (name == "--tick") {
+        if (!ParseNumber(value, 0, 60000, &number)) return false;
+        options->tick = uint32_t(number);
+    } else if (name == "--key") {
+        options->keys.emplace_back();
+        return ParseKey(value, &options->keys.back());
+    } else {
+        options->shots.emplace_back();
+        return ParseShot(value, &options->shots.back());
+    }
+    return true;
+}
+
+// The run in progress: what the frame wrapper reads and counts.
+struct Run {
+    const Options* options = nullptr;
+    int32_t frames = 0;
+    bool shotsWritten = true;
+    Clock::time_point firstFrameStart, lastFrameEnd;
+} run;
+
+void QueueKeys(int32_t frame) {
+    for (const KeyPress& key : run.options->keys) {
+        if (key.frame == frame) headless::PressKey(key.virtualKey);
+        if (key.frame + key.hold == frame) headless::ReleaseKey(key.virtualKey);
+    }
+}
+
+void WriteShots(int32_t frame) {
+    for (const Shot& shot : run.options->shots) {
+        if (shot.frame != frame) continue;
+        if (!headless::WritePicturePng(shot.file)) {
+            std::fprintf(stderr, "kirva-replay: cannot write %s\n", shot.file.c_str());
+            run.shotsWritten = false;
+        }
+    }
+}
+
+void ReplayFrame() {
+    if (run.frames == 0) run.firstFrameStart = Clock::now();
+    MazeFrame();
+    run.frames += 1;
+    run.lastFrameEnd = Clock::now();
+    if (!run.options->bench) WriteShots(run.frames);
+    if (run.options->afterFrame) run.options->afterFrame(run.frames);
+    QueueKeys(run.frames + 1);
+    if (run.frames == run.options->frames) {
+        headless::PressKey(VK_ESCAPE);
+        headless::ReleaseKey(VK_ESCAPE);
+    }
+}
+
+void StartProgram(const Options& options) {
+    headless::Install();
+    joy::SetDevicesEnabled(false);
+    krSystem::ResetForNextRun();
+    if (!options.dataDirectory.empty()) headless::SetModulePath(options.dataDirectory + "/kirva");
+    krSystem::RegisterClient(MazeInit, {{1, ReplayFrame}});
+    krSystem::StartUp(nullptr, "", SW_SHOWNORMAL);
+    // Nothing has drawn a random number yet: the maze is carved from the first frame on.
+    crt::srand(options.seed);
+    QueueKeys(1);
+}
+
+// Each presented picture moves the virtual clock by one tick, or, in a benchmark, to the real
+// time. Runs until the program quits or, if it never does, a bound well past the transition.
+bool RunUntilQuit(const Options& options) {
+    const uint32_t clockStart = headless::Clock();
+    const Clock::time_point realStart = Clock::now();
+    const int64_t presentLimit = int64_t(options.frames) + 10000;
+    int presents = headless::PresentCount();
+    while (headless::PresentCount() < presentLimit) {
+        if (!krSystem::RunLoopPass()) return true;
+        if (headless::PresentCount() == presents) continue;
+        presents = headless::PresentCount();
+        if (options.bench) {
+            const auto elapsed =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - realStart);
+            headless::SetClock(clockStart + uint32_t(elapsed.count()));
+        } else {
+            headless::AdvanceClock(options.tick);
+        }
+    }
+    krSystem::Quit();
+    while (krSystem::RunLoopPass()) {
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ParseArguments(int argc, const char* const* argv, Options* options, std::string* error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (name == "--help") {
+            options->help = true;
+        } else if (name == "--bench") {
+            options->bench = true;
+        } else if (name == "--seed" || name == "--frames" || name == "--tick" || name == "--key" ||
+                   name == "--shot") {
+            if (i + 1 >= argc) {
+                *error = name + " needs a value";
+                return false;
+            }
+            if (!ParseValue(name, argv[++i], options)) {
+                *error = "bad value for " + name + ": " + argv[i];
+                return false;
+            }
+        } else {
+            *error = "unknown option: " + name;
+            return false;
+        }
+    }
+    return true;
+}
+
+Outcome Run(const Options& options) {
+    run = {};
+    run.options = &options;
+    StartProgram(options);
+    Outcome outcome;
+    outcome.quitNormally = RunUntilQuit(options);
+    MazeRelease();
+    outcome.frames = run.frames;
+    outcome.shotsWritten = run.shotsWritten;
+    const double seconds =
+        std::chrono::duration<double>(run.lastFrameEnd - run.firstFrameStart).count();
+    if (run.frames > 0 && seconds > 0) {
+        outcome.framesPerSecond = run.frames / seconds;
+        outcome.millisecondsPerFrame = 1000.0 * seconds / run.frames;
+    }
+    run.options = nullptr;
+    return outcome;
+}
+
+std::string Summary(const Outcome& outcome, bool bench) {
+    int32_t removed = 0;
+    for (int32_t wall = 0; wall < kMazeWalls; ++wall)
+        removed += (maze.verticalWall[wall] == 0) + (maze.horizontalWall[wall] == 0);
+    char line[400];
+    std::snprintf(line, sizeof line,
+                  "frames=%" PRId32 " mazeSteps=%" PRId32 " wallsRemoved=%" PRId32
+                  " playerX=%" PRId32 " playerY=%" PRId32 " heading=%g facing=%" PRId32
+                  " quitState=%" PRId32,
+                  outcome.frames, maze.mazeSteps, removed, mazeScene.playerX, mazeScene.playerY,
+                  double(mazeScene.heading), mazeScene.facing, krSystemState.quitState);
+    std::string summary = line;
+    if (bench) {
+        std::snprintf(line, sizeof line, " fps=%.1f msPerFrame=%.3f", outcome.framesPerSecond,
+                      outcome.millisecondsPerFrame);
+        summary += line;
+    }
+    return summary;
+}
+
+}  // namespace replay

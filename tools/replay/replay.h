@@ -1,0 +1,54 @@
+#pragma once
+// Replays of the maze game on the headless backend: a fixed seed, a virtual clock, scripted keys,
+// PNG captures of presented frames and a one-line summary of the game's state.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace replay {
+
+struct KeyPress {
+    int32_t frame;  // pressed before this frame runs (frames count from 1)
+    int32_t virtualKey;
+    int32_t hold;  // released before frame + hold runs
+};
+
+struct Shot {
+    int32_t frame;  // written once this frame has been presented
+    std::string file;
+};
+
+struct Options {
+    uint32_t seed = 1;
+    int32_t frames = 120;  // Escape is pressed after this many frames
+    uint32_t tick = 16;    // virtual milliseconds per presented frame
+    std::vector<KeyPress> keys;
+    std::vector<Shot> shots;
+    bool bench = false;  // real clock, no captures
+    bool help = false;
+    // Where the data files are; empty: beside the running program.
+    std::string dataDirectory;
+    // Called after every maze frame with its number, for callers that watch the game.
+    std::function<void(int32_t frame)> afterFrame;
+};
+
+struct Outcome {
+    int32_t frames = 0;  // maze frames run
+    bool quitNormally = false;
+    bool shotsWritten = true;
+    double framesPerSecond = 0;
+    double millisecondsPerFrame = 0;
+};
+
+extern const char* const kUsage;
+
+// False with a message for an unknown option or a malformed or out-of-range value.
+bool ParseArguments(int argc, const char* const* argv, Options* options, std::string* error);
+
+Outcome Run(const Options& options);
+
+// frames=... mazeSteps=... playerX=... playerY=... heading=... facing=... quitState=... and more.
+std::string Summary(const Outcome& outcome, bool bench);
+
+}  // namespace replay
