@@ -43,7 +43,8 @@ class SdlBackend final : public backend::Backend {
         if (!StartVideo()) return false;
         Uint32 flags = SDL_WINDOW_HIDDEN;
         if (request.popup) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
-        window_ = SDL_CreateWindow(request.title, request.x, request.y, request.width, request.height, flags);
+        window_ = SDL_CreateWindow(request.title, request.x, request.y, request.width,
+                                   request.height, flags);
         popup_ = request.popup;
         // The renderer now: some drivers recreate the window for it, which must happen before
         // anybody sees the window.
