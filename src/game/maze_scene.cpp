@@ -9,9 +9,6 @@ MazeSceneState mazeScene;
 
 namespace {
 
-constexpr int32_t kTurnLeft = 37;
-constexpr int32_t kForward = 38;
-constexpr int32_t kTurnRight = 39;
 constexpr int32_t kFramesPerCommand = 4;
 constexpr float kTurnStep = 22.5f;
 constexpr float kWalkStep = 4.0f;
@@ -54,9 +51,9 @@ void Turn(float degrees) {
 void AdvanceCommand() {
     if (mazeScene.moveFramesLeft <= 0) return;
     mazeScene.moveFramesLeft -= 1;
-    if (mazeScene.moveCommand == kTurnLeft) Turn(-kTurnStep);
-    if (mazeScene.moveCommand == kTurnRight) Turn(kTurnStep);
-    if (mazeScene.moveCommand == kForward) {
+    if (mazeScene.moveCommand == VK_LEFT) Turn(-kTurnStep);
+    if (mazeScene.moveCommand == VK_RIGHT) Turn(kTurnStep);
+    if (mazeScene.moveCommand == VK_UP) {
         static constexpr float dx[4] = {0, 1, 0, -1};
         static constexpr float dz[4] = {-1, 0, 1, 0};
         mazeScene.cameraX += kWalkStep * dx[mazeScene.facing];
@@ -80,7 +77,7 @@ void TryStep() {
     static constexpr int32_t dy[4] = {-1, 0, 1, 0};
     mazeScene.playerX += dx[mazeScene.facing];
     mazeScene.playerY += dy[mazeScene.facing];
-    mazeScene.moveCommand = kForward;
+    mazeScene.moveCommand = VK_UP;
     mazeScene.moveFramesLeft = kFramesPerCommand;
 }
 
@@ -96,9 +93,9 @@ void TakeCommand() {
     const int32_t direction = krInput::GetDirection(0);
     const int32_t key = krSystemState.lastKey;
     NormaliseHeading();
-    if (key == kTurnLeft || direction == 4) StartCommand(kTurnLeft);
-    if (key == kTurnRight || direction == 6) StartCommand(kTurnRight);
-    if (key == kForward || direction == 8) TryStep();
+    if (key == VK_LEFT || direction == 4) StartCommand(VK_LEFT);
+    if (key == VK_RIGHT || direction == 6) StartCommand(VK_RIGHT);
+    if (key == VK_UP || direction == 8) TryStep();
 }
 
 void DrawOverlay() {

@@ -40,18 +40,13 @@ pixels::Format FormatOf(const dd::DDSURFACEDESC& desc) {
 void DrawTest::SetUp() {
     ShellTest::SetUp();
     dd::test::Reset();
-    dataDirectory = (std::filesystem::temp_directory_path() /
-                     ("kr-draw-" + std::to_string(getpid()) + "-" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                        .string();
-    std::filesystem::create_directories(dataDirectory);
+    dataDirectory = ScratchDirectory().string();
     headless::SetModulePath(dataDirectory + "/kirva");
 }
 
 void DrawTest::TearDown() {
     krDraw::ResetForNextRun();
     ShellTest::TearDown();
-    std::filesystem::remove_all(dataDirectory);
 }
 
 int32_t DrawTest::OpenDisplay(bool fullScreen, int32_t width, int32_t height) {
