@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <unistd.h>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -223,8 +224,9 @@ TEST(HeadlessPictures, TheLastPictureIsWrittenAsPng) {
     memory[5] = 0x001F;  // (1, 1) blue
     backend::Active().Present(
         pixels::View{reinterpret_cast<uint8_t*>(memory.data()), 8, 4, 3, pixels::kRgb565});
-    const std::string path =
-        (std::filesystem::temp_directory_path() / "kr-headless-picture.png").string();
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("kr-headless-picture-" + std::to_string(getpid()) + ".png"))
+                                 .string();
     ASSERT_TRUE(headless::WritePicturePng(path));
     cairo_surface_t* read = cairo_image_surface_create_from_png(path.c_str());
     ASSERT_EQ(cairo_surface_status(read), CAIRO_STATUS_SUCCESS);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -48,7 +49,9 @@ std::vector<unsigned char> Bmp(int width, int height, const std::vector<COLORREF
 const std::vector<COLORREF> kSix{kRed, kGreen, kBlue, kWhite, kBlack, kRed};
 
 std::string WriteTemporary(const std::string& name, const std::vector<unsigned char>& bytes) {
-    const std::string path = (std::filesystem::temp_directory_path() / name).string();
+    // Tests run as parallel processes: the process id keeps their files apart.
+    const std::string path =
+        (std::filesystem::temp_directory_path() / (std::to_string(getpid()) + "-" + name)).string();
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
