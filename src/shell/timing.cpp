@@ -63,7 +63,7 @@ uint32_t ResetFrameTimer() {
 
 uint32_t MeasureFrame() {
     const uint32_t elapsed = win::GetTickCount() - krSystemState.frameStartTick;
-    krSystemState.frameSeconds = static_cast<float>(static_cast<uint64_t>(elapsed) / 1000.0);
+    krSystemState.frameSeconds = static_cast<float>(static_cast<double>(elapsed) / 1000.0);
     krSystemState.frameStartTick = win::GetTickCount();
     return krSystemState.frameStartTick;
 }

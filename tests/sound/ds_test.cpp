@@ -18,12 +18,8 @@ constexpr DWORD kAllControls =
 
 WAVEFORMATEX Format(int rate, int channels, int bits) {
     const auto align = static_cast<WORD>(channels * bits / 8);
-    return WAVEFORMATEX{WAVE_FORMAT_PCM,
-                        static_cast<WORD>(channels),
-                        static_cast<DWORD>(rate),
-                        static_cast<DWORD>(rate) * align,
-                        align,
-                        static_cast<WORD>(bits),
+    return WAVEFORMATEX{{WAVE_FORMAT_PCM, static_cast<WORD>(channels), static_cast<DWORD>(rate),
+                         static_cast<DWORD>(rate) * align, align, static_cast<WORD>(bits)},
                         0};
 }
 

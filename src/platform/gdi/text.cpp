@@ -147,9 +147,14 @@ const TextImage& TextSystem::ImageFor(Face& face, const std::string& text, POINT
         return texts_.front();
     }
     if (texts_.size() >= kCachedTexts) texts_.pop_back();
-    texts_.emplace_front(&face, text, at, surface);
-    Render(texts_.front());
-    return texts_.front();
+    // The mask cannot move, so the image is made in place and filled in.
+    TextImage& image = texts_.emplace_front();
+    image.face = &face;
+    image.text = text;
+    image.at = at;
+    image.surface = surface;
+    Render(image);
+    return image;
 }
 
 // Where a point of the text's own frame (x along the baseline, y down) lands on the surface.

@@ -8,6 +8,17 @@
 
 #include "platform/rm/raster.h"
 
+// Regions of AVX2 code, chosen at run time by the processor's features; both compilers get
+// the target for every function in the region, lambdas included.
+#if defined(__clang__)
+#define KR_AVX2_BEGIN \
+    _Pragma("clang attribute push(__attribute__((target(\"avx2\"))), apply_to = function)")
+#define KR_AVX2_END _Pragma("clang attribute pop")
+#else
+#define KR_AVX2_BEGIN _Pragma("GCC push_options") _Pragma("GCC target(\"avx2\")")
+#define KR_AVX2_END _Pragma("GCC pop_options")
+#endif
+
 namespace rm::raster {
 namespace {
 
@@ -73,8 +84,7 @@ inline __attribute__((always_inline)) void SpanFor(Pixel* out, uint16_t* depth, 
     if (!test && !write) Span<Pixel, Packer, false, false>(out, depth, count, s, p);
 }
 
-#pragma GCC push_options
-#pragma GCC target("avx2")
+KR_AVX2_BEGIN
 
 // Channels still 16.16 fixed point.
 __m256i Place(__m256i channel, int loss, int shift) {
@@ -154,7 +164,7 @@ void Span16Avx2For(uint16_t* out, uint16_t* depth, int32_t count, const GouraudS
     if (!test && !write) Span16Avx2<Packer, false, false>(out, depth, count, s, p);
 }
 
-#pragma GCC pop_options
+KR_AVX2_END
 
 bool operator==(const Packing& a, const Packing& b) {
     return a.rLoss == b.rLoss && a.rShift == b.rShift && a.gLoss == b.gLoss &&
@@ -182,8 +192,7 @@ __attribute__((target_clones("avx2", "default"))) void Span32(uint32_t* out, uin
         SpanFor<uint32_t, AnyPacking>(out, depth, count, s, p, test, write);
 }
 
-#pragma GCC push_options
-#pragma GCC target("avx2")
+KR_AVX2_BEGIN
 
 // Texture coordinates of four pixels to wrapped texel indices, as the pixel-at-a-time path
 // does: rounded to float, scaled by the side, floored, masked.
@@ -319,7 +328,7 @@ uint16_t FarthestOfSixteenAvx2(const uint16_t* depth, int32_t pitch, int32_t hei
     return uint16_t(0xFFFF - _mm_cvtsi128_si32(_mm_minpos_epu16(_mm_xor_si128(half, all))));
 }
 
-#pragma GCC pop_options
+KR_AVX2_END
 
 bool IsPowerOfTwo(int32_t size) {
     return size > 0 && (size & (size - 1)) == 0;
