@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/backend/headless/headless.h"
-#include "shell/shell.h"
+#include <kr/kr.h>
+
 #include "showcase.h"
 
 namespace {
@@ -16,17 +16,17 @@ constexpr uint32_t kFrameMilliseconds = 33;
 
 int Capture(const std::string& directory) {
     std::filesystem::create_directories(directory);
-    headless::Install();
-    headless::SetBoxEcho(true);
+    krHeadless::Install();
+    krHeadless::SetBoxEcho(true);
     showcase::Register();
     if (!krSystem::StartUp(nullptr, "", SW_SHOWNORMAL)) return 1;
     int written = 0;
     while (krSystem::RunLoopPass()) {
-        headless::AdvanceClock(kFrameMilliseconds);
+        krHeadless::AdvanceClock(kFrameMilliseconds);
         const char* name = showcase::PictureDue();
         if (name == nullptr) continue;
         const std::string path = directory + "/" + name + ".png";
-        if (!headless::WritePicturePng(path)) {
+        if (!krHeadless::WritePicture(path.c_str())) {
             std::fprintf(stderr, "Cannot write %s\n", path.c_str());
             return 1;
         }

@@ -7,9 +7,6 @@
 #include <cstdio>
 #include <thread>
 
-// Starts sound itself; a client with a display leaves this to the display set-up.
-#include "sound/sound.h"
-
 namespace {
 
 constexpr int32_t kChimeWait = 1;
@@ -27,6 +24,7 @@ int32_t Seconds() {
 
 void Init() {
     krSystemState.scene = 1;
+    // Starts sound itself; a client with a display leaves this to the display set-up.
     if (krSound::Init() == 0) std::puts("No audio device: the example runs silent.");
     krSound::ResetTable();
     krMidi::Init();

@@ -3,8 +3,10 @@
 #include <kr/draw.h>
 #include <kr/draw_gdi.h>
 #include <kr/font.h>
+#include <kr/headless.h>
 #include <kr/input.h>
 #include <kr/random.h>
+#include <kr/resources.h>
 #include <kr/scene3d.h>
 #include <kr/sound.h>
 #include <kr/system.h>

@@ -5,6 +5,13 @@
 
 namespace krSound {
 
+// Starting sound: the display set-up runs these three (Init, ResetTable, then krMidi::Init); a
+// client without a display calls them itself before loading anything.
+// 1 when the sound device is ready; without an audio device 0, and sound stays silent.
+int32_t Init();
+// Every slot free with one buffer and no settings.
+void ResetTable();
+
 // The standard simple beep; its result is ignored by the error dialog.
 int32_t Beep();
 
@@ -44,6 +51,9 @@ void SetVolume(int32_t sound, int32_t value, int32_t selector);
 }  // namespace krSound
 
 namespace krMidi {
+
+// Nothing open, looping on; returns 1.
+int32_t Init();
 
 // Closes any open piece, then opens the MIDI file (the data directory is put in front) and plays
 // it from the start; it loops until DisableLoop. Returns the last MCI result.

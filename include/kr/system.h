@@ -61,6 +61,15 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int
 // WinMain with the process's arguments joined into the command line.
 int Run(int argc, char** argv);
 
+// For a client that runs the main loop itself (a headless run, see <kr/headless.h>): start-up up
+// to the loop (the window, the seed, the client's initialisation, the frame timer; false when the
+// window cannot be created), then one pass of the loop at a time (one message, or one frame, or a
+// wait; false once the program has quit). ResetForNextRun brings the shell back to a program that
+// has not started (the record, the client, the waits), for another run in the same process.
+bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand);
+bool RunLoopPass();
+void ResetForNextRun();
+
 LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void OnKeyDown(int32_t virtualKey);
 int32_t Quit();

@@ -42,10 +42,6 @@ extern krMidiStateRecord krMidiState;
 
 namespace krSound {
 
-// 1 when DirectSound is ready; without an audio device 0, and sound stays silent.
-int32_t Init();
-// Every slot free with one buffer and no settings (the display set-up runs it after Init).
-void ResetTable();
 // Drops every DirectSound object and keeps the table; Restore rebuilds from it.
 void Release();
 void Restore();
@@ -53,10 +49,3 @@ void Restore();
 int32_t ReadWaveFile(const char* path, WAVEFORMATEX** format, uint8_t** samples, uint32_t* size);
 
 }  // namespace krSound
-
-namespace krMidi {
-
-// Nothing open, looping on; returns 1.
-int32_t Init();
-
-}  // namespace krMidi

@@ -6,10 +6,7 @@
 #include <cstdint>
 
 #include "platform/pixels/pixels.h"
-
-namespace win {
-struct Resource;
-}
+#include "platform/win/resources.h"
 
 namespace backend {
 

@@ -29,3 +29,7 @@ const Resource* FindResource(const char* name, const char* type) {
 }
 
 }  // namespace win
+
+bool krSystem::RegisterResources(const krResource* table, size_t count) {
+    return win::RegisterResources(table, count);
+}

@@ -1,15 +1,12 @@
 #pragma once
 // The program's embedded resources, found by name and type as on the original platform.
+#include <kr/resources.h>
+
 #include <cstddef>
 
 namespace win {
 
-struct Resource {
-    const char* name;
-    const char* type;  // "BITMAP", "WAVE", "RCDATA", "ICON", ...
-    const unsigned char* data;
-    size_t size;
-};
+using Resource = krResource;  // type: "BITMAP", "WAVE", "RCDATA", "ICON", ...
 
 // Called by the generated resource table of an executable; returns true.
 bool RegisterResources(const Resource* table, size_t count);

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "game/maze_scene.h"
+#include "maze_scene.h"
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {

@@ -1,8 +1,8 @@
 // One whole frame of the maze game with its presentation, on the headless backend.
 #include <benchmark/benchmark.h>
 
-#include "game/maze_scene.h"
 #include "headless_program.h"
+#include "maze_scene.h"
 #include "platform/joy/joy.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "game/maze_scene.h"
+#include "maze_scene.h"
 
 #include <cmath>
 #include <numbers>
 
-#include "game/maze.h"
+#include "maze.h"
 
 MazeSceneState mazeScene;
 

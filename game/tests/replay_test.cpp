@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "../platform/virtual_joysticks.h"
-#include "game/maze.h"
-#include "game/maze_scene.h"
+#include "maze.h"
+#include "maze_scene.h"
 #include "platform/backend/headless/headless.h"
 #include "platform/joy/joy.h"
+#include "platform/virtual_joysticks.h"
 #include "replay.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "game/maze_scene.h"
+#include "maze_scene.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "game/maze_scene.h"
+#include "maze_scene.h"
 #include "replay.h"
 
 namespace {

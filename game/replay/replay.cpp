@@ -1,17 +1,15 @@
 #include "replay.h"
 
+#include <kr/kr.h>
+
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "game/maze.h"
-#include "game/maze_scene.h"
-#include "platform/backend/headless/headless.h"
-#include "platform/crt/crt.h"
-#include "platform/joy/joy.h"
-#include "shell/shell.h"
+#include "maze.h"
+#include "maze_scene.h"
 
 namespace replay {
 
@@ -99,15 +97,15 @@ struct Run {
 
 void QueueKeys(int32_t frame) {
     for (const KeyPress& key : run.options->keys) {
-        if (key.frame == frame) headless::PressKey(key.virtualKey);
-        if (key.frame + key.hold == frame) headless::ReleaseKey(key.virtualKey);
+        if (key.frame == frame) krHeadless::PressKey(key.virtualKey);
+        if (key.frame + key.hold == frame) krHeadless::ReleaseKey(key.virtualKey);
     }
 }
 
 void WriteShots(int32_t frame) {
     for (const Shot& shot : run.options->shots) {
         if (shot.frame != frame) continue;
-        if (!headless::WritePicturePng(shot.file)) {
+        if (!krHeadless::WritePicture(shot.file.c_str())) {
             std::fprintf(stderr, "kirva-replay: cannot write %s\n", shot.file.c_str());
             run.shotsWritten = false;
         }
@@ -123,16 +121,16 @@ void ReplayFrame() {
     if (run.options->afterFrame) run.options->afterFrame(run.frames);
     QueueKeys(run.frames + 1);
     if (run.frames == run.options->frames) {
-        headless::PressKey(VK_ESCAPE);
-        headless::ReleaseKey(VK_ESCAPE);
+        krHeadless::PressKey(VK_ESCAPE);
+        krHeadless::ReleaseKey(VK_ESCAPE);
     }
 }
 
 void StartProgram(const Options& options) {
-    headless::Install();
-    joy::SetDevicesEnabled(false);
+    krHeadless::Install();
     krSystem::ResetForNextRun();
-    if (!options.dataDirectory.empty()) headless::SetModulePath(options.dataDirectory + "/kirva");
+    if (!options.dataDirectory.empty())
+        krHeadless::SetProgramPath((options.dataDirectory + "/kirva").c_str());
     krSystem::RegisterClient(MazeInit, {{1, ReplayFrame}});
     krSystem::StartUp(nullptr, "", SW_SHOWNORMAL);
     // Nothing has drawn a random number yet: the maze is carved from the first frame on.
@@ -143,20 +141,20 @@ void StartProgram(const Options& options) {
 // Each presented picture moves the virtual clock by one tick, or, in a benchmark, to the real
 // time. Runs until the program quits or, if it never does, a bound well past the transition.
 bool RunUntilQuit(const Options& options) {
-    const uint32_t clockStart = headless::Clock();
+    const uint32_t clockStart = krHeadless::Clock();
     const Clock::time_point realStart = Clock::now();
     const int64_t presentLimit = int64_t(options.frames) + 10000;
-    int presents = headless::PresentCount();
-    while (headless::PresentCount() < presentLimit) {
+    int presents = krHeadless::PresentCount();
+    while (krHeadless::PresentCount() < presentLimit) {
         if (!krSystem::RunLoopPass()) return true;
-        if (headless::PresentCount() == presents) continue;
-        presents = headless::PresentCount();
+        if (krHeadless::PresentCount() == presents) continue;
+        presents = krHeadless::PresentCount();
         if (options.bench) {
             const auto elapsed =
                 std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - realStart);
-            headless::SetClock(clockStart + uint32_t(elapsed.count()));
+            krHeadless::SetClock(clockStart + uint32_t(elapsed.count()));
         } else {
-            headless::AdvanceClock(options.tick);
+            krHeadless::AdvanceClock(options.tick);
         }
     }
     krSystem::Quit();

@@ -1,4 +1,4 @@
-#include "game/maze.h"
+#include "maze.h"
 
 MazeModel maze;
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "game/maze.h"
+#include "maze.h"
 
 namespace {
 

@@ -1,0 +1,37 @@
+#pragma once
+// Running a client without a window, sound device or joystick: a virtual clock, scripted key
+// presses and the presented pictures written as PNG files. For tests, replays and captures.
+//
+//     krHeadless::Install();
+//     krSystem::RegisterClient(Init, {{1, Frame}});
+//     krSystem::StartUp(nullptr, "", SW_SHOWNORMAL);
+//     while (krSystem::RunLoopPass()) krHeadless::AdvanceClock(16);
+#include <cstdint>
+
+namespace krHeadless {
+
+// Makes the program headless from here on; the virtual clock starts at clockStart milliseconds.
+// Call before krSystem::StartUp. Message boxes are written to standard error as "title: text"
+// and answered with OK (No for yes/no questions).
+void Install(uint32_t clockStart = 1000);
+// Where the program is taken to be: its data files are looked for in this path's folder.
+void SetProgramPath(const char* path);
+// Whether message boxes are written to standard error (on after Install).
+void SetBoxEcho(bool echo);
+
+// The virtual clock that the frame timing and the waits read; it moves only through these.
+void SetClock(uint32_t milliseconds);
+void AdvanceClock(uint32_t milliseconds);
+uint32_t Clock();
+
+// Queued as the window's key messages, taken by the following loop passes.
+void PressKey(int32_t virtualKey);
+void ReleaseKey(int32_t virtualKey);
+
+// How many pictures the display has presented since Install.
+int32_t PresentCount();
+// Writes the last presented picture as a PNG file; false when there is none or the file cannot
+// be written.
+bool WritePicture(const char* pngPath);
+
+}  // namespace krHeadless

@@ -1,0 +1,50 @@
+// The public calls of <kr/headless.h>, over the headless backend.
+#include <kr/headless.h>
+
+#include "platform/backend/headless/headless.h"
+#include "platform/joy/joy.h"
+
+namespace krHeadless {
+
+void Install(uint32_t clockStart) {
+    headless::Install(clockStart);
+    joy::SetDevicesEnabled(false);
+}
+
+void SetProgramPath(const char* path) {
+    headless::SetModulePath(path);
+}
+
+void SetBoxEcho(bool echo) {
+    headless::SetBoxEcho(echo);
+}
+
+void SetClock(uint32_t milliseconds) {
+    headless::SetClock(milliseconds);
+}
+
+void AdvanceClock(uint32_t milliseconds) {
+    headless::AdvanceClock(milliseconds);
+}
+
+uint32_t Clock() {
+    return headless::Clock();
+}
+
+void PressKey(int32_t virtualKey) {
+    headless::PressKey(virtualKey);
+}
+
+void ReleaseKey(int32_t virtualKey) {
+    headless::ReleaseKey(virtualKey);
+}
+
+int32_t PresentCount() {
+    return headless::PresentCount();
+}
+
+bool WritePicture(const char* pngPath) {
+    return headless::WritePicturePng(pngPath);
+}
+
+}  // namespace krHeadless
