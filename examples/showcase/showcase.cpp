@@ -65,8 +65,8 @@ void DrawPagePicture() {
 // The scene behind the effects: coloured bands and boxes.
 void Backdrop(int32_t shade) {
     for (int32_t band = 0; band < 8; ++band) {
-        const auto level = static_cast<BYTE>(band * 24 + shade);
-        const auto blue = static_cast<BYTE>(120 - band * 10);
+        const auto level = static_cast<uint8_t>(band * 24 + shade);
+        const auto blue = static_cast<uint8_t>(120 - band * 10);
         krDraw::Box(0, band * 60, kWidth, band * 60 + 60, RGB(level, 40, blue),
                     RGB(level, 40, blue), 1);
     }
@@ -228,7 +228,7 @@ void Plane(int32_t at) {
 void Fire(int32_t at) {
     if (at == 0) krDraw::Clear();
     for (int32_t x = 0; x < kWidth; x += 16) {
-        const auto heat = static_cast<BYTE>(crt::rand() % 256);
+        const auto heat = static_cast<uint8_t>(crt::rand() % 256);
         krDraw::Box(x, 420, x + 16, 440, RGB(255, heat, 0), RGB(255, heat, 0), 1);
     }
     krDraw::BlurUpFade(0, 1, 1, 0, 200, kWidth, 240);

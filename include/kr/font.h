@@ -16,7 +16,7 @@ HRESULT End();
 // With transparent 0 the text stands on an opaque box of the background colour.
 void SetColor(COLORREF textColour, COLORREF backgroundColour, int32_t transparent);
 // (x, y) is the top-left corner of the text's cell.
-BOOL Print(int32_t x, int32_t y, const char* text);
+int32_t Print(int32_t x, int32_t y, const char* text);
 // Wrapped at words inside the box; alignment 0 left, 1 centred, 2 right, any other draws nothing.
 // The text's height.
 int32_t PrintBox(int32_t left, int32_t top, int32_t right, int32_t bottom, const char* text,

@@ -10,4 +10,5 @@
 #include <kr/scene3d.h>
 #include <kr/sound.h>
 #include <kr/system.h>
+#include <kr/version.h>
 #include <kr/wintypes.h>

@@ -86,7 +86,7 @@ void SetColor(COLORREF textColour, COLORREF backgroundColour, int32_t transparen
     if (transparent != 0) gdi::SetBkMode(krFontState.dc, gdi::TRANSPARENT);
 }
 
-BOOL Print(int32_t x, int32_t y, const char* text) {
+int32_t Print(int32_t x, int32_t y, const char* text) {
     if (krFontState.dc == nullptr || text == nullptr) return FALSE;
     return gdi::TextOut(krFontState.dc, x, y, text, static_cast<int>(std::strlen(text)));
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What the window platform asks of the machine. One backend is active at a time: the SDL one for
 // a real window, or the headless one for tests and replays.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // The display device and its surfaces: memory pixel buffers in the display's format, with the
 // calls, flags and result codes the framework uses. Objects are reference counted; releasing the
 // device frees every surface it still owns.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <cstdint>
 #include <memory>

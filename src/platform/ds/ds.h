@@ -2,7 +2,7 @@
 // Sound buffers with DirectSound's units, laws and result codes, mixed by our software mixer:
 // volume in hundredths of a decibel (attenuation only), pan as the attenuation of the other
 // side, frequency in hertz from 100 to 100000, and a stopped buffer keeps its position.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 // Buffered RIFF file reading as the WAVE reader expects it: open, descend into and ascend out of
 // chunks, read, seek, and direct access to the I/O buffer (get info, advance, set info).
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Device contexts that draw into pixel memory, memory bitmaps and the GDI calls the framework
 // makes. A surface's GetDC makes a context over its locked pixels.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include "platform/pixels/pixels.h"
 #include "platform/win/win.h"

@@ -5,7 +5,7 @@
 // hundredths of a degree. Joystick n is the n-th device connected. SDL's game-controller
 // mapping database, with the mappings in SDL_GAMECONTROLLERCONFIG, decides which devices are
 // game controllers.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <cstdint>
 

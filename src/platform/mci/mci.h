@@ -3,7 +3,7 @@
 // "status ... mode", with MCI's error results and its notification rules (one pending
 // notification per device; MM_MCINOTIFY posted to the callback window). MIDI is synthesised
 // into the program's mixer.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // One open sequencer device: a MIDI file played by a FluidSynth player into the mixer, with the
 // device's mode, position and its one pending notification.
 #include <fluidsynth/types.h>
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 // Pixel memory as the display, GDI and the 3D rasterizer share it: a format given by its masks
 // and a view of locked rows.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <bit>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // Retained-mode 3D: a frame tree with meshes, lights and cameras, rendered by our own software
 // rasterizer into a colour view with a 16-bit depth buffer. Left-handed axes: x right, y up,
 // z into the screen; a camera looks along its frame's +z. Transforms multiply row vectors.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <cstdint>
 #include <memory>

@@ -5,7 +5,7 @@
 // cannot make the importer allocate gigabytes. Compressed files are inflated block by block for
 // the check (and refused when they would inflate beyond 64 MB). Files of other formats pass
 // unchecked.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <string_view>
 

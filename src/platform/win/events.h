@@ -1,6 +1,6 @@
 #pragma once
 // How a backend hands its input to the window platform, which turns it into messages.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 namespace win {
 

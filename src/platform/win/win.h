@@ -1,7 +1,7 @@
 #pragma once
 // The window platform: one application window, its message queue, the clock, message boxes,
 // the keyboard state, the cursor and the system's paths, times and sizes.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 // The backend without a window: a virtual clock, injected input, captured message boxes.
 // Tests and the replay tool drive the program through it.
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include <cstdint>
 #include <string>

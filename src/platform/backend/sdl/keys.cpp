@@ -1,4 +1,4 @@
-#include <kr/wintypes.h>
+#include "platform/win/types.h"
 
 #include "platform/backend/sdl/sdl_backend.h"
 

@@ -1,0 +1,14 @@
+// A client that includes the usual platform headers first: their TRUE, FALSE, BOOL and X11's
+// macros must not clash with the framework's public header.
+#include <X11/Xlib.h>
+#include <X11/Xmd.h>
+#include <glib.h>
+#include <kr/kr.h>
+
+int main() {
+    const gboolean yes = TRUE;
+    const BOOL x11 = True;
+    krFont::SetColor(RGB(255, 255, 0), RGB(0, 0, 0), yes);
+    krSystem::OnKeyDown(VK_ESCAPE);
+    return krSystemState.scene + x11;
+}
