@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
 
 #include "draw/display.h"
 #include "platform/win/win.h"
@@ -48,6 +51,19 @@ int ShowFormatted(UINT style, const char* format, va_list arguments) {
 void KeepDirectory(char* path) {
     for (size_t i = std::strlen(path); i > 0 && path[i - 1] != '/'; --i)
         path[i - 1] = '\0';
+}
+
+// An installed program lives in PREFIX/bin/ and its data in PREFIX/share/kirva/: found relative
+// to the program, so that the installed prefix can be moved.
+void UseInstalledDataFolder(char* directory) {
+    constexpr std::string_view kBin = "/bin/", kShare = "../share/kirva/";
+    const std::string_view path = directory;
+    if (path.size() < kBin.size() || path.substr(path.size() - kBin.size()) != kBin) return;
+    if (path.size() + kShare.size() >= kTextSize) return;
+    const std::string installed = std::string(path) + std::string(kShare);
+    std::error_code error;
+    if (!std::filesystem::is_directory(installed, error)) return;
+    std::memcpy(directory, installed.c_str(), installed.size() + 1);
 }
 
 // The last directory name of a path that ends in a slash, with that slash; empty at the root.
@@ -96,6 +112,7 @@ int32_t YesNoBox(const char* format, ...) {
 char* GetDataPath(int32_t useDataRoot) {
     win::GetModuleFileName(krSystemState.instanceHandle, paths.dataPath, kTextSize);
     KeepDirectory(paths.dataPath);
+    UseInstalledDataFolder(paths.dataPath);
     if (useDataRoot != 0 && paths.dataRoot[0] != '\0') {
         TakeLastDirectoryName(paths.dataPath);
         char path[kTextSize] = "";
