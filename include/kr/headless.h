@@ -6,6 +6,8 @@
 //     krSystem::RegisterClient(Init, {{1, Frame}});
 //     krSystem::StartUp(nullptr, "", SW_SHOWNORMAL);
 //     while (krSystem::RunLoopPass()) krHeadless::AdvanceClock(16);
+#include <kr/wintypes.h>
+
 #include <cstdint>
 
 namespace krHeadless {
@@ -33,5 +35,7 @@ int32_t PresentCount();
 // Writes the last presented picture as a PNG file; false when there is none or the file cannot
 // be written.
 bool WritePicture(const char* pngPath);
+// The colour of one pixel of the last presented picture; black outside it or when there is none.
+COLORREF PictureColour(int32_t x, int32_t y);
 
 }  // namespace krHeadless

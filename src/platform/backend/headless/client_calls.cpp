@@ -47,4 +47,10 @@ bool WritePicture(const char* pngPath) {
     return headless::WritePicturePng(pngPath);
 }
 
+COLORREF PictureColour(int32_t x, int32_t y) {
+    const headless::Picture& picture = headless::LastPicture();
+    if (x < 0 || y < 0 || x >= picture.width || y >= picture.height) return RGB(0, 0, 0);
+    return picture.At(x, y);
+}
+
 }  // namespace krHeadless
