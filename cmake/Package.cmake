@@ -24,11 +24,11 @@ install(FILES ${PROJECT_BINARY_DIR}/kr.pc DESTINATION ${KR_PC_DIR} COMPONENT dev
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/README.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT game)
 
-if(NOT KR_BUILD_GAME)
+if(NOT KR_BUILD_GAME OR NOT PROJECT_IS_TOP_LEVEL)
     return()
 endif()
 
-# The Debian package holds the game: kirva, kirva-replay, their data and documents.
+# The Debian package (of KIRVA itself, not of a project that includes it) holds the game: kirva, kirva-replay, their data and documents.
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT game)
 
 set(CPACK_PACKAGE_NAME kirva)

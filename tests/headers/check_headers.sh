@@ -21,9 +21,10 @@ for compiler in g++ clang++; do
                 status=1
             fi
         done
-        for client in client_before.cpp client_after.cpp; do
-            if ! "$compiler" -std="$standard" "${flags[@]}" "${platform[@]}" "$here/$client"; then
-                echo "FAIL: $client, $compiler -std=$standard"
+        for order in -UKR_FIRST -DKR_FIRST; do
+            if ! "$compiler" -std="$standard" "${flags[@]}" "${platform[@]}" "$order" \
+                "$here/client.cpp"; then
+                echo "FAIL: client.cpp $order, $compiler -std=$standard"
                 status=1
             fi
         done
