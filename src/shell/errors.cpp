@@ -112,7 +112,7 @@ int32_t YesNoBox(const char* format, ...) {
 char* GetDataPath(int32_t useDataRoot) {
     win::GetModuleFileName(krSystemState.instanceHandle, paths.dataPath, kTextSize);
     KeepDirectory(paths.dataPath);
-    UseInstalledDataFolder(paths.dataPath);
+    // The data-root file overrides the installed folder as it overrides the program's own.
     if (useDataRoot != 0 && paths.dataRoot[0] != '\0') {
         TakeLastDirectoryName(paths.dataPath);
         char path[kTextSize] = "";
@@ -120,6 +120,8 @@ char* GetDataPath(int32_t useDataRoot) {
         Append(path, kTextSize, "/");
         Append(path, kTextSize, paths.lastDirectoryName);
         std::memcpy(paths.dataPath, path, kTextSize);
+    } else {
+        UseInstalledDataFolder(paths.dataPath);
     }
     return paths.dataPath;
 }
