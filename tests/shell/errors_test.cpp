@@ -87,4 +87,17 @@ TEST_F(PathTest, DataRootLineHandling) {
     EXPECT_STREQ(krSystem::GetDataPath(1), "/save/");
 }
 
+TEST_F(PathTest, AnInstalledProgramFindsItsDataInShareKirvaUnlessTheDataRootOverrides) {
+    const std::string prefix = ScratchDirectory().string();
+    headless::SetModulePath(prefix + "/bin/kirva");
+    EXPECT_EQ(std::string(krSystem::GetDataPath(0)), prefix + "/bin/") << "no share/kirva/";
+    std::filesystem::create_directories(prefix + "/bin");
+    std::filesystem::create_directories(prefix + "/share/kirva");
+    EXPECT_EQ(std::string(krSystem::GetDataPath(0)), prefix + "/bin/../share/kirva/");
+    WriteRootFile("/save");
+    krSystem::LoadDataRoot("root.txt");
+    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/bin/");
+    EXPECT_EQ(std::string(krSystem::GetDataPath(0)), prefix + "/bin/../share/kirva/");
+}
+
 }  // namespace
