@@ -93,6 +93,10 @@ void ResetWaits();
 uint32_t ResetFrameTimer();
 uint32_t MeasureFrame();
 uint32_t Pause(uint32_t milliseconds);
+// Whether each shown frame waits for the display's next refresh: on by default, in full screen
+// and in a window; off runs as fast as the machine allows (for measuring). Headless runs are
+// never paced.
+void SetFramePacing(int32_t paced);
 
 // Error reporting and paths. Texts are UTF-8.
 int32_t ErrorBox(const char* operation, const char* message);

@@ -75,4 +75,8 @@ uint32_t Pause(uint32_t milliseconds) {
     return ResetFrameTimer();
 }
 
+void SetFramePacing(int32_t paced) {
+    win::SetFramePacing(paced != 0 ? TRUE : FALSE);
+}
+
 }  // namespace krSystem

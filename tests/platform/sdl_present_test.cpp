@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 #include "platform/backend/sdl/sdl_backend.h"
@@ -36,6 +37,16 @@ TEST_F(SdlPresentation, AWindowTakesThePicturesSize) {
     SDL_GetWindowSize(window, &width, &height);
     EXPECT_EQ(width, 640);
     EXPECT_EQ(height, 480);
+}
+
+// The dummy driver has no vsync: the backend's own timer paces at 60 Hz, an unknown rate.
+TEST_F(SdlPresentation, EachPictureWaitsForTheNextRefresh) {
+    // The first picture is shown at once, each further one a refresh after the one before.
+    const auto start = std::chrono::steady_clock::now();
+    for (int frame = 0; frame < 7; ++frame)
+        PresentGrey();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::microseconds(6 * 16666));
 }
 
 TEST_F(SdlPresentation, ARendererThatLosesItsDeviceLosesEverySurface) {

@@ -51,6 +51,9 @@ class Backend {
     // Shows a picture of the display in the window: scaled with its aspect kept, nearest
     // sampling, letterboxed. The pixels are read during the call only.
     virtual void Present(const pixels::View& picture) = 0;
+    // Whether presentation waits for the display's next refresh (where the backend has a
+    // display to wait for).
+    virtual void SetFramePacing(bool paced) = 0;
 
     // Seconds of calendar time, for the local date and time.
     virtual int64_t CalendarTime() = 0;

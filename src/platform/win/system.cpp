@@ -104,6 +104,10 @@ HCURSOR SetCursor(HCURSOR) {
     return nullptr;
 }
 
+void SetFramePacing(BOOL paced) {
+    backend::Active().SetFramePacing(paced != FALSE);
+}
+
 BOOL ClipCursor(const RECT* rect) {
     return backend::Active().ConfineCursor(rect) ? TRUE : FALSE;
 }

@@ -46,6 +46,8 @@ SHORT GetKeyState(int virtualKey);
 
 int ShowCursor(BOOL show);
 HCURSOR SetCursor(HCURSOR cursor);
+// Whether showing a picture waits for the display's next refresh (on by default).
+void SetFramePacing(BOOL paced);
 BOOL ClipCursor(const RECT* rect);
 BOOL GetCursorPos(POINT* point);
 BOOL SetCursorPos(int x, int y);

@@ -105,6 +105,8 @@ class HeadlessBackend final : public backend::Backend {
     bool ConfineCursor(const RECT*) override { return true; }
 
     void Present(const pixels::View& picture) override { Keep(picture); }
+    // The virtual clock has no refresh to wait for: tests and replays run as fast as they can.
+    void SetFramePacing(bool) override {}
 
     int64_t CalendarTime() override {
         return state.calendarTime != 0 ? state.calendarTime : backend::RealCalendarTime();

@@ -1,9 +1,12 @@
 #include "platform/backend/sdl/sdl_backend.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <thread>
 
+#include "platform/backend/sdl/frame_pacer.h"
 #include "platform/dd/dd.h"
 #include "platform/win/events.h"
 #include "platform/win/resources.h"
@@ -23,6 +26,11 @@ Uint32 SdlFormat(const pixels::Format& format) {
     if (format == pixels::kRgb565) return SDL_PIXELFORMAT_RGB565;
     if (format == pixels::kRgb555) return SDL_PIXELFORMAT_RGB555;
     return SDL_PIXELFORMAT_RGB888;
+}
+
+int64_t MonotonicMicros() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::microseconds>(now).count();
 }
 
 int AnswerWithoutScreen(const char* text, const char* caption, UINT type) {
@@ -156,7 +164,16 @@ class SdlBackend final : public backend::Backend {
         SDL_UpdateTexture(texture_, nullptr, picture.data, picture.pitch);
         SDL_RenderClear(renderer_);
         SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        WaitForRefresh();
         SDL_RenderPresent(renderer_);
+    }
+
+    void SetFramePacing(bool paced) override {
+        paced_ = paced;
+        if (renderer_ != nullptr) {
+            SDL_RenderSetVSync(renderer_, paced ? 1 : 0);
+            StartPacer();
+        }
     }
 
     int64_t CalendarTime() override { return backend::RealCalendarTime(); }
@@ -192,8 +209,29 @@ class SdlBackend final : public backend::Backend {
 
     void CreateRenderer() {
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-        renderer_ = SDL_CreateRenderer(window_, -1, 0);
+        renderer_ = SDL_CreateRenderer(window_, -1, paced_ ? SDL_RENDERER_PRESENTVSYNC : 0);
         sized_ = false;
+        if (renderer_ != nullptr) StartPacer();
+    }
+
+    // Full screen and in a window alike: the game's motion is counted in frames.
+    void StartPacer() {
+        SDL_RendererInfo info{};
+        const bool vsync = SDL_GetRendererInfo(renderer_, &info) == 0 &&
+                           (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+        SDL_DisplayMode mode{};
+        const int display = SDL_GetWindowDisplayIndex(window_);
+        const int refresh =
+            display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
+        pacer_.Start(paced_, vsync, refresh);
+        if (pacer_.Timing()) SDL_RenderSetVSync(renderer_, 0);
+    }
+
+    void WaitForRefresh() {
+        const bool timing = pacer_.Timing();
+        const int64_t delay = pacer_.DelayBefore(MonotonicMicros());
+        if (pacer_.Timing() != timing) SDL_RenderSetVSync(renderer_, 0);
+        if (delay > 0) std::this_thread::sleep_for(std::chrono::microseconds(delay));
     }
 
     void DestroyRenderer() {
@@ -288,6 +326,8 @@ class SdlBackend final : public backend::Backend {
     int textureWidth_ = 0, textureHeight_ = 0;
     Uint32 textureFormat_ = 0;
     bool videoReady_ = false;
+    bool paced_ = true;
+    FramePacer pacer_;
 };
 
 }  // namespace
