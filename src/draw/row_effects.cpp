@@ -133,7 +133,7 @@ void DrumObject(int32_t x, int32_t y, int32_t direction, float speed, int32_t ob
                           half;
         for (int32_t k = fill; k <= e; ++k)
             PutObjectSolid(x, y + k, object, l, i, r, i + 1);
-        fill = std::max(fill, e + 1);
+        fill = e + 1;
     }
     const float step = krSystemState.frameSeconds * speed;
     if (direction == 0) {

@@ -45,11 +45,13 @@ void Collapse(int32_t kind, int32_t band) {
             clip.left = mx - band / 2;
             clip.right = mx + band / 2;
             break;
-        default:
+        case 9:
             clip.left = clip.right = mx;
             clip.top = my - band / 2;
             clip.bottom = my + band / 2;
             break;
+        default:
+            break;  // an unknown kind leaves the clip whole: the opening ends at the first update
     }
 }
 
@@ -157,7 +159,7 @@ int32_t StartWipe(int32_t closing, int32_t kind, float speed, int32_t band) {
     if (wipe.state > 0) return 0;
     if (wipe.state == kClosed) clip = wipe.savedClip;
     wipe.savedClip = clip;
-    if (kind < 1 || kind > 9) kind = crt::rand() % 9 + 1;
+    if (kind == 0) kind = crt::rand() % 9 + 1;
     wipe.opened = wipe.closed = 0;
     wipe.closing = closing;
     wipe.kind = kind;

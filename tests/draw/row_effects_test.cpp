@@ -1,5 +1,6 @@
 #include "draw/effects.h"
 #include "draw/effects_fixture.h"
+#include "platform/crt/crt.h"
 
 namespace {
 
@@ -33,11 +34,11 @@ class RowEffectsTest : public EffectsTest {
                 Set(Object(), x, row, RowColour(row));
     }
     static uint16_t RowColour(int32_t row) { return static_cast<uint16_t>(row + 1); }
-    // The Back rows with something drawn in a column.
-    static int32_t DrawnRows(int32_t x) {
-        int32_t rows = 0;
-        for (int32_t y = 0; y < 480; ++y)
-            rows += Get(display.back, x, y) != 0 ? 1 : 0;
+    // Which source row each of the eleven Back rows from y 100 shows in column 200 (-1: none).
+    static std::vector<int32_t> DrumRows() {
+        std::vector<int32_t> rows;
+        for (int32_t y = 100; y < 111; ++y)
+            rows.push_back(static_cast<int32_t>(Get(display.back, 200, y)) - 1);
         return rows;
     }
 };
@@ -94,21 +95,17 @@ TEST_F(RowEffectsTest, BlockRowsRepeatsEachBlocksFirstRow) {
         EXPECT_EQ(Get(display.back, 100, y), RowColour(expected[y]));
 }
 
-TEST_F(RowEffectsTest, DrumObjectDrawsAtMostItsRowsPlusOneTheSameEachTime) {
+// N = 10: e = trunc(cos((i + phase) * 40 degrees) * 5) + 5, each row drawn from the fill position
+// down to e, the fill position then e + 1 (so a row whose e lies above it hides the back).
+TEST_F(RowEffectsTest, DrumObjectShowsTheFrontOfTheDrumAtEachPhase) {
     ColourRows(10);
     krSystemState.frameSeconds = 0.5f;
-    krDraw::DrumObject(200, 100, 1, 9.0f, object, 0, 0, 10, 10);
-    EXPECT_EQ(DrawnRows(200), 11);
-    const std::vector<uint16_t> first = Snapshot(display.back);
+    krDraw::DrumObject(200, 100, 1, 5.0f, object, 0, 0, 10, 10);  // phase 0, then 2.5
+    EXPECT_EQ(DrumRows(), (std::vector<int32_t>{0, 0, 6, 6, 7, 7, 8, 8, 8, 9, 9}));
+    FillRaw(display.back, 0);
     krSystemState.frameSeconds = 0.0f;
-    FillRaw(display.back, 0);
-    krDraw::DrumObject(200, 100, 1, 9.0f, object, 0, 0, 10, 10);
-    const std::vector<uint16_t> turned = Snapshot(display.back);
-    EXPECT_NE(turned, first);
-    EXPECT_LE(DrawnRows(200), 11);
-    FillRaw(display.back, 0);
-    krDraw::DrumObject(200, 100, 1, 9.0f, object, 0, 0, 10, 10);
-    EXPECT_EQ(Snapshot(display.back), turned);
+    krDraw::DrumObject(200, 100, 1, 5.0f, object, 0, 0, 10, 10);
+    EXPECT_EQ(DrumRows(), (std::vector<int32_t>{0, 3, 3, 4, 4, 4, 5, 5, 6, 6, -1}));
 }
 
 TEST_F(RowEffectsTest, UncheckedSizesDrawNothing) {
@@ -179,6 +176,30 @@ TEST_F(WipeTest, EveryKindClosesAndOpensAgain) {
         EXPECT_LT(FramesUntil(0), 10000) << kind;
         EXPECT_TRUE(Whole()) << kind;
     }
+}
+
+// Only kind 0 draws a random kind; an unknown opening kind opens at the first update and an
+// unknown closing kind still ends.
+TEST_F(WipeTest, OnlyKindZeroIsRandom) {
+    krSystemState.frameSeconds = 0.02f;
+    crt::srand(7);
+    const int32_t drawn = crt::rand() % 9 + 1;
+    for (int32_t kind : {-1, 10, 1000}) {
+        crt::srand(7);
+        ASSERT_EQ(krDraw::StartWipe(0, kind, 100.0f, 40), 1) << kind;
+        EXPECT_TRUE(Whole()) << kind;
+        EXPECT_EQ(krDraw::UpdateWipe(), 1) << kind;
+        EXPECT_EQ(wipe.opened, 1) << kind;
+        EXPECT_EQ(wipe.state, 0) << kind;
+        EXPECT_EQ(crt::rand() % 9 + 1, drawn) << kind;  // no random number was taken
+        ASSERT_EQ(krDraw::StartWipe(1, kind, 900.0f, 40), 1) << kind;
+        EXPECT_LT(FramesUntil(-1), 10000) << kind;
+        krDraw::StartWipe(0, 1, 100000.0f, 0);
+        FramesUntil(0);
+    }
+    crt::srand(7);
+    ASSERT_EQ(krDraw::StartWipe(0, 0, 100.0f, 40), 1);
+    EXPECT_EQ(wipe.kind, drawn);
 }
 
 TEST_F(WipeTest, CloseClipBlocksDrawingAcrossSceneChangesUntilTheNextStart) {
