@@ -261,11 +261,14 @@ int32_t PutRipple(int32_t x, int32_t y, int32_t height, int32_t frequency, int32
             const int64_t clipTop = std::max<int64_t>(clip.top, 0);
             const int64_t clipRight = std::min<int64_t>(clip.right, back.width);
             const int64_t clipBottom = std::min<int64_t>(clip.bottom, back.height);
+            // The wave spans the rectangle from the clipped corner on: a right or bottom cut
+            // does not squeeze it.
+            const double spanX = static_cast<double>(int64_t{r} - p.l);
+            const double spanY = static_cast<double>(int64_t{b} - p.t);
             for (int64_t row = 0; row < p.h; row += stride) {
-                const double ny = 2.0 / static_cast<double>(p.h) * static_cast<double>(row) - 1.0;
+                const double ny = 2.0 / spanY * static_cast<double>(row) - 1.0;
                 for (int64_t col = 0; col < p.w; col += stride) {
-                    const double nx =
-                        2.0 / static_cast<double>(p.w) * static_cast<double>(col) - 1.0;
+                    const double nx = 2.0 / spanX * static_cast<double>(col) - 1.0;
                     const double z = (std::cos(std::sqrt(nx * nx + ny * ny) * frequency) *
                                           std::exp(ny * ny - nx * nx) +
                                       1.0) *

@@ -1,5 +1,9 @@
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <numbers>
 #include <random>
+#include <utility>
 
 #include "draw/effects_fixture.h"
 
@@ -114,44 +118,165 @@ TEST_F(PixelEffectsTest, BlurAveragesBlocksInsideTheRectangle) {
     EXPECT_EQ(Result(0, 0), Pixel(6, 0, 0));
 }
 
-TEST_F(PixelEffectsTest, RotateObjectAtZeroCopiesAndAtNinetyTurns) {
-    // A 4 by 4 source with a distinct colour per pixel.
-    for (int32_t y = 0; y < 4; ++y)
-        for (int32_t x = 0; x < 4; ++x)
-            Set(Object(), x, y, Pixel(x + 1, y + 1, 1));
-    ASSERT_EQ(krDraw::RotateObject(200, 100, 204, 104, 0, object, 0, 0, 4, 4), 1);
-    for (int32_t y = 0; y < 4; ++y)
-        for (int32_t x = 0; x < 4; ++x)
-            EXPECT_EQ(Get(display.back, 200 + x, 100 + y), Get(Object(), x, y));
-    ASSERT_EQ(krDraw::RotateObject(300, 100, 304, 104, 90, object, 0, 0, 4, 4), 1);
-    // Destination (i, j) shows the source at (4 - j, i): the turn is about the corner between
-    // the middle pixels, so row 0 maps past the source and stays as it was.
-    std::vector<uint16_t> seen;
-    for (int32_t y = 0; y < 4; ++y)
-        for (int32_t x = 0; x < 4; ++x)
-            seen.push_back(Get(display.back, 300 + x, 100 + y));
-    for (int32_t j = 0; j < 4; ++j)
-        for (int32_t i = 0; i < 4; ++i)
-            EXPECT_EQ(seen[j * 4 + i], j == 0 ? 0 : Get(Object(), 4 - j, i)) << i << "," << j;
-    // The same angle a whole turn on and a turn back gives the same picture.
-    ASSERT_EQ(krDraw::RotateObject(400, 100, 404, 104, 450, object, 0, 0, 4, 4), 1);
-    ASSERT_EQ(krDraw::RotateObject(500, 100, 504, 104, -270, object, 0, 0, 4, 4), 1);
-    for (int32_t y = 0; y < 4; ++y)
-        for (int32_t x = 0; x < 4; ++x) {
-            EXPECT_EQ(Get(display.back, 400 + x, 100 + y), seen[y * 4 + x]);
-            EXPECT_EQ(Get(display.back, 500 + x, 100 + y), seen[y * 4 + x]);
-        }
+// A source where neighbouring pixels differ and some are black.
+uint16_t Pattern(int32_t x, int32_t y) {
+    if ((x + 2 * y) % 11 == 0) return 0;
+    return static_cast<uint16_t>(x * 37 + y * 1301 + 1);
 }
 
-TEST_F(PixelEffectsTest, RotateTileFillsItsRectangle) {
-    for (int32_t y = 0; y < 8; ++y)
-        for (int32_t x = 0; x < 8; ++x)
-            Set(Object(), x, y, Pixel(31, 0, 0));
-    krDraw::SetClip(0, 0, 640, 250);
-    ASSERT_EQ(krDraw::RotateTile(100, 200, 200, 300, 33, object, 0, 0, 8, 8), 1);
-    EXPECT_EQ(CountBack(kRed), 100 * 50);
-    ASSERT_EQ(krDraw::RotateZoomTile(300, 0, 400, 100, 77, 2.5f, object, 0, 0, 8, 8), 1);
-    EXPECT_EQ(CountBack(kRed), 100 * 50 + 100 * 100);
+int32_t Truncated(double value) {
+    return static_cast<int32_t>(std::trunc(static_cast<float>(value)));
+}
+
+struct Source {
+    int32_t l, t, r, b;
+};
+
+// The effect's arithmetic written out plainly, on a 640 by 480 Back with the whole screen as clip.
+class Reference {
+  public:
+    explicit Reference(std::vector<uint16_t> back) : back_(std::move(back)) {}
+    const std::vector<uint16_t>& Back() const { return back_; }
+
+    void Ripple(int32_t x, int32_t y, int32_t height, int32_t frequency, int32_t step, float scale,
+                float slant, Source s) {
+        int32_t w = s.r - s.l, h = s.b - s.t;
+        if (x + w > 640) w -= x + w - 640;
+        if (y + h > 480) h -= y + h - 480;
+        for (int32_t row = 0; row < h; row += step) {
+            for (int32_t col = 0; col < w; col += step) {
+                const double nx = 2.0 / (s.r - s.l) * col - 1, ny = 2.0 / (s.b - s.t) * row - 1;
+                const double z = (std::cos(std::sqrt(nx * nx + ny * ny) * frequency) *
+                                      std::exp(ny * ny - nx * nx) +
+                                  1) *
+                                     height / 2.0 +
+                                 row;
+                const int32_t dx = Truncated((col + row * double{slant}) * scale);
+                const int32_t dy = Truncated(z * scale);
+                Put(x + dx, y + dy, Pattern(s.l + col, s.t + row));
+            }
+        }
+    }
+
+    // zoom 0: none.
+    void Rotate(RECT d, int32_t angle, float zoom, bool tile, Source s) {
+        const int32_t dw = d.right - d.left, dh = d.bottom - d.top;
+        const int32_t sw = s.r - s.l, sh = s.b - s.t, hw = dw / 2, hh = dh / 2;
+        const int32_t ox = (dw - sw) / 2, oy = (dh - sh) / 2;
+        const int32_t sine = Sine(angle), cosine = Sine(angle + 90);
+        int32_t startU = hw * 360 - hw * cosine + hh * sine;
+        int32_t startV = hh * 360 - hw * sine - hh * cosine;
+        for (int32_t j = 0; j < dh; ++j, startU -= sine, startV += cosine) {
+            int32_t u = startU, v = startV;
+            for (int32_t i = 0; i < dw; ++i, u += cosine, v += sine) {
+                int32_t su = u / 360 - ox, sv = v / 360 - oy;
+                if (zoom != 0) {
+                    su = Truncated(static_cast<float>(su) / zoom);
+                    sv = Truncated(static_cast<float>(sv) / zoom);
+                }
+                if (tile) {
+                    su = std::abs(su) % sw;
+                    sv = std::abs(sv) % sh;
+                } else if (su < 0 || su >= sw || sv < 0 || sv >= sh) {
+                    continue;
+                }
+                if (const uint16_t pixel = Pattern(s.l + su, s.t + sv); pixel != 0)
+                    Put(d.left + i, d.top + j, pixel);
+            }
+        }
+    }
+
+  private:
+    static int32_t Sine(int32_t degrees) {
+        return static_cast<int32_t>(std::sin(2 * std::numbers::pi * degrees / 360) * 360);
+    }
+    void Put(int32_t x, int32_t y, uint16_t pixel) {
+        if (x >= 0 && x < 640 && y >= 0 && y < 480) back_[static_cast<size_t>(y * 640 + x)] = pixel;
+    }
+    std::vector<uint16_t> back_;
+};
+
+// How many pixels of two pictures differ.
+int32_t Differences(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b) {
+    int32_t count = 0;
+    for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+        count += a[i] != b[i] ? 1 : 0;
+    return count +
+           static_cast<int32_t>(std::max(a.size(), b.size()) - std::min(a.size(), b.size()));
+}
+
+class ReferenceEffectsTest : public PixelEffectsTest {
+  protected:
+    void SetUp() override {
+        PixelEffectsTest::SetUp();
+        for (int32_t y = 0; y < 481; ++y)
+            for (int32_t x = 0; x < 640; ++x)
+                Set(Object(), x, y, Pattern(x, y));
+        Paint(display.back, kGreen);
+    }
+};
+
+// Sprites of odd sizes, whole and cut at the right and bottom edges: the wave's extent stays
+// the rectangle's, whatever the clip leaves of it.
+TEST_F(ReferenceEffectsTest, RippleFollowsItsFormula) {
+    struct Case {
+        int32_t x, y, height, frequency, step;
+        float scale, slant;
+        Source source;
+    };
+    const Case cases[] = {
+        {100, 50, 40, 7, 1, 1.0f, 0.0f, {3, 5, 40, 28}},
+        {560, 100, 30, 12, 1, 1.0f, 0.25f, {0, 0, 160, 120}},
+        {200, 400, 25, 5, 2, 1.5f, -0.5f, {11, 7, 90, 110}},
+    };
+    for (const Case& c : cases) {
+        Reference expected(Snapshot(display.back));
+        expected.Ripple(c.x, c.y, c.height, c.frequency, c.step, c.scale, c.slant, c.source);
+        ASSERT_EQ(krDraw::PutRipple(c.x, c.y, c.height, c.frequency, c.step, c.scale, c.slant,
+                                    object, c.source.l, c.source.t, c.source.r, c.source.b),
+                  1);
+        EXPECT_EQ(Differences(Snapshot(display.back), expected.Back()), 0) << c.x << "," << c.y;
+    }
+}
+
+TEST_F(ReferenceEffectsTest, RotationsFollowTheFixedPointTurn) {
+    struct Case {
+        RECT destination;
+        int32_t angle;
+        float zoom;  // 0: RotateObject or RotateTile
+        bool tile;
+        Source source;
+    };
+    const Case cases[] = {
+        {{200, 100, 204, 104}, 0, 0, false, {0, 0, 4, 4}},
+        {{300, 100, 304, 104}, 90, 0, false, {0, 0, 4, 4}},
+        {{10, 10, 31, 27}, 33, 0, false, {5, 9, 18, 18}},
+        {{50, 200, 107, 241}, 127, 0, false, {20, 3, 59, 34}},
+        {{600, 440, 661, 503}, 301, 0, false, {1, 1, 44, 38}},
+        {{120, 300, 179, 347}, 211, 0, true, {7, 2, 20, 11}},
+        {{400, 20, 463, 91}, 45, 1.75f, false, {0, 0, 31, 23}},
+        {{250, 20, 313, 71}, 349, 0.6f, true, {3, 4, 16, 13}},
+    };
+    for (const Case& c : cases) {
+        Reference expected(Snapshot(display.back));
+        expected.Rotate(c.destination, c.angle, c.zoom, c.tile, c.source);
+        const RECT& d = c.destination;
+        const Source& s = c.source;
+        int32_t result = 0;
+        if (c.zoom == 0) {
+            result = c.tile ? krDraw::RotateTile(d.left, d.top, d.right, d.bottom, c.angle, object,
+                                                 s.l, s.t, s.r, s.b)
+                            : krDraw::RotateObject(d.left, d.top, d.right, d.bottom, c.angle,
+                                                   object, s.l, s.t, s.r, s.b);
+        } else {
+            result = c.tile ? krDraw::RotateZoomTile(d.left, d.top, d.right, d.bottom, c.angle,
+                                                     c.zoom, object, s.l, s.t, s.r, s.b)
+                            : krDraw::RotateZoom(d.left, d.top, d.right, d.bottom, c.angle, c.zoom,
+                                                 object, s.l, s.t, s.r, s.b);
+        }
+        ASSERT_EQ(result, 1);
+        EXPECT_EQ(Differences(Snapshot(display.back), expected.Back()), 0) << c.angle;
+    }
 }
 
 TEST_F(PixelEffectsTest, HostileArgumentsStayInsideTheSurfaces) {
