@@ -245,9 +245,10 @@ TEST(GdiDrawText, AmpersandsArePrefixesUnlessNoPrefix) {
     rect = {0, 0, 100, 20};
     gdi::DrawText(canvas.dc(), "a&&b&c", -1, &rect, gdi::DT_CALCRECT | gdi::DT_NOPREFIX);
     EXPECT_EQ(rect.right, 6 * 6);
-    rect = {0, 0, 100, 20};
-    EXPECT_EQ(gdi::DrawText(canvas.dc(), "", -1, &rect, gdi::DT_CALCRECT), 0);
+    rect = {0, 0, 100, 20};  // an empty text is one line high and no wide
+    EXPECT_EQ(gdi::DrawText(canvas.dc(), "", -1, &rect, gdi::DT_CALCRECT), 12);
     EXPECT_EQ(rect.right, 0);
+    EXPECT_EQ(rect.bottom, 12);
 }
 
 TEST(GdiText, MalformedTextAndContextsAreRefusedOrRepaired) {

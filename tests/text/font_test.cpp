@@ -92,6 +92,8 @@ TEST_F(FontTest, BoxesWrapAlignAndMeasureAndAlignmentThreeDrawsNothing) {
     krFont::Begin(1, 12, 0, 0, 0, 0);
     EXPECT_EQ(krFont::MeasureBox(0, 0, 90, 10, text), 48);
     EXPECT_EQ(krFontState.measure.bottom, 48);
+    EXPECT_EQ(krFont::MeasureBox(0, 0, 90, 10, ""), 12);
+    EXPECT_EQ(krFont::PrintBox(0, 0, 90, 10, "", 0), 12);
     EXPECT_EQ(krFont::PrintBox(0, 100, 200, 200, "abc", 3), 0);
     EXPECT_EQ(krFontState.box.left, 0);  // stored all the same
     EXPECT_EQ(krFontState.box.bottom, 200);

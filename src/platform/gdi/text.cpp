@@ -392,11 +392,13 @@ BOOL TextOut(HDC dc, int x, int y, const char* text, int length) {
 int DrawText(HDC dc, const char* text, int length, RECT* rect, UINT format) {
     if (!Drawable(dc) || text == nullptr || rect == nullptr) return 0;
     const size_t bytes = length < 0 ? std::strlen(text) : static_cast<size_t>(length);
-    if (bytes == 0) {
-        if ((format & DT_CALCRECT) != 0) *rect = {rect->left, rect->top, rect->left, rect->top};
-        return 0;
-    }
     const Face& face = Selected<Font>(dc, ObjectKind::Font).Resolved();
+    if (bytes == 0) {
+        // Nothing to draw, but an empty text still takes one line.
+        if ((format & DT_CALCRECT) != 0)
+            *rect = {rect->left, rect->top, rect->left, rect->top + face.cellHeight};
+        return face.cellHeight;
+    }
     PangoLayout* layout = BoxLayout(face, ValidUtf8(text, bytes), *rect, format);
     const Lines lines = Measure(layout);
     const int height = lines.count * face.cellHeight;
