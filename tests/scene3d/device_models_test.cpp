@@ -268,6 +268,9 @@ TEST_F(Scene3DTest, TheGamesCameraIsA480By360ViewAt0And60) {
     EXPECT_EQ(r.bottom - r.top, 360);
     EXPECT_FLOAT_EQ(viewport->GetFront(), 1);
     EXPECT_FLOAT_EQ(viewport->GetBack(), 2000);
+    kr3D::SetCameraDepth(1, 3000, 6000);  // a front beyond the old back
+    EXPECT_FLOAT_EQ(viewport->GetFront(), 3000);
+    EXPECT_FLOAT_EQ(viewport->GetBack(), 6000);
     EXPECT_EQ(kr3D::CreateCamera(5, 0, 0, 10, 10), 0);
     EXPECT_EQ(kr3D::CreateCamera(0, 0, 0, 10, 10), 0);
     EXPECT_NE(ErrorTexts().back().find("カメラNoが範囲外です"), std::string::npos);

@@ -92,8 +92,9 @@ raster::Vertex Project(const Viewport::Projection& p, const CameraVertex& v) {
 void ClipAndProject(const Camera& camera, const CameraVertex face[3],
                     std::vector<raster::Vertex>* out) {
     const Viewport::Projection& p = camera.projection;
-    std::vector<CameraVertex> polygon(face, face + 3);
     const float front = p.front, back = p.back;
+    if (!(back > front)) return;  // nothing lies between the planes
+    std::vector<CameraVertex> polygon(face, face + 3);
     const float guard = kGuardBand * p.field / p.front;  // x/z at the screen's larger edge, widened
     ClipPolygon(&polygon, [front](D3DVECTOR v) { return v.z - front; });
     ClipPolygon(&polygon, [back](D3DVECTOR v) { return back - v.z; });

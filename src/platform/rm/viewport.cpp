@@ -29,8 +29,10 @@ HRESULT Viewport::SetField(float field) {
     return D3DRM_OK;
 }
 
+// A front plane beyond the back plane is taken: the back plane is usually set next. Until then
+// nothing lies between them and nothing is drawn.
 HRESULT Viewport::SetFront(float front) {
-    if (!(front > 0) || front >= back_) return D3DRMERR_BADVALUE;
+    if (!(front > 0)) return D3DRMERR_BADVALUE;
     front_ = front;
     return D3DRM_OK;
 }
@@ -76,8 +78,9 @@ HRESULT Viewport::Transform(D3DRMVECTOR4D* screen, const D3DVECTOR* world) const
     const D3DVECTOR c = TransformPoint(InverseAffine(WorldOf(camera_)), *world);
     // The projected point times w (= camera depth), so that nothing divides by zero here.
     const float k = p.scale * p.front / p.field;
+    const float depthSpan = 1 - p.front / p.back;
     *screen = {p.centreX * c.z + c.x * k, p.centreY * c.z - c.y * k,
-               (c.z - p.front) / (1 - p.front / p.back), c.z};
+               depthSpan != 0 ? (c.z - p.front) / depthSpan : 0, c.z};
     return D3DRM_OK;
 }
 
