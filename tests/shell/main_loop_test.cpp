@@ -183,10 +183,13 @@ TEST_F(ShellTest, WatchedKeyCountsItsReleases) {
     EXPECT_EQ(krSystem::GetKeyReleaseCount(), 3);
 }
 
-TEST_F(ShellTest, TheScreenSaverNeverStarts) {
+TEST_F(ShellTest, TheScreenSaverNeverStartsAndAFullScreenHidesThePointer) {
     StartCountingClient();
     EXPECT_EQ(win::SendMessage(krSystemState.windowHandle, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 1);
-    EXPECT_EQ(win::SendMessage(krSystemState.windowHandle, WM_SETCURSOR, 0, 0), 1);
+    headless::MoveMouse(300, 200);
+    DrainMessages();
+    Pass();
+    EXPECT_FALSE(headless::CursorVisible());
 }
 
 TEST_F(ShellTest, WindowedCursorHidesOverTheClientAreaAndShowsOutside) {

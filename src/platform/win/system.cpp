@@ -18,11 +18,16 @@ namespace win {
 namespace {
 
 struct CursorState {
-    int showCount = 0;  // the cursor shows while the count is not negative
-    bool hidden = false;
+    int showCount = 0;       // the cursor shows while the count is not negative
+    bool imageless = false;  // SetCursor(nullptr) took its image away
 };
 
 CursorState cursor;
+int arrowImage;
+
+void UpdateCursor() {
+    backend::Active().SetCursorVisible(cursor.showCount >= 0 && !cursor.imageless);
+}
 
 // Copies text into a caller's buffer of the given size; returns the length copied.
 DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {
@@ -91,17 +96,20 @@ BOOL MessageBeep(UINT) {
 
 int ShowCursor(BOOL show) {
     cursor.showCount += show ? 1 : -1;
-    const bool hide = cursor.showCount < 0;
-    if (hide != cursor.hidden) {
-        cursor.hidden = hide;
-        backend::Active().SetCursorVisible(!hide);
-    }
+    UpdateCursor();
     return cursor.showCount;
 }
 
-// Only the null cursor (no image) is ever set; the arrow comes back with the next showing.
-HCURSOR SetCursor(HCURSOR) {
-    return nullptr;
+HCURSOR LoadArrowCursor() {
+    return &arrowImage;
+}
+
+// The arrow is the only image there is; without an image the pointer is not shown.
+HCURSOR SetCursor(HCURSOR image) {
+    HCURSOR previous = cursor.imageless ? nullptr : LoadArrowCursor();
+    cursor.imageless = image == nullptr;
+    UpdateCursor();
+    return previous;
 }
 
 void SetFramePacing(BOOL paced) {

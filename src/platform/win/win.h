@@ -8,6 +8,9 @@
 
 namespace win {
 
+// The hit-test code of WM_SETCURSOR for the client area.
+inline constexpr WORD HTCLIENT = 1;
+
 struct WNDCLASS {
     UINT style;
     WNDPROC lpfnWndProc;
@@ -45,6 +48,9 @@ BOOL MessageBeep(UINT type);
 SHORT GetKeyState(int virtualKey);
 
 int ShowCursor(BOOL show);
+// The standard arrow, the window's own cursor; a null cursor hides the pointer until the next
+// image is set (the window's default handling of WM_SETCURSOR sets the arrow).
+HCURSOR LoadArrowCursor();
 HCURSOR SetCursor(HCURSOR cursor);
 // Whether showing a picture waits for the display's next refresh (on by default).
 void SetFramePacing(BOOL paced);

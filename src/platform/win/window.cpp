@@ -213,6 +213,9 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
                 PostMessage(window, WM_CLOSE, 0, 0);
             }
             return 0;
+        case WM_SETCURSOR:
+            SetCursor(LoadArrowCursor());
+            return TRUE;
         default:
             return 0;
     }
@@ -251,7 +254,10 @@ void NotifyKey(int virtualKey, bool down, bool repeat) {
     PostToWindow(message, static_cast<WPARAM>(virtualKey), flags);
 }
 
+// The pointer moved over the window: the window chooses its cursor first.
 void NotifyMouseMove(int x, int y) {
+    PostToWindow(WM_SETCURSOR, reinterpret_cast<WPARAM>(TheWindow()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     PostToWindow(WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
 }
 
