@@ -3,12 +3,10 @@
 
 #include "headless_program.h"
 #include "maze_scene.h"
-#include "platform/joy/joy.h"
 
 namespace {
 
 void BM_MazeFrame(benchmark::State& state) {
-    joy::SetDevicesEnabled(false);
     bench::StartHeadlessProgram(MazeInit, MazeFrame, KR_DATA_DIR "kirva");
     for (auto _ : state) {
         MazeFrame();

@@ -25,6 +25,7 @@ struct krInputJoystick {
 struct krInputStateRecord {
     joy::JOYINFOEX info;  // shared by every reading
     int32_t centreX[kJoysticks], centreY[kJoysticks];
+    bool plugged[kJoysticks];  // read at the last reading
     krInputJoystick joysticks[kJoysticks];
     int32_t direction;
     int32_t lastX, lastY;
@@ -39,10 +40,29 @@ void Put(int32_t* out, int32_t value) {
     if (out != nullptr) *out = value;
 }
 
-bool Read(uint32_t joystick, DWORD flags) {
+bool ReadDevice(uint32_t joystick, DWORD flags) {
     krInputState.info.dwSize = sizeof(joy::JOYINFOEX);
     krInputState.info.dwFlags = flags;
     return joy::joyGetPosEx(joystick, &krInputState.info) == joy::JOYERR_NOERROR;
+}
+
+// The centre is where the stick rests when it is measured; 0 and 0 without a joystick.
+void CalibrateOne(uint32_t joystick) {
+    const bool read = ReadDevice(joystick, kCentreFlags);
+    krInputState.centreX[joystick] = read ? static_cast<int32_t>(krInputState.info.dwXpos) : 0;
+    krInputState.centreY[joystick] = read ? static_cast<int32_t>(krInputState.info.dwYpos) : 0;
+    krInputState.plugged[joystick] = read;
+}
+
+// A joystick plugged in after the start is measured when it first answers, as at the start:
+// without a centre it could not steer.
+bool Read(uint32_t joystick, DWORD flags) {
+    const bool read = ReadDevice(joystick, flags);
+    if (joystick >= kJoysticks || read == krInputState.plugged[joystick]) return read;
+    krInputState.plugged[joystick] = read;
+    if (!read) return false;
+    CalibrateOne(joystick);
+    return ReadDevice(joystick, flags);
 }
 
 // Only joysticks 0 and 1 have a record and a centre.
@@ -133,11 +153,8 @@ void Start() {
 }
 
 void Calibrate() {
-    for (uint32_t joystick = 0; joystick < kJoysticks; ++joystick) {
-        const bool read = Read(joystick, kCentreFlags);
-        krInputState.centreX[joystick] = read ? static_cast<int32_t>(krInputState.info.dwXpos) : 0;
-        krInputState.centreY[joystick] = read ? static_cast<int32_t>(krInputState.info.dwYpos) : 0;
-    }
+    for (uint32_t joystick = 0; joystick < kJoysticks; ++joystick)
+        CalibrateOne(joystick);
 }
 
 void Reset() {

@@ -1,17 +1,15 @@
-// krInput over virtual joysticks and the headless keyboard.
+// krInput over the headless backend's joysticks and keyboard.
 #include <gtest/gtest.h>
 #include <kr/kr.h>
 
+#include <vector>
+
 #include "platform/backend/headless/headless.h"
-#include "platform/virtual_joysticks.h"
 #include "shell/fixture.h"
 
 namespace {
 
-// SDL's axis value for a position of the unsigned range.
-Sint16 Axis(int position) {
-    return static_cast<Sint16>(position - 32768);
-}
+using Stick = backend::JoystickReading;
 
 class InputTest : public ShellTest {
   protected:
@@ -21,24 +19,45 @@ class InputTest : public ShellTest {
     }
 
     void TearDown() override {
-        devices_.reset();
+        for (const Stick* stick : plugged_)
+            headless::UnplugJoystick(*stick);
         krInput::Start();  // no joystick left in the records
         ShellTest::TearDown();
     }
 
+    Stick& Plug() {
+        Stick& stick = headless::PlugJoystick();
+        plugged_.push_back(&stick);
+        return stick;
+    }
+    void Unplug(const Stick& stick) {
+        headless::UnplugJoystick(stick);
+        std::erase(plugged_, &stick);
+    }
+
     // A stick resting at the centre, measured by the start-up.
-    SDL_Joystick* PlugStickAndStart() {
-        SDL_Joystick* stick = devices_->Plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0);
+    Stick& PlugStickAndStart() {
+        Stick& stick = Plug();
         krInput::Start();
         return stick;
     }
 
-    static void Move(SDL_Joystick* stick, int x, int y) {
-        SDL_JoystickSetVirtualAxis(stick, 0, Axis(x));
-        SDL_JoystickSetVirtualAxis(stick, 1, Axis(y));
+    // A position of the unsigned range on both main axes.
+    static void Move(Stick& stick, int x, int y) {
+        stick.axes[0] = x - 32768;
+        stick.axes[1] = y - 32768;
+    }
+    // Button n (from 0) down or up.
+    static void Press(Stick& stick, int button, bool down) {
+        if (down) {
+            stick.buttons |= 1u << button;
+        } else {
+            stick.buttons &= ~(1u << button);
+        }
     }
 
-    std::unique_ptr<VirtualJoysticks> devices_ = std::make_unique<VirtualJoysticks>();
+  private:
+    std::vector<const Stick*> plugged_;
 };
 
 TEST_F(InputTest, WithoutAJoystickEveryOperationGivesItsNeutralValue) {
@@ -63,7 +82,7 @@ TEST_F(InputTest, WithoutAJoystickEveryOperationGivesItsNeutralValue) {
 }
 
 TEST_F(InputTest, DirectionThresholdsLieAtHalfAndOneAndAHalfTimesTheCentre) {
-    SDL_Joystick* stick = PlugStickAndStart();
+    Stick& stick = PlugStickAndStart();
     int32_t cx = 0, cy = 0;
     krInput::GetCentre(0, &cx, &cy);
     ASSERT_EQ(cx, 32767);
@@ -81,8 +100,35 @@ TEST_F(InputTest, DirectionThresholdsLieAtHalfAndOneAndAHalfTimesTheCentre) {
     EXPECT_EQ(krInput::GetDirection(0), 2);
 }
 
+// A gamepad connected while the program runs is measured at rest when it first answers, and
+// measured again when it comes back after being unplugged.
+TEST_F(InputTest, AJoystickPluggedInAfterTheStartIsCalibratedWhenItAppears) {
+    krInput::Start();
+    Stick* stick = &Plug();
+    Move(*stick, 27000, 38000);  // resting beyond the dead zone
+    EXPECT_EQ(krInput::GetDirection(0), 5);
+    int32_t cx = 0, cy = 0;
+    krInput::GetCentre(0, &cx, &cy);
+    EXPECT_EQ(cx, 27000);
+    EXPECT_EQ(cy, 38000);
+    const int32_t expected[] = {4, 6, 8, 2};
+    const int moves[][2] = {{0, 38000}, {65535, 38000}, {27000, 0}, {27000, 65535}};
+    for (int i = 0; i < 4; ++i) {
+        Move(*stick, moves[i][0], moves[i][1]);
+        EXPECT_EQ(krInput::GetDirection(0), expected[i]) << i;
+    }
+    Unplug(*stick);
+    EXPECT_EQ(krInput::GetDirection(0), 5);
+    stick = &Plug();
+    Move(*stick, 32767, 32767);
+    int32_t dx = 9, dy = 9;
+    krInput::GetAxes(0, &dx, &dy);
+    EXPECT_EQ(dx, 0);
+    EXPECT_EQ(dy, 0);
+}
+
 TEST_F(InputTest, DirectionCodesFollowTheKeypadAndAxesGiveTheSigns) {
-    SDL_Joystick* stick = PlugStickAndStart();
+    Stick& stick = PlugStickAndStart();
     const int lowMidHigh[3] = {0, 32767, 65535};
     const int32_t keypad[3][3] = {{7, 8, 9}, {4, 5, 6}, {1, 2, 3}};
     for (int row = 0; row < 3; ++row) {
@@ -102,24 +148,24 @@ TEST_F(InputTest, DirectionCodesFollowTheKeypadAndAxesGiveTheSigns) {
 }
 
 TEST_F(InputTest, ButtonEdgesRunPressedHeldReleasedUp) {
-    SDL_Joystick* stick = PlugStickAndStart();
-    SDL_JoystickSetVirtualButton(stick, 1, SDL_PRESSED);
+    Stick& stick = PlugStickAndStart();
+    Press(stick, 1, true);
     EXPECT_EQ(krInput::IsButtonDown(0, 2), 1);
     EXPECT_EQ(krInput::IsButtonDown(0, 1), 0);
     EXPECT_EQ(krInput::GetButton(0, 2), 1);
     EXPECT_EQ(krInput::GetButton(0, 2), 3);
-    SDL_JoystickSetVirtualButton(stick, 1, SDL_RELEASED);
+    Press(stick, 1, false);
     EXPECT_EQ(krInput::GetButton(0, 2), 2);
     EXPECT_EQ(krInput::GetButton(0, 2), 0);
     EXPECT_EQ(krInput::GetButton(0, 5), 0) << "only buttons 1 to 4 have edge states";
 
     // All four at once: button 3 pressed, then released while button 1 is pressed.
     int32_t s[4];
-    SDL_JoystickSetVirtualButton(stick, 2, SDL_PRESSED);
+    Press(stick, 2, true);
     krInput::GetButtonStates(0, &s[0], &s[1], &s[2], &s[3]);
     EXPECT_EQ(s[2], 1);
-    SDL_JoystickSetVirtualButton(stick, 2, SDL_RELEASED);
-    SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED);
+    Press(stick, 2, false);
+    Press(stick, 0, true);
     krInput::GetButtonStates(0, &s[0], &s[1], &s[2], &s[3]);
     EXPECT_EQ(s[0], 1);
     EXPECT_EQ(s[1], 0);
@@ -131,8 +177,8 @@ TEST_F(InputTest, ButtonEdgesRunPressedHeldReleasedUp) {
 }
 
 TEST_F(InputTest, PresentationAndHeldInputForceEdgesUp) {
-    SDL_Joystick* stick = PlugStickAndStart();
-    SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED);
+    Stick& stick = PlugStickAndStart();
+    Press(stick, 0, true);
     EXPECT_EQ(krInput::GetButton(0, 1), 1);
     krDrawPresentation.transitionStep = 3;
     EXPECT_EQ(krInput::GetButton(0, 1), 0);
@@ -169,7 +215,7 @@ TEST_F(InputTest, KeyEdgesFollowTheKeyStateAndRestartAfterAHold) {
 }
 
 TEST_F(InputTest, AnalogPairRampsInTwentyFramesAtRateThreeHundred) {
-    SDL_Joystick* stick = PlugStickAndStart();
+    Stick& stick = PlugStickAndStart();
     int32_t ax = 0, ay = 0;
     krInput::GetAnalog(0, &ax, &ay);
     EXPECT_EQ(ax, 0) << "rates are 0 until set";
@@ -197,10 +243,10 @@ TEST_F(InputTest, AnalogPairRampsInTwentyFramesAtRateThreeHundred) {
 }
 
 TEST_F(InputTest, ChargesFillWhileHeldEmptyOnReleaseAndResetKeepsRates) {
-    SDL_Joystick* stick = PlugStickAndStart();
+    Stick& stick = PlugStickAndStart();
     krInput::SetRates(0, 300, 50);
     krSystemState.frameSeconds = 0.5f;
-    SDL_JoystickSetVirtualButton(stick, 3, SDL_PRESSED);
+    Press(stick, 3, true);
     const int32_t expected[] = {25, 50, 75, 100, 100};
     for (int32_t charge : expected)
         EXPECT_EQ(krInput::ChargeButton(0, 4), charge);
@@ -209,7 +255,7 @@ TEST_F(InputTest, ChargesFillWhileHeldEmptyOnReleaseAndResetKeepsRates) {
     krInput::ChargeButtons(0, &c[0], &c[1], &c[2], &c[3]);
     EXPECT_EQ(c[3], 25) << "reset emptied the charge and kept the rate";
     EXPECT_EQ(c[0], 0);
-    SDL_JoystickSetVirtualButton(stick, 3, SDL_RELEASED);
+    Press(stick, 3, false);
     EXPECT_EQ(krInput::ChargeButton(0, 4), 0);
 }
 

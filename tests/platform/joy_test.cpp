@@ -1,4 +1,4 @@
-// The joystick platform over SDL's virtual joysticks.
+// The joystick platform over SDL's virtual joysticks, and the headless backend's.
 #include "platform/joy/joy.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/backend/headless/headless.h"
+#include "platform/backend/sdl/sdl_backend.h"
 #include "platform/virtual_joysticks.h"
 
 namespace {
@@ -15,12 +17,16 @@ using namespace joy;
 
 class JoyTest : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_EQ(joyConfigChanged(0), JOYERR_NOERROR); }
+    void SetUp() override {
+        backend::Install(&sdl::Instance());
+        ASSERT_EQ(joyConfigChanged(0), JOYERR_NOERROR);
+    }
 
     void TearDown() override {
         devices_.reset();
         unsetenv("SDL_GAMECONTROLLERCONFIG");
         joyConfigChanged(0);
+        backend::Install(nullptr);
     }
 
     SDL_Joystick* Plug(SDL_JoystickType type, int axes, int buttons, int hats) {
@@ -129,14 +135,26 @@ TEST_F(JoyTest, JoystickZeroIsTheFirstConnectedAndUnpluggingMovesTheNextUp) {
     EXPECT_EQ(joyGetPosEx(1, &info), JOYERR_UNPLUGGED);
 }
 
-TEST_F(JoyTest, WithDevicesOffEveryJoystickReadsAsUnplugged) {
-    Plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 1, 0);
-    JOYINFOEX info = Block(JOY_RETURNALL);
-    SetDevicesEnabled(false);
+// Replays and tests do not depend on what is plugged into the machine.
+TEST(HeadlessJoy, NoJoystickUntilATestPlugsOneIn) {
+    VirtualJoysticks devices;
+    devices.Plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 1, 0);
+    headless::Install();
+    JOYINFOEX info{};
+    info.dwSize = sizeof info;
+    info.dwFlags = JOY_RETURNALL;
     EXPECT_EQ(joyConfigChanged(0), JOYERR_NOERROR);
     EXPECT_EQ(joyGetPosEx(0, &info), JOYERR_UNPLUGGED);
-    SetDevicesEnabled(true);
-    EXPECT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
+    backend::JoystickReading& stick = headless::PlugJoystick();
+    stick.axes[2] = -32768;
+    stick.hat = backend::kHatDown | backend::kHatLeft;
+    ASSERT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
+    EXPECT_EQ(info.dwZpos, 0u);
+    EXPECT_EQ(info.dwPOV, 22500u);
+    EXPECT_EQ(joyGetPosEx(1, &info), JOYERR_UNPLUGGED);
+    headless::UnplugJoystick(stick);
+    EXPECT_EQ(joyGetPosEx(0, &info), JOYERR_UNPLUGGED);
+    backend::Install(nullptr);
 }
 
 TEST_F(JoyTest, GameControllerReadsSticksButtonsTriggersAndPad) {

@@ -10,6 +10,18 @@
 
 namespace backend {
 
+// A joystick as the device library reads it: axes from -32768 to 32767 in the order X, Y, Z, R,
+// U, V (0 for axes the device lacks), buttons as bits (the first button is bit 0), and the first
+// hat as the bits below.
+struct JoystickReading {
+    int32_t axes[6] = {};
+    uint32_t buttons = 0;
+    uint8_t hat = 0;
+};
+inline constexpr uint8_t kHatUp = 1, kHatRight = 2, kHatDown = 4, kHatLeft = 8;
+
+enum class JoystickAnswer { Read, Unplugged, NoDriver };
+
 struct WindowSpec {
     const char* title;
     int x, y, width, height;
@@ -54,6 +66,12 @@ class Backend {
     // Whether presentation waits for the display's next refresh (where the backend has a
     // display to wait for).
     virtual void SetFramePacing(bool paced) = 0;
+
+    // Joystick `index` in the order the devices were connected.
+    virtual JoystickAnswer ReadJoystick(unsigned index, JoystickReading& reading) = 0;
+    // Lets go of every device and reads devices and mappings afresh; false when there is no
+    // joystick system.
+    virtual bool RestartJoysticks() = 0;
 
     // Seconds of calendar time, for the local date and time.
     virtual int64_t CalendarTime() = 0;

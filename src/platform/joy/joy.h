@@ -1,10 +1,9 @@
 #pragma once
-// The joystick platform: positions and buttons of SDL joysticks and game controllers in the
-// multimedia library's terms. Axes run 0 to 65535 (SDL's value + 32768) and read 32767 at rest
+// The joystick platform: positions and buttons of the backend's joysticks in the multimedia
+// library's terms. Axes run 0 to 65535 (the device's value + 32768) and read 32767 at rest
 // within the dead zone; buttons are bits (button n is bit n - 1); the point-of-view hat is in
-// hundredths of a degree. Joystick n is the n-th device connected. SDL's game-controller
-// mapping database, with the mappings in SDL_GAMECONTROLLERCONFIG, decides which devices are
-// game controllers.
+// hundredths of a degree. Joystick n is the n-th device connected. The headless backend has
+// none unless a test plugs one in.
 #include "platform/win/types.h"
 
 #include <cstdint>
@@ -72,10 +71,6 @@ inline constexpr DWORD kCentre = 32767;
 inline constexpr DWORD kDeadZone = 4096;
 // Identifiers beyond this answer JOYERR_PARMS.
 inline constexpr UINT kMaxJoysticks = 16;
-
-// With devices off (for replays, which must not depend on what is plugged in) every joystick
-// reads as unplugged and the joystick system is not started.
-void SetDevicesEnabled(bool enabled);
 
 // Reads joystick `id`: JOYERR_NOERROR, JOYERR_UNPLUGGED when no such device is connected,
 // JOYERR_PARMS for an identifier beyond the table, MMSYSERR_INVALPARAM for a bad block, and

@@ -2,13 +2,11 @@
 #include <kr/headless.h>
 
 #include "platform/backend/headless/headless.h"
-#include "platform/joy/joy.h"
 
 namespace krHeadless {
 
 void Install(uint32_t clockStart) {
     headless::Install(clockStart);
-    joy::SetDevicesEnabled(false);
 }
 
 void SetProgramPath(const char* path) {

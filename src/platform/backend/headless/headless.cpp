@@ -2,8 +2,10 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <memory>
 
 #include "platform/backend/backend.h"
 #include "platform/win/events.h"
@@ -27,6 +29,7 @@ struct State {
     int64_t calendarTime = 0;
     Picture picture;
     int presents = 0;
+    std::vector<std::unique_ptr<backend::JoystickReading>> joysticks;
 };
 
 State state;
@@ -108,6 +111,14 @@ class HeadlessBackend final : public backend::Backend {
     // The virtual clock has no refresh to wait for: tests and replays run as fast as they can.
     void SetFramePacing(bool) override {}
 
+    backend::JoystickAnswer ReadJoystick(unsigned index,
+                                         backend::JoystickReading& reading) override {
+        if (index >= state.joysticks.size()) return backend::JoystickAnswer::Unplugged;
+        reading = *state.joysticks[index];
+        return backend::JoystickAnswer::Read;
+    }
+    bool RestartJoysticks() override { return true; }
+
     int64_t CalendarTime() override {
         return state.calendarTime != 0 ? state.calendarTime : backend::RealCalendarTime();
     }
@@ -169,6 +180,15 @@ void SetYesNoAnswer(int answer) {
 }
 void SetBoxEcho(bool echo) {
     state.echoBoxes = echo;
+}
+
+backend::JoystickReading& PlugJoystick() {
+    state.joysticks.push_back(std::make_unique<backend::JoystickReading>());
+    return *state.joysticks.back();
+}
+
+void UnplugJoystick(const backend::JoystickReading& joystick) {
+    std::erase_if(state.joysticks, [&](const auto& plugged) { return plugged.get() == &joystick; });
 }
 
 void SetDesktop(int width, int height, int bitsPerPixel) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/backend/backend.h"
 #include "platform/pixels/pixels.h"
 
 namespace headless {
@@ -41,6 +42,11 @@ void ClearBoxes();
 void SetYesNoAnswer(int answer);
 // Whether boxes are also written to standard error as "caption: text" (on by default).
 void SetBoxEcho(bool echo);
+
+// Joysticks: none until a test plugs one in. A new one rests (every axis 0) and is read after
+// those plugged in before it; its reading may be changed at will while it is plugged in.
+backend::JoystickReading& PlugJoystick();
+void UnplugJoystick(const backend::JoystickReading& joystick);
 
 void SetDesktop(int width, int height, int bitsPerPixel);
 void SetModulePath(const std::string& path);

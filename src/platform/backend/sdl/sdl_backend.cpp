@@ -176,6 +176,12 @@ class SdlBackend final : public backend::Backend {
         }
     }
 
+    backend::JoystickAnswer ReadJoystick(unsigned index,
+                                         backend::JoystickReading& reading) override {
+        return sdl::ReadJoystick(index, reading);
+    }
+    bool RestartJoysticks() override { return sdl::RestartJoysticks(); }
+
     int64_t CalendarTime() override { return backend::RealCalendarTime(); }
     const char* ModulePath() override { return backend::ExecutablePath(); }
 
