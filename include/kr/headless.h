@@ -13,12 +13,12 @@
 namespace krHeadless {
 
 // Makes the program headless from here on; the virtual clock starts at clockStart milliseconds.
-// Call before krSystem::StartUp. Message boxes are written to standard error as "title: text"
-// and answered with OK (No for yes/no questions).
+// Call before krSystem::StartUp. Message boxes are answered with OK (No for yes/no questions);
+// the framework writes one line about each on standard error, as it always does.
 void Install(uint32_t clockStart = 1000);
 // Where the program is taken to be: its data files are looked for in this path's folder.
 void SetProgramPath(const char* path);
-// Whether message boxes are written to standard error (on after Install).
+// Whether message boxes are also written to standard error as "title: text" (off after Install).
 void SetBoxEcho(bool echo);
 
 // The virtual clock that the frame timing and the waits read; it moves only through these.

@@ -134,8 +134,8 @@ void KeyFromLoadSetting(int32_t object) {
 }
 
 // The named bitmap from the data directory, else from the program's resources, into the slot.
-bool LoadIntoSlot(int32_t object, const char* name) {
-    char path[kPathSize];
+// path: the file it was looked for in.
+bool LoadIntoSlot(int32_t object, const char* name, char (&path)[kPathSize]) {
     std::snprintf(path, kPathSize, "%s%s", krSystem::GetDataPath(0), name);
     SpriteSlot& slot = sprites[object];
     slot.surface = BitmapLoad(path);
@@ -182,9 +182,10 @@ int32_t LoadObject(const char* name) {
     const int32_t object = FirstFreeSlot();
     if (object == 0) return krSystem::ErrorBox(kOperation, kTooManyObjects);
     SetName(object, name);
-    if (!LoadIntoSlot(object, name)) {
+    char path[kPathSize];
+    if (!LoadIntoSlot(object, name, path)) {
         EmptySlot(object);
-        return krSystem::ErrorBox(kOperation, kCannotReadBitmap);
+        return krSystem::FileErrorBox(kOperation, kCannotReadBitmap, path);
     }
     return object;
 }
@@ -200,9 +201,10 @@ int32_t SwapObject(const char* name, int32_t object) {
         slot.surface = nullptr;
     }
     SetName(object, name);
-    if (!LoadIntoSlot(object, name)) {
+    char path[kPathSize];
+    if (!LoadIntoSlot(object, name, path)) {
         EmptySlot(object);
-        return krSystem::ErrorBox(kOperation, kCannotReadBitmap);
+        return krSystem::FileErrorBox(kOperation, kCannotReadBitmap, path);
     }
     return 1;
 }

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "scene3d/scene3d.h"
+#include "shell/shell.h"
 
 namespace kr3D {
 
@@ -151,7 +152,7 @@ rm::Frame* LoadObject(const char* fileName, int32_t count, rm::Frame** frames) {
         material->Release();
         builder->Release();
         if (single != nullptr) single->Release();  // it stays in the scene, empty
-        krSystem::ErrorBox("kr3D::LoadObject", "Xファイルを読み込めません");
+        krSystem::FileErrorBox("kr3D::LoadObject", "Xファイルを読み込めません", path.c_str());
         return nullptr;
     }
     rm::Mesh* mesh = BuildMesh(builder, material);
@@ -185,10 +186,16 @@ void DeleteObject(rm::Frame** frame) {
 }
 
 rm::Texture* LoadTexture(const char* fileName) {
+    constexpr const char* kOperation = "kr3D::LoadTexture";
+    constexpr const char* kCannotLoad = "テクスチャーを読み込めません";
+    if (kr3DState.retainedMode == nullptr) {
+        krSystem::ErrorBox(kOperation, kCannotLoad);
+        return nullptr;
+    }
     rm::Texture* texture = nullptr;
-    if (kr3DState.retainedMode == nullptr ||
-        kr3DState.retainedMode->LoadTexture(PathOf(fileName).c_str(), &texture) != rm::D3DRM_OK) {
-        krSystem::ErrorBox("kr3D::LoadTexture", "テクスチャーを読み込めません");
+    const std::string path = PathOf(fileName);
+    if (kr3DState.retainedMode->LoadTexture(path.c_str(), &texture) != rm::D3DRM_OK) {
+        krSystem::FileErrorBox(kOperation, kCannotLoad, path.c_str());
         return nullptr;
     }
     return texture;

@@ -1,4 +1,6 @@
 // The error dialog, the two message boxes and the data paths.
+#include <cctype>
+#include <cerrno>
 #include <cstdarg>
 #include <cstddef>
 #include <cstdio>
@@ -27,6 +29,66 @@ struct PathState {
 
 PathState paths;
 
+// The framework's box texts in English, for the line on standard error.
+struct EnglishText {
+    const char* message;
+    const char* english;
+};
+constexpr EnglishText kEnglish[] = {
+    {"BMPファイルを読み込めません", "cannot load picture"},
+    {"Xファイルを読み込めません", "cannot load model"},
+    {"テクスチャーを読み込めません", "cannot load texture"},
+    {"WAVEリソースが見つかりません", "cannot load sound"},
+    {"ファイル名またはリソース名が長すぎます", "file or resource name too long"},
+    {"オブジェクト数が多すぎます", "too many objects"},
+    {"スプライトを作成できません", "cannot create a sprite"},
+    {"ウェイトNoが範囲外です", "wait number out of range"},
+    {"ライトNoが範囲外です", "light number out of range"},
+    {"ライト方向が異常です", "light direction is not valid"},
+    {"カメラNoが範囲外です", "camera number out of range"},
+    {"Direct3Dが使用できません", "no 3D device"},
+    {"サウンドバッファが生成できません", "cannot create a sound buffer"},
+    {"DirectDrawが使用できません", "no display device"},
+    {"フルスクリーン化できません", "cannot take the full screen"},
+    {"解像度が変更できません", "cannot change the display mode"},
+    {"スプライト(Front)が生成できません", "cannot create the front surface"},
+    {"スプライト(Back)が取得できません", "cannot get the back surface"},
+    {"スプライト(Buffer)が生成できません", "cannot create the buffer surface"},
+    {"スプライト(Screen)が生成できません", "cannot create the screen surface"},
+    {"ピクセル情報が取得できません", "cannot read the pixel format"},
+    {"スプライト(3D)が生成できません", "cannot create the 3D surface"},
+    {"スプライト(Z Buffer)が生成できません", "cannot create the depth buffer"},
+    {"スプライト(Z Buffer)に接続できません", "cannot attach the depth buffer"},
+};
+
+// A client's own text stays as it is.
+const char* English(const char* message) {
+    for (const EnglishText& text : kEnglish) {
+        if (std::strcmp(text.message, message) == 0) return text.english;
+    }
+    return message;
+}
+
+// Why a file did not load, as far as the file system tells.
+std::string FileProblem(const char* path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) return "no such file";
+    if (std::filesystem::is_directory(status)) return "is a folder";
+    if (std::FILE* file = std::fopen(path, "rb")) {
+        std::fclose(file);
+        return "not in a form it can read";
+    }
+    std::string reason = std::strerror(errno);
+    if (!reason.empty()) reason[0] = static_cast<char>(std::tolower(reason[0]));
+    return reason;
+}
+
+// One line on standard error for every box, so that somebody at a terminal sees it too.
+void WriteLine(const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, text.c_str());
+}
+
 // Appends text, cutting at the buffer's end.
 void Append(char* buffer, size_t size, const char* text) {
     const size_t used = std::strlen(buffer);
@@ -42,9 +104,22 @@ void ShowGdiSurface() {
 int ShowFormatted(UINT style, const char* format, va_list arguments) {
     char text[kTextSize];
     std::vsnprintf(text, kTextSize - 2, format, arguments);
+    WriteLine(text);
     Append(text, kTextSize, "\r\n");
     ShowGdiSurface();
     return win::MessageBox(krSystemState.windowHandle, text, kMessageTitle, style);
+}
+
+int32_t ShowErrorBox(const char* operation, const char* message) {
+    char text[kTextSize] = "";
+    Append(text, kTextSize, operation);
+    Append(text, kTextSize, " : ");
+    Append(text, kTextSize, message);
+    ShowGdiSurface();
+    krSound::Beep();
+    win::MessageBox(krSystemState.windowHandle, text, kErrorTitle,
+                    MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    return 0;
 }
 
 // Cuts the path after its last slash, leaving the directory with its trailing slash.
@@ -80,15 +155,13 @@ void TakeLastDirectoryName(const char* directory) {
 }  // namespace
 
 int32_t ErrorBox(const char* operation, const char* message) {
-    char text[kTextSize] = "";
-    Append(text, kTextSize, operation);
-    Append(text, kTextSize, " : ");
-    Append(text, kTextSize, message);
-    ShowGdiSurface();
-    krSound::Beep();
-    win::MessageBox(krSystemState.windowHandle, text, kErrorTitle,
-                    MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
-    return 0;
+    WriteLine(std::string(operation) + ": " + English(message));
+    return ShowErrorBox(operation, message);
+}
+
+int32_t FileErrorBox(const char* operation, const char* message, const char* path) {
+    WriteLine(std::string(English(message)) + " \"" + path + "\": " + FileProblem(path));
+    return ShowErrorBox(operation, message);
 }
 
 int MessageBox(const char* format, ...) {

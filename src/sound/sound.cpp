@@ -8,6 +8,7 @@
 #include "platform/ds/mmio.h"
 #include "platform/win/resources.h"
 #include "platform/win/win.h"
+#include "shell/shell.h"
 
 krSoundStateRecord krSoundState{};
 
@@ -257,7 +258,8 @@ int32_t LoadObject(const char* name, int32_t bufferCount) {
     char path[kPathSize];
     std::snprintf(path, sizeof path, "%s%s", krSystem::GetDataPath(0), name);
     WaveSource wave;
-    if (!ReadFileOrResource(path, name, wave)) return Report("WAVEリソースが見つかりません");
+    if (!ReadFileOrResource(path, name, wave))
+        return krSystem::FileErrorBox(kOperation, "WAVEリソースが見つかりません", path);
     const int32_t previousCount = slot.bufferCount;
     slot.bufferCount = std::clamp(bufferCount, 1, krSoundBufferRow);
     if (state.reloadMode == 0) slot.nextBuffer = 0;

@@ -66,7 +66,11 @@ TEST_F(SpriteTest, AFullTableRefusesAndTheLowestFreeSlotIsReused) {
 
 TEST_F(SpriteTest, AMissingBitmapIsReportedAndLeavesTheSlotFree) {
     ASSERT_EQ(OpenDisplay(), 1);
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(krDraw::LoadObject("NOSUCH.BMP"), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              std::string(program_invocation_short_name) + ": cannot load picture \"" +
+                  krSystem::GetDataPath(0) + "NOSUCH.BMP\": no such file\n");
     EXPECT_EQ(ErrorTexts(),
               std::vector<std::string>{std::string("krDraw::LoadObject : ") + kCannotRead});
     EXPECT_EQ(sprites[2].name[0], '\0');

@@ -28,14 +28,53 @@ class PathTest : public ShellTest {
     fs::path root;
 };
 
+// What standard error received during a call.
+template <class Call>
+std::string ErrorOutput(Call call) {
+    ::testing::internal::CaptureStderr();
+    call();
+    return ::testing::internal::GetCapturedStderr();
+}
+
+std::string Line(const std::string& text) {
+    return std::string(program_invocation_short_name) + ": " + text + "\n";
+}
+
 TEST_F(ShellTest, TheErrorBoxBeepsAndNamesTheOperation) {
+    EXPECT_EQ(ErrorOutput([] {
+                  EXPECT_EQ(krSystem::ErrorBox("krSystem::SetWait", "ウェイトNoが範囲外です"), 0);
+                  krSystem::ErrorBox("client", "自分のテキスト");
+              }),
+              Line("krSystem::SetWait: wait number out of range") + Line("client: 自分のテキスト"));
+    headless::ClearBoxes();
     EXPECT_EQ(krSystem::ErrorBox("krDraw::LoadObject", "BMPファイルを読み込めません"), 0);
     ASSERT_EQ(headless::Boxes().size(), 1u);
     const headless::Box& box = headless::Boxes()[0];
     EXPECT_EQ(box.caption, "エラー発生");
     EXPECT_EQ(box.text, "krDraw::LoadObject : BMPファイルを読み込めません");
     EXPECT_EQ(box.type, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
-    EXPECT_EQ(headless::BeepCount(), 1);
+    EXPECT_EQ(headless::BeepCount(), 3);
+}
+
+// The box keeps its text; standard error names the file and why it did not load.
+TEST_F(PathTest, AFileErrorNamesTheFileAndTheProblem) {
+    const fs::path garbage = root / "GARBAGE.BMP", missing = root / "MISSING.BMP";
+    std::ofstream(garbage) << "not a picture";
+    const struct {
+        fs::path path;
+        const char* problem;
+    } cases[] = {
+        {missing, "no such file"}, {garbage, "not in a form it can read"}, {root, "is a folder"}};
+    for (const auto& c : cases) {
+        headless::ClearBoxes();
+        EXPECT_EQ(ErrorOutput([&] {
+                      krSystem::FileErrorBox("krDraw::LoadObject", "BMPファイルを読み込めません",
+                                             c.path.c_str());
+                  }),
+                  Line("cannot load picture \"" + c.path.string() + "\": " + c.problem));
+        ASSERT_EQ(headless::Boxes().size(), 1u);
+        EXPECT_EQ(headless::Boxes()[0].text, "krDraw::LoadObject : BMPファイルを読み込めません");
+    }
 }
 
 TEST_F(ShellTest, AnOverlongErrorTextIsCutInsideItsBuffer) {
@@ -46,7 +85,7 @@ TEST_F(ShellTest, AnOverlongErrorTextIsCutInsideItsBuffer) {
 }
 
 TEST_F(ShellTest, MessageBoxesFormatAndEndTheLine) {
-    krSystem::MessageBox("%d %s", 42, "個");
+    EXPECT_EQ(ErrorOutput([] { krSystem::MessageBox("%d %s", 42, "個"); }), Line("42 個"));
     headless::SetYesNoAnswer(IDYES);
     EXPECT_EQ(krSystem::YesNoBox("ok?"), 1);
     headless::SetYesNoAnswer(IDNO);

@@ -19,7 +19,7 @@ struct State {
     uint32_t tickStep = 0;
     std::vector<Box> boxes;
     int yesNoAnswer = IDNO;
-    bool echoBoxes = true;
+    bool echoBoxes = false;
     int desktopWidth = 640, desktopHeight = 480, desktopBits = 32;
     std::string modulePath;
     WindowInfo window;

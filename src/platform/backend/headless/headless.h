@@ -40,7 +40,8 @@ const std::vector<Box>& Boxes();
 void ClearBoxes();
 // The answer to yes/no questions (IDNO unless set); other boxes answer IDOK.
 void SetYesNoAnswer(int answer);
-// Whether boxes are also written to standard error as "caption: text" (on by default).
+// Whether boxes are also written to standard error as "caption: text" (off by default: the
+// shell writes its own line for every box).
 void SetBoxEcho(bool echo);
 
 // Joysticks: none until a test plugs one in. A new one rests (every axis 0) and is read after

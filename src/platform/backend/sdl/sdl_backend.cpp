@@ -15,8 +15,8 @@ namespace sdl {
 
 namespace {
 
-// Boxes go to standard error instead of the screen (for tests under a virtual display, where
-// a real box would wait for a click nobody gives).
+// Boxes are not shown, only answered (for tests under a virtual display, where a real box would
+// wait for a click nobody gives); the shell's line on standard error tells what they said.
 bool QuietBoxes() {
     const char* quiet = std::getenv("KIRVA_QUIET_BOXES");
     return quiet != nullptr && quiet[0] != '\0' && quiet[0] != '0';
@@ -33,8 +33,8 @@ int64_t MonotonicMicros() {
     return std::chrono::duration_cast<std::chrono::microseconds>(now).count();
 }
 
-int AnswerWithoutScreen(const char* text, const char* caption, UINT type) {
-    std::cerr << caption << ": " << text << '\n';
+// The shell has written its own line about the box on standard error already.
+int AnswerWithoutScreen(UINT type) {
     return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
 }
 
@@ -108,7 +108,7 @@ class SdlBackend final : public backend::Backend {
     uint32_t TickCount() override { return backend::RealTickCount(); }
 
     int MessageBox(const char* text, const char* caption, UINT type) override {
-        if (QuietBoxes() || !StartVideo()) return AnswerWithoutScreen(text, caption, type);
+        if (QuietBoxes() || !StartVideo()) return AnswerWithoutScreen(type);
         const bool yesNo = (type & MB_TYPEMASK) == MB_YESNO;
         const SDL_MessageBoxButtonData okButton[] = {
             {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
@@ -121,7 +121,7 @@ class SdlBackend final : public backend::Backend {
         const SDL_MessageBoxData box{
             icon, window_, caption, text, yesNo ? 2 : 1, yesNo ? yesNoButtons : okButton, nullptr};
         int answer = 0;
-        if (SDL_ShowMessageBox(&box, &answer) != 0) return AnswerWithoutScreen(text, caption, type);
+        if (SDL_ShowMessageBox(&box, &answer) != 0) return AnswerWithoutScreen(type);
         return answer == IDYES || answer == IDNO || answer == IDOK ? answer : (yesNo ? IDNO : IDOK);
     }
 
