@@ -1,10 +1,12 @@
 // The sound example: a bell from the program's own resources, then a looping tune and a chime
 // that wanders from left to right, for twelve seconds ("--seconds N" on the command line
-// changes that; Escape ends it sooner). Without an audio device it runs silent.
+// changes that; Escape ends it sooner). "--only tune" or "--only chime" plays that alone.
+// Without an audio device it runs silent.
 #include <kr/kr.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -18,8 +20,15 @@ int32_t chimes = 0;
 
 int32_t Seconds() {
     int32_t seconds = 12;
-    std::sscanf(krSystem::GetCommandLine(), "--seconds %d", &seconds);
+    if (const char* option = std::strstr(krSystem::GetCommandLine(), "--seconds "))
+        std::sscanf(option, "--seconds %d", &seconds);
     return seconds;
+}
+
+// Whether a part plays: every part unless "--only" names another.
+bool Plays(const char* part) {
+    const char* only = std::strstr(krSystem::GetCommandLine(), "--only ");
+    return only == nullptr || std::strncmp(only + 7, part, std::strlen(part)) == 0;
 }
 
 void Init() {
@@ -31,9 +40,9 @@ void Init() {
     // No file of that name: the sound comes from the WAVE resource "BELL", a fifth higher.
     const int32_t bell = krSound::LoadObject("BELL", 1);
     krSound::SetFrequency(bell, 110, -1);
-    krSound::Play(bell, -1);
+    if (Plays("bell")) krSound::Play(bell, -1);
     chime = krSound::LoadObject("CHIME.WAV", 3);
-    krMidi::Play("TUNE.MID");
+    if (Plays("tune")) krMidi::Play("TUNE.MID");
     krSystem::SetWait(kChimeWait, 500);
     krSystem::SetWait(kEndWait, 1000 * Seconds());
     std::puts("Playing BELL, TUNE.MID and CHIME.WAV; Escape ends the example.");
@@ -50,7 +59,7 @@ void Frame() {
     }
     // Three buffers let each chime ring on while the next one starts.
     krSound::SetPan(chime, kPans[chimes % 8], -2);
-    krSound::Play(chime, -1);
+    if (Plays("chime")) krSound::Play(chime, -1);
     ++chimes;
     krSystem::SetWait(kChimeWait, 750);
 }
