@@ -240,16 +240,22 @@ TEST_F(Scene3DTest, DirectionNineIsAParallelPointLightAtTheUpperRight) {
     EXPECT_EQ(kr3D::lights[0].light->GetType(), rm::D3DRMLIGHT_AMBIENT);
 }
 
-TEST_F(Scene3DTest, AMovingLightBouncesBackPastTheBounds) {
-    SixtyFramesASecond();
+// The stored position steps by the velocity each call; the light's frame stands at it times
+// the frame-time factor (60 / frames a second).
+TEST_F(Scene3DTest, AMovingLightBouncesBackPastTheBoundsAndScalesByTheFrameTime) {
     kr3D::CreateLight(1, 1, 6);
-    kr3D::SetLightPosition(1, 90, 0, 0);
-    kr3D::SetLightVelocity(1, 30, 0, 0);
-    kr3D::MoveLight(1);
-    EXPECT_FLOAT_EQ(kr3D::lights[1].position.x, 120);
-    EXPECT_NEAR(ScenePosition(kr3D::lights[1].frame).x, 120, 1e-3f);
-    kr3D::MoveLight(1);
-    EXPECT_FLOAT_EQ(kr3D::lights[1].position.x, 90);
+    for (const float fps : {60.0f, 45.0f, 30.0f}) {
+        krSystemState.frameSeconds = 1.0f / fps;
+        const float f = 60.0f / fps;
+        kr3D::SetLightPosition(1, 90, 5, 2);
+        kr3D::SetLightVelocity(1, 30, 0, 0);
+        kr3D::MoveLight(1);
+        EXPECT_FLOAT_EQ(kr3D::lights[1].position.x, 120);
+        ExpectNear(ScenePosition(kr3D::lights[1].frame), {120 * f, -5 * f, -2 * f});
+        kr3D::MoveLight(1);
+        EXPECT_FLOAT_EQ(kr3D::lights[1].position.x, 90);
+    }
+    SixtyFramesASecond();
     kr3D::MoveLight(9);  // no such light: nothing happens
     kr3D::LightOff(1);
     EXPECT_EQ(kr3D::lights[1].frame->parent(), nullptr);

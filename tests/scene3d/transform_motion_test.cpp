@@ -1,6 +1,8 @@
 // kr3D: frame transforms in framework axes, motion slots, hierarchy, projection and picking.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/crt/crt.h"
 #include "scene3d/scene3d_fixture.h"
 
@@ -84,15 +86,28 @@ void DriveCameraForward() {
     kr3D::Render();
 }
 
-TEST_F(Scene3DMotionTest, ADrivenCameraReachesSpeedNAfterNFrames) {
-    float before = 0;
-    for (int n = 1; n <= 5; ++n) {
-        before = ScenePosition(camera()).z;
-        DriveCameraForward();
+// At F frames a second the frame-time factor is f = 60 / F: each call adds f to the speed and
+// each update moves by the speed times f, so five frames reach speed 5f and 15f² units.
+TEST_F(Scene3DMotionTest, ADrivenCameraScalesItsMotionByTheFrameTime) {
+    for (const float fps : {30.0f, 45.0f, 60.0f}) {  // 60 last: the release below runs at it
+        kr3D::SetCameraPosition(1, 0, 0, 0);
+        kr3D::ClearCameraMotion();
+        krSystemState.frameSeconds = 1.0f / fps;
+        const float f = 60.0f / fps;
+        float before = 0;
+        for (int n = 1; n <= 5; ++n) {
+            before = ScenePosition(camera()).z;
+            DriveCameraForward();
+        }
+        EXPECT_NEAR(kr3D::cameraMotion[0].move[2].speed, 5 * f, 1e-4f) << fps;
+        EXPECT_NEAR(before - ScenePosition(camera()).z, 5 * f * f, 1e-3f) << fps;
+        EXPECT_NEAR(ScenePosition(camera()).z, -15 * f * f, 1e-3f) << "+z is scene -z; " << fps;
+        // Spin turns by its rate in radians a second times the frame's seconds, unscaled.
+        kr3D::SpinCamera(1, 1, 0, 0);
+        const float angle = 1.0f / fps;
+        ExpectNear(Direction(camera()), {std::sin(angle), 0, std::cos(angle)}, 1e-5f);
+        kr3D::SpinCamera(1, -1, 0, 0);
     }
-    EXPECT_FLOAT_EQ(kr3D::cameraMotion[0].move[2].speed, 5);
-    EXPECT_NEAR(before - ScenePosition(camera()).z, 5, 1e-3f) << "framework +z is scene -z";
-    EXPECT_NEAR(ScenePosition(camera()).z, -15, 1e-3f);
     // Released: the speed falls by the acceleration each call to rest, then starts afresh.
     for (int n = 0; n < 5; ++n) {
         kr3D::SetCameraAcceleration(1000, 0);
