@@ -1,4 +1,7 @@
 // krMidi and the window procedure's end-of-piece path: the music loops until told not to.
+#include <chrono>
+#include <thread>
+
 #include "platform/mci/mci.h"
 #include "platform/win/win.h"
 #include "sound/audio_fixture.h"
@@ -55,6 +58,29 @@ TEST_F(MidiTest, ThePieceLoopsThroughTheWindowProcedure) {
         EXPECT_EQ(Mode(), "playing");
         mci::TakeCommandHistory();
     }
+}
+
+// On the real device the audio thread posts the end and the window procedure, taking it from
+// the queue, starts the piece again.
+TEST_F(MidiTest, TheAudioThreadsEndNoticeRestartsThePieceThroughTheLoop) {
+    krMidi::Stop();
+    krSound::Release();
+    headless::UninstallManualAudio();
+    ChooseDummyAudioDriverUnlessChosen();
+    if (krSound::Init() == 0) GTEST_SKIP() << "the chosen audio driver opens no device";
+    krMidi::Init();
+    ASSERT_EQ(krMidi::Play("short piece.mid"), 0u);
+    mci::TakeCommandHistory();
+    Commands commands;
+    for (int wait = 0; wait < 300 && commands.empty(); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        DrainMessages();
+        commands = mci::TakeCommandHistory();
+    }
+    EXPECT_EQ(commands, (Commands{"status midi mode", "seek midi to start", "play midi notify"}));
+    krMidi::Stop();
+    krSound::Release();
+    headless::InstallManualAudio(true);
 }
 
 TEST_F(MidiTest, AfterDisableLoopThePieceEndsOnceMoreAndCloses) {
