@@ -1,13 +1,14 @@
 // The error dialog, the two message boxes and the data paths.
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdarg>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
-#include <string_view>
 
 #include "draw/display.h"
 #include "platform/win/win.h"
@@ -21,10 +22,13 @@ constexpr size_t kTextSize = 256;
 constexpr const char* kErrorTitle = "エラー発生";
 constexpr const char* kMessageTitle = "メッセージ";
 
+// Paths get buffers that hold any path the system allows.
+constexpr size_t kPathSize = PATH_MAX;
+
 struct PathState {
-    char dataPath[kTextSize];
-    char lastDirectoryName[kTextSize];
-    char dataRoot[kTextSize];
+    char dataPath[kPathSize];
+    char lastDirectoryName[kPathSize];
+    char dataRoot[kPathSize];
 };
 
 PathState paths;
@@ -122,23 +126,22 @@ int32_t ShowErrorBox(const char* operation, const char* message) {
     return 0;
 }
 
-// Cuts the path after its last slash, leaving the directory with its trailing slash.
-void KeepDirectory(char* path) {
-    for (size_t i = std::strlen(path); i > 0 && path[i - 1] != '/'; --i)
-        path[i - 1] = '\0';
+// The directory of a path, with its trailing slash.
+std::string DirectoryOf(const std::string& path) {
+    return path.substr(0, path.rfind('/') + 1);
 }
 
-// An installed program lives in PREFIX/bin/ and its data in PREFIX/share/kirva/: found relative
-// to the program, so that the installed prefix can be moved.
-void UseInstalledDataFolder(char* directory) {
-    constexpr std::string_view kBin = "/bin/", kShare = "../share/kirva/";
-    const std::string_view path = directory;
-    if (path.size() < kBin.size() || path.substr(path.size() - kBin.size()) != kBin) return;
-    if (path.size() + kShare.size() >= kTextSize) return;
-    const std::string installed = std::string(path) + std::string(kShare);
+// Data files sit beside the program in its build folder; an installed program, with its data in
+// share/<program name>/ beside its bin/ folder, has none beside it.
+std::string LoadingFolder(const std::string& programPath) {
+    const std::filesystem::path program(programPath);
+    const std::filesystem::path prefix = program.parent_path().parent_path();
+    const std::string installed = (prefix / "share" / program.filename()).string() + "/";
     std::error_code error;
-    if (!std::filesystem::is_directory(installed, error)) return;
-    std::memcpy(directory, installed.c_str(), installed.size() + 1);
+    if (installed.size() < kPathSize && std::filesystem::is_directory(installed, error)) {
+        return installed;
+    }
+    return DirectoryOf(programPath);
 }
 
 // The last directory name of a path that ends in a slash, with that slash; empty at the root.
@@ -146,7 +149,7 @@ void TakeLastDirectoryName(const char* directory) {
     paths.lastDirectoryName[0] = '\0';
     for (ptrdiff_t i = static_cast<ptrdiff_t>(std::strlen(directory)) - 2; i >= 0; --i) {
         if (directory[i] == '/') {
-            std::snprintf(paths.lastDirectoryName, kTextSize, "%s", directory + i + 1);
+            std::snprintf(paths.lastDirectoryName, kPathSize, "%s", directory + i + 1);
             return;
         }
     }
@@ -182,35 +185,46 @@ int32_t YesNoBox(const char* format, ...) {
     return result == IDYES ? 1 : 0;
 }
 
+std::string ProgramPath() {
+    char path[kPathSize];
+    if (win::GetModuleFileName(krSystemState.instanceHandle, path, kPathSize) == 0) return {};
+    return path;
+}
+
 char* GetDataPath(int32_t useDataRoot) {
-    win::GetModuleFileName(krSystemState.instanceHandle, paths.dataPath, kTextSize);
-    KeepDirectory(paths.dataPath);
-    // The data-root file overrides the installed folder as it overrides the program's own.
-    if (useDataRoot != 0 && paths.dataRoot[0] != '\0') {
-        TakeLastDirectoryName(paths.dataPath);
-        char path[kTextSize] = "";
-        Append(path, kTextSize, paths.dataRoot);
-        Append(path, kTextSize, "/");
-        Append(path, kTextSize, paths.lastDirectoryName);
-        std::memcpy(paths.dataPath, path, kTextSize);
-    } else {
-        UseInstalledDataFolder(paths.dataPath);
-    }
+    const std::optional<std::string> folder = DataFolder(useDataRoot != 0);
+    // Only the data root can make a folder too long for the buffer; no file can be opened there.
+    const std::string& text = folder.value_or("");
+    std::memcpy(paths.dataPath, text.c_str(), text.size() + 1);
     return paths.dataPath;
 }
 
+std::optional<std::string> DataFolder(bool useDataRoot) {
+    const std::string program = ProgramPath();
+    if (DirectoryOf(program).empty()) return std::nullopt;
+    // The data-root file overrides the installed folder as it overrides the program's own.
+    if (!useDataRoot || paths.dataRoot[0] == '\0') return LoadingFolder(program);
+    TakeLastDirectoryName(DirectoryOf(program).c_str());
+    std::string folder = std::string(paths.dataRoot) + "/" + paths.lastDirectoryName;
+    if (folder.size() >= kPathSize) return std::nullopt;
+    return folder;
+}
+
 void LoadDataRoot(const char* fileName) {
-    char path[kTextSize] = "";
-    win::GetWindowsDirectory(path, kTextSize);
-    if (std::strlen(path) > 1) Append(path, kTextSize, "/");
-    Append(path, kTextSize, fileName);
-    std::FILE* file = std::fopen(path, "rt");
     paths.dataRoot[0] = '\0';
+    char directory[kPathSize];
+    if (win::GetWindowsDirectory(directory, kPathSize) == 0) return;
+    std::string path = directory;
+    if (path.size() > 1) path += '/';
+    path += fileName != nullptr ? fileName : "";
+    std::FILE* file = std::fopen(path.c_str(), "rt");
     if (file == nullptr) return;
-    char line[kTextSize];
-    const bool read = std::fgets(line, kTextSize, file) != nullptr;
+    char line[kPathSize];
+    const bool read = std::fgets(line, kPathSize, file) != nullptr;
+    const bool whole = read && (std::strchr(line, '\n') != nullptr || std::feof(file));
     std::fclose(file);
-    if (!read) return;  // an empty file is treated as no file
+    // An empty file, or a line too long for any path, is treated as no file.
+    if (!whole) return;
     size_t length = std::strlen(line);
     if (length > 0 && line[length - 1] == '\n') line[--length] = '\0';
     if (length > 0 && line[length - 1] == '\r') line[--length] = '\0';  // written elsewhere

@@ -1,7 +1,14 @@
 // Free disk and memory, the desktop's colour depth and its check, number files, date and time.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cctype>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "draw/colour_depth.h"
@@ -13,6 +20,8 @@ namespace krSystem {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr uint64_t kLargestAnswer = 0xFFFFFFFF;
 
 // The sizes of this machine do not fit 32 bits: an answer that would wrap reads as the largest.
@@ -20,8 +29,53 @@ uint32_t Saturated(uint64_t value) {
     return static_cast<uint32_t>(std::min(value, kLargestAnswer));
 }
 
-std::string NumberFilePath(const char* fileName) {
-    return std::string(GetDataPath(1)) + (fileName ? fileName : "");
+// The per-user folder for a program's number files: $XDG_DATA_HOME/<program>/, else
+// ~/.local/share/<program>/. Made when needed; none without a usable base.
+std::optional<std::string> UserDataFolder() {
+    const std::string program = ProgramPath();
+    if (program.empty()) return std::nullopt;
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    fs::path base;
+    if (dataHome != nullptr && dataHome[0] == '/') {
+        base = dataHome;
+    } else if (home != nullptr && home[0] == '/') {
+        base = fs::path(home) / ".local" / "share";
+    } else {
+        return std::nullopt;
+    }
+    const fs::path folder = base / fs::path(program).filename();
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error) return std::nullopt;
+    return folder.string() + "/";
+}
+
+// Number files live in the data folder; where the program may not write there (an installed
+// program), in the user's own folder instead, for reading as well as writing.
+std::optional<std::string> NumberFilePath(const char* fileName) {
+    std::optional<std::string> folder = DataFolder(true);
+    if (!folder || access(folder->c_str(), W_OK | X_OK) != 0) folder = UserDataFolder();
+    if (!folder) return std::nullopt;
+    return *folder + (fileName ? fileName : "");
+}
+
+// One decimal number after any white space, as "%d" reads it, but 0 when it does not fit 32 bits.
+int32_t ReadDecimal(std::FILE* file) {
+    int c = std::fgetc(file);
+    while (c != EOF && std::isspace(c))
+        c = std::fgetc(file);
+    const bool negative = c == '-';
+    if (c == '-' || c == '+') c = std::fgetc(file);
+    int64_t magnitude = 0;
+    constexpr int64_t kLimit = int64_t{INT32_MAX} + 1;
+    while (c != EOF && std::isdigit(c)) {
+        magnitude = std::min(magnitude * 10 + (c - '0'), kLimit + 1);
+        c = std::fgetc(file);
+    }
+    const int64_t value = negative ? -magnitude : magnitude;
+    if (value < INT32_MIN || value > INT32_MAX) return 0;
+    return static_cast<int32_t>(value);
 }
 
 int32_t ColourLevel(int32_t bitsPerPixel) {
@@ -73,17 +127,21 @@ int32_t IsWindowed() {
 }
 
 void WriteNumber(const char* fileName, int32_t value) {
-    std::FILE* file = std::fopen(NumberFilePath(fileName).c_str(), "wt");
+    const std::optional<std::string> path = NumberFilePath(fileName);
+    if (!path) return;
+    std::FILE* file = std::fopen(path->c_str(), "wt");
     if (file == nullptr) return;
     std::fprintf(file, "%d", value);
     std::fclose(file);
 }
 
 int32_t ReadNumber(const char* fileName) {
-    int32_t value = 0;  // a missing file, or one without a number, reads as 0
-    std::FILE* file = std::fopen(NumberFilePath(fileName).c_str(), "rt");
-    if (file == nullptr) return value;
-    if (std::fscanf(file, "%d", &value) != 1) value = 0;
+    // A missing file, or one without a number, reads as 0.
+    const std::optional<std::string> path = NumberFilePath(fileName);
+    if (!path) return 0;
+    std::FILE* file = std::fopen(path->c_str(), "rt");
+    if (file == nullptr) return 0;
+    const int32_t value = ReadDecimal(file);
     std::fclose(file);
     return value;
 }

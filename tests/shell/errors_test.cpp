@@ -1,3 +1,4 @@
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -126,17 +127,35 @@ TEST_F(PathTest, DataRootLineHandling) {
     EXPECT_STREQ(krSystem::GetDataPath(1), "/save/");
 }
 
-TEST_F(PathTest, AnInstalledProgramFindsItsDataInShareKirvaUnlessTheDataRootOverrides) {
-    const std::string prefix = ScratchDirectory().string();
-    headless::SetModulePath(prefix + "/bin/kirva");
-    EXPECT_EQ(std::string(krSystem::GetDataPath(0)), prefix + "/bin/") << "no share/kirva/";
-    std::filesystem::create_directories(prefix + "/bin");
-    std::filesystem::create_directories(prefix + "/share/kirva");
-    EXPECT_EQ(std::string(krSystem::GetDataPath(0)), prefix + "/bin/../share/kirva/");
-    WriteRootFile("/save");
+TEST_F(PathTest, LongPathsAreKeptWholeNeverCut) {
+    // A folder longer than the 255 characters that the data path once held.
+    const std::string folder = "/games/" + std::string(258, 'd') + "/";
+    headless::SetModulePath(folder + "run");
+    EXPECT_EQ(krSystem::GetDataPath(0), folder);
+    // A data root that just fills 251 characters keeps its separator before the folder's name.
+    const std::string saveRoot = "/" + std::string(250, 's');
+    headless::SetModulePath("/games/demo/run");
+    WriteRootFile(saveRoot + "\n");
+    krSystem::LoadDataRoot("root.txt");
+    EXPECT_EQ(krSystem::GetDataPath(1), saveRoot + "/demo/");
+    // A line too long for any path is no override, not the cut start of one.
+    WriteRootFile("/" + std::string(PATH_MAX + 10, 'x') + "\n");
+    krSystem::LoadDataRoot("root.txt");
+    EXPECT_STREQ(krSystem::GetDataPath(1), "/games/demo/");
+}
+
+TEST_F(PathTest, AnInstalledProgramFindsItsDataInShareUnlessTheDataRootOverrides) {
+    const fs::path prefix = root / "prefix";
+    fs::create_directories(prefix / "bin");
+    headless::SetModulePath((prefix / "bin" / "game").string());
+    EXPECT_EQ(krSystem::GetDataPath(0), (prefix / "bin").string() + "/");  // a build folder
+    fs::create_directories(prefix / "share" / "game");
+    EXPECT_EQ(krSystem::GetDataPath(0), (prefix / "share" / "game").string() + "/");
+    EXPECT_EQ(krSystem::GetDataPath(1), (prefix / "share" / "game").string() + "/");
+    WriteRootFile("/save");  // the data root overrides it for number files, not for loading
     krSystem::LoadDataRoot("root.txt");
     EXPECT_STREQ(krSystem::GetDataPath(1), "/save/bin/");
-    EXPECT_EQ(std::string(krSystem::GetDataPath(0)), prefix + "/bin/../share/kirva/");
+    EXPECT_EQ(krSystem::GetDataPath(0), (prefix / "share" / "game").string() + "/");
 }
 
 }  // namespace

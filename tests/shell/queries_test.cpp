@@ -1,3 +1,5 @@
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -28,10 +30,43 @@ TEST_F(QueriesTest, NumberFilesRoundTripBesideTheProgram) {
     EXPECT_EQ(krSystem::ReadNumber("score.txt"), 7);
 }
 
-TEST_F(QueriesTest, AMissingOrEmptyNumberFileReadsZero) {
+TEST_F(QueriesTest, NumbersOutside32BitsReadZeroNeverWrapped) {
     EXPECT_EQ(krSystem::ReadNumber("missing.txt"), 0);
-    std::ofstream(directory / "words.txt") << "no number here";
-    EXPECT_EQ(krSystem::ReadNumber("words.txt"), 0);
+    const struct {
+        const char* text;
+        int32_t expected;
+    } cases[] = {
+        {"no number here", 0},
+        {" \n+12x", 12},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"2147483648", 0},
+        {"-2147483649", 0},
+        {"4294967297", 0},
+        {"000000000000000000000000000042", 42},
+        {"99999999999999999999999999999999", 0},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(directory / "n.txt") << c.text;
+        EXPECT_EQ(krSystem::ReadNumber("n.txt"), c.expected) << c.text;
+    }
+}
+
+TEST_F(QueriesTest, NumbersGoToTheUsersFolderWhereTheProgramsIsNotWritable) {
+    // A program folder that does not exist cannot be written, even by root.
+    headless::SetModulePath((directory / "gone" / "game").string());
+    setenv("XDG_DATA_HOME", (directory / "data").c_str(), 1);
+    krSystem::WriteNumber("n.txt", 31);
+    EXPECT_TRUE(fs::exists(directory / "data" / "game" / "n.txt"));
+    EXPECT_EQ(krSystem::ReadNumber("n.txt"), 31);
+    unsetenv("XDG_DATA_HOME");  // then under the home folder
+    const char* home = std::getenv("HOME");
+    const std::string savedHome = home != nullptr ? home : "";
+    setenv("HOME", (directory / "home").c_str(), 1);
+    krSystem::WriteNumber("n.txt", 32);
+    EXPECT_EQ(krSystem::ReadNumber("n.txt"), 32);
+    EXPECT_TRUE(fs::exists(directory / "home" / ".local" / "share" / "game" / "n.txt"));
+    setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST_F(QueriesTest, WeekdayNamesAreTheJapaneseCharacters) {

@@ -34,8 +34,9 @@ int64_t RealCalendarTime() {
 const char* ExecutablePath() {
     static char path[4096] = "";
     if (path[0] == '\0') {
-        const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-        path[length > 0 ? length : 0] = '\0';
+        // A path that fills the buffer may be cut: no path then, rather than another one.
+        const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+        path[length > 0 && length < ssize_t(sizeof path) ? length : 0] = '\0';
     }
     return path;
 }

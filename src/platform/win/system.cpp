@@ -29,13 +29,15 @@ void UpdateCursor() {
     backend::Active().SetCursorVisible(cursor.showCount >= 0 && !cursor.imageless);
 }
 
-// Copies text into a caller's buffer of the given size; returns the length copied.
+// Copies text into a caller's buffer of the given size; returns the length copied, or 0 with an
+// empty buffer when the text does not fit: a cut path would name another file.
 DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {
     if (buffer == nullptr || size == 0) return 0;
-    const DWORD length = static_cast<DWORD>(std::min<size_t>(text.size(), size - 1));
+    const bool fits = text.size() < size;
+    const size_t length = fits ? text.size() : 0;
     std::memcpy(buffer, text.data(), length);
     buffer[length] = '\0';
-    return length;
+    return static_cast<DWORD>(length);
 }
 
 std::string ProgramDirectory() {

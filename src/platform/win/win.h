@@ -60,6 +60,7 @@ BOOL SetCursorPos(int x, int y);
 
 BOOL WINNLSEnableIME(HWND window, BOOL enable);
 
+// Both paths fail (0, an empty buffer) when they do not fit the buffer whole.
 DWORD GetModuleFileName(HINSTANCE instance, char* buffer, DWORD size);
 // The directory for the data-root file: $XDG_CONFIG_HOME, else ~/.config.
 UINT GetWindowsDirectory(char* buffer, UINT size);
