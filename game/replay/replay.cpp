@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "maze.h"
 #include "maze_scene.h"
@@ -129,8 +131,13 @@ void ReplayFrame() {
 void StartProgram(const Options& options) {
     krHeadless::Install();
     krSystem::ResetForNextRun();
-    if (!options.dataDirectory.empty())
-        krHeadless::SetProgramPath((options.dataDirectory + "/kirva").c_str());
+    // The program replayed is kirva, beside this tool: it finds its data files as kirva does.
+    std::error_code error;
+    const std::filesystem::path folder =
+        options.dataDirectory.empty()
+            ? std::filesystem::read_symlink("/proc/self/exe", error).parent_path()
+            : std::filesystem::path(options.dataDirectory);
+    krHeadless::SetProgramPath((folder / "kirva").c_str());
     krSystem::RegisterClient(MazeInit, {{1, ReplayFrame}});
     krSystem::StartUp(nullptr, "", SW_SHOWNORMAL);
     // Nothing has drawn a random number yet: the maze is carved from the first frame on.

@@ -1,6 +1,7 @@
 // The sequencer's command strings, its answers and its notifications.
 #include "platform/mci/mci.h"
 
+#include "platform/mci/sequencer.h"
 #include "platform/win/win.h"
 #include "sound/audio_fixture.h"
 
@@ -154,6 +155,19 @@ TEST_F(MciTest, BadCommandsAnswerErrors) {
     char tiny[4];
     EXPECT_EQ(mciSendString("status tune mode", tiny, sizeof tiny, nullptr), MCIERR_PARAM_OVERFLOW);
     EXPECT_EQ(Mode(), "stopped");
+}
+
+TEST_F(MciTest, TheSoundFontIsTheNamedOneElseTheSystemDefault) {
+    setenv("KR_SOUNDFONT", DataPath("none.sf2").c_str(), 1);  // missing: the default serves
+    EXPECT_NE(mci::SoundFontPath(), "");
+    EXPECT_EQ(Send(openCommand), 0u);
+    EXPECT_EQ(Send("close tune"), 0u);
+    WriteDataFile("text.sf2", {'n', 'o', 't', ' ', 'a', ' ', 's', 'f', '2'});
+    setenv("KR_SOUNDFONT", DataPath("text.sf2").c_str(), 1);
+    EXPECT_EQ(mci::SoundFontPath(), DataPath("text.sf2"));
+    // A soundfont that does not load leaves the music silent and answers as without a device.
+    EXPECT_EQ(Send(openCommand), MCIERR_SEQ_NOMIDIPRESENT);
+    unsetenv("KR_SOUNDFONT");
 }
 
 TEST_F(MciTest, WithoutAnAudioDeviceNothingOpens) {

@@ -3,6 +3,10 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <string>
 
 #include "platform/win/events.h"
 
@@ -10,7 +14,9 @@ namespace mci {
 
 namespace {
 
-constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+// Debian's General MIDI default follows whichever GM soundfont is installed.
+constexpr const char* kDefaultSoundFonts[] = {"/usr/share/sounds/sf2/default-GM.sf2",
+                                              "/usr/share/sounds/sf2/TimGM6mb.sf2"};
 // Eight times the synthesiser's default (+18 dB): a General MIDI tune then peaks about as high
 // as a full-scale sound effect (the sound example's tune 2 dB under its chime) instead of 20 dB
 // under it.
@@ -29,6 +35,18 @@ void QuietenLibrary() {
 
 }  // namespace
 
+std::string SoundFontPath() {
+    const char* chosen = std::getenv("KR_SOUNDFONT");
+    std::vector<std::string> candidates(std::begin(kDefaultSoundFonts),
+                                        std::end(kDefaultSoundFonts));
+    if (chosen != nullptr && chosen[0] != '\0') candidates.insert(candidates.begin(), chosen);
+    for (const std::string& path : candidates) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(path, error)) return path;
+    }
+    return {};
+}
+
 std::unique_ptr<Sequencer> Sequencer::Open(std::vector<uint8_t> midiFile, UINT deviceId,
                                            MCIERROR* error) {
     QuietenLibrary();
@@ -43,7 +61,9 @@ std::unique_ptr<Sequencer> Sequencer::Open(std::vector<uint8_t> midiFile, UINT d
     // Rendered by our mixer, the player must count time in rendered samples.
     fluid_settings_setstr(sequencer->settings_, "player.timing-source", "sample");
     sequencer->synth_ = new_fluid_synth(sequencer->settings_);
-    if (sequencer->synth_ == nullptr || fluid_synth_sfload(sequencer->synth_, kSoundFont, 1) < 0) {
+    const std::string soundFont = SoundFontPath();
+    if (sequencer->synth_ == nullptr || soundFont.empty() ||
+        fluid_synth_sfload(sequencer->synth_, soundFont.c_str(), 1) < 0) {
         return nullptr;
     }
     mixer::Attach(sequencer.get());

@@ -6,12 +6,17 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/ds/mixer.h"
 #include "platform/mci/mci.h"
 
 namespace mci {
+
+// The soundfont: the file $KR_SOUNDFONT names, else the system's General MIDI default, else
+// TimGM6mb; the first of them that exists. Empty when none does: music is silent then.
+std::string SoundFontPath();
 
 enum class Mode { Stopped, Playing, Paused };
 
