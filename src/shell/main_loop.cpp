@@ -41,6 +41,8 @@ struct ClientTable {
 
 ClientTable client;
 char windowTitle[8];
+// The record's buffer holds the command line only when it fits whole; this holds it always.
+std::string wholeCommandLine;
 
 void RunScene(int32_t scene) {
     if (scene == krSceneClosing) {
@@ -78,10 +80,12 @@ void RegisterWindowClass(HINSTANCE instance) {
     krSystemState.classRegistered = 1;
 }
 
+// A cut command line could name another file, so one that does not fit leaves the buffer empty.
 void CopyCommandLine(const char* commandLine) {
-    const char* text = commandLine ? commandLine : "";
-    std::strncpy(krSystemState.commandLine, text, sizeof krSystemState.commandLine - 1);
-    krSystemState.commandLine[sizeof krSystemState.commandLine - 1] = '\0';
+    wholeCommandLine = commandLine ? commandLine : "";
+    const bool fits = wholeCommandLine.size() < sizeof krSystemState.commandLine;
+    std::memcpy(krSystemState.commandLine, fits ? wholeCommandLine.c_str() : "",
+                fits ? wholeCommandLine.size() + 1 : 1);
 }
 
 void FollowCursorOverClientArea() {
@@ -360,7 +364,7 @@ void ReleaseInput() {
 }
 
 const char* GetCommandLine() {
-    return krSystemState.commandLine;
+    return wholeCommandLine.c_str();
 }
 
 void WatchKeyRelease(int32_t virtualKey) {
@@ -399,6 +403,7 @@ int32_t IsCursorClipped() {
 void ResetForNextRun() {
     krSystemState = InitialState();
     client = ClientTable{};
+    wholeCommandLine.clear();
     krFont::ResetForNextRun();  // before the display takes the Back surface away
     krDraw::ResetForNextRun();
     ResetWaits();

@@ -1,3 +1,5 @@
+#include <string>
+
 #include "platform/win/win.h"
 #include "shell/fixture.h"
 
@@ -18,6 +20,14 @@ TEST_F(ShellTest, StartUpMakesTheKirvaWindowAndActivatesIt) {
     EXPECT_EQ(krSystemState.active, 1);
     EXPECT_EQ(krSystemState.scene, 1);
     EXPECT_STREQ(krSystem::GetCommandLine(), "--test");
+}
+
+TEST_F(ShellTest, ACommandLineTooLongForTheRecordIsKeptWholeNeverCut) {
+    const std::string line = "--load " + std::string(300, 'f');
+    krSystem::RegisterClient([] { krSystemState.scene = 1; }, {{1, [] {}}});
+    ASSERT_TRUE(krSystem::StartUp(nullptr, line.c_str(), SW_SHOWNORMAL));
+    EXPECT_EQ(krSystem::GetCommandLine(), line);
+    EXPECT_STREQ(krSystemState.commandLine, "");
 }
 
 TEST_F(ShellTest, WindowedStartCentresA640By480ClientAreaAboveOthers) {
