@@ -52,10 +52,12 @@ std::optional<std::string> UserDataFolder() {
 }
 
 // Number files live in the data folder; where the program may not write there (an installed
-// program), in the user's own folder instead, for reading as well as writing.
+// program), in the user's own folder instead, for reading as well as writing. None when the
+// folder's path is too long for any file.
 std::optional<std::string> NumberFilePath(const char* fileName) {
     std::optional<std::string> folder = DataFolder(true);
-    if (!folder || access(folder->c_str(), W_OK | X_OK) != 0) folder = UserDataFolder();
+    if (!folder) return std::nullopt;
+    if (access(folder->c_str(), W_OK | X_OK) != 0) folder = UserDataFolder();
     if (!folder) return std::nullopt;
     return *folder + (fileName ? fileName : "");
 }

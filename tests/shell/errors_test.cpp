@@ -144,6 +144,17 @@ TEST_F(PathTest, LongPathsAreKeptWholeNeverCut) {
     EXPECT_STREQ(krSystem::GetDataPath(1), "/games/demo/");
 }
 
+TEST_F(PathTest, NumberFilesUnderARootTooLongForAnyPathAreNeitherWrittenNorRead) {
+    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    WriteRootFile("/" + std::string(PATH_MAX - 4, 's'));  // the root fits, the folder in it not
+    krSystem::LoadDataRoot("root.txt");
+    EXPECT_STREQ(krSystem::GetDataPath(1), "");
+    krSystem::WriteNumber("n.txt", 5);
+    EXPECT_FALSE(fs::exists(root / "data"));
+    EXPECT_EQ(krSystem::ReadNumber("n.txt"), 0);
+    unsetenv("XDG_DATA_HOME");
+}
+
 TEST_F(PathTest, AnInstalledProgramFindsItsDataInShareUnlessTheDataRootOverrides) {
     const fs::path prefix = root / "prefix";
     fs::create_directories(prefix / "bin");
