@@ -125,6 +125,8 @@ TEST_F(PathTest, DataRootLineHandling) {
     WriteRootFile("/save");
     krSystem::LoadDataRoot("root.txt");
     EXPECT_STREQ(krSystem::GetDataPath(1), "/save/");
+    headless::SetModulePath("/demo/run");  // a folder right under the root keeps its name
+    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/demo/");
 }
 
 TEST_F(PathTest, LongPathsAreKeptWholeNeverCut) {
