@@ -33,7 +33,7 @@ Start TakeOptions(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return Start::Stop;
         } else if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("kirva %s\n", KIRVA_VERSION);
+            std::printf("kirva %s\n", KR_VERSION);
             return Start::Stop;
         } else {
             std::fprintf(stderr, "kirva: unknown option '%s'\n%s", argv[i], kUsage);
