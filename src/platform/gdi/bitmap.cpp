@@ -1,11 +1,11 @@
 // Pixels, memory bitmaps and their loading, and the stretched copy between contexts.
-#include <SDL.h>
-
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "platform/gdi/dc.h"
+#include "platform/pixels/bmp.h"
 #include "platform/win/resources.h"
 
 namespace gdi {
@@ -34,25 +34,14 @@ uint32_t Convert(uint32_t pixel, const pixels::Format& from, const pixels::Forma
     return from == to ? pixel : pixels::Pack(to, pixels::Unpack(from, pixel));
 }
 
-Bitmap* BitmapFromSurface(SDL_Surface* loaded) {
-    if (loaded == nullptr) return nullptr;
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
-    SDL_FreeSurface(loaded);
-    if (converted == nullptr) return nullptr;
-    auto* bitmap = new Bitmap(converted->w, converted->h);
-    for (int y = 0; y < converted->h; ++y) {
-        const auto* row = static_cast<const uint8_t*>(converted->pixels) + y * converted->pitch;
-        uint32_t* out = bitmap->pixels.data() + static_cast<size_t>(y) * bitmap->width;
-        std::memcpy(out, row, static_cast<size_t>(converted->w) * 4);
-        for (int x = 0; x < converted->w; ++x)
-            out[x] &= 0x00FFFFFF;
-    }
-    SDL_FreeSurface(converted);
+Bitmap* BitmapFrom(pixels::Picture&& picture) {
+    auto* bitmap = new Bitmap(picture.width, picture.height);
+    bitmap->pixels = std::move(picture.rgb);
     return bitmap;
 }
 
 // Resource names are stored without their extension ("MASK.BMP" is the resource "MASK").
-SDL_RWops* OpenResource(const char* name) {
+const win::Resource* FindBitmapResource(const char* name) {
     const win::Resource* resource = win::FindResource(name, "BITMAP");
     if (resource == nullptr) {
         const std::string bare(name);
@@ -61,8 +50,18 @@ SDL_RWops* OpenResource(const char* name) {
             resource = win::FindResource(bare.substr(0, dot).c_str(), "BITMAP");
         }
     }
-    if (resource == nullptr) return nullptr;
-    return SDL_RWFromConstMem(resource->data, static_cast<int>(resource->size));
+    return resource;
+}
+
+std::optional<pixels::Picture> LoadPicture(const char* name, bool fromFile) {
+    if (fromFile) {
+        pixels::Picture picture;
+        if (pixels::LoadBmpFile(name, &picture) != pixels::BmpLoad::kLoaded) return std::nullopt;
+        return picture;
+    }
+    const win::Resource* resource = FindBitmapResource(name);
+    if (resource == nullptr) return std::nullopt;
+    return pixels::DecodeBmp(std::span(resource->data, resource->size));
 }
 
 Bitmap* ScaledCopy(Bitmap* original, int width, int height) {
@@ -94,11 +93,10 @@ COLORREF GetPixel(HDC dc, int x, int y) {
 
 HBITMAP LoadImage(HINSTANCE, const char* name, UINT type, int cx, int cy, UINT flags) {
     if (name == nullptr || type != IMAGE_BITMAP || cx < 0 || cy < 0) return nullptr;
-    SDL_RWops* stream =
-        (flags & LR_LOADFROMFILE) != 0 ? SDL_RWFromFile(name, "rb") : OpenResource(name);
-    if (stream == nullptr) return nullptr;
-    Bitmap* bitmap = BitmapFromSurface(SDL_LoadBMP_RW(stream, 1));
-    if (bitmap == nullptr || (cx == 0 && cy == 0)) return bitmap;
+    std::optional<pixels::Picture> picture = LoadPicture(name, (flags & LR_LOADFROMFILE) != 0);
+    if (!picture) return nullptr;
+    Bitmap* bitmap = BitmapFrom(std::move(*picture));
+    if (cx == 0 && cy == 0) return bitmap;
     return ScaledCopy(bitmap, cx == 0 ? bitmap->width : cx, cy == 0 ? bitmap->height : cy);
 }
 

@@ -1,6 +1,4 @@
 // Materials, textures, lights, meshes and the mesh builder's loading through assimp.
-#include <SDL.h>
-
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <algorithm>
@@ -8,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "platform/pixels/bmp.h"
 #include "platform/rm/matrix.h"
 #include "platform/rm/xfile_check.h"
 
@@ -296,25 +295,13 @@ Shadow::~Shadow() {
 
 HRESULT Direct3DRM::LoadTexture(const char* path, Texture** texture) {
     if (path == nullptr || texture == nullptr) return D3DRMERR_BADVALUE;
-    SDL_Surface* loaded = SDL_LoadBMP(path);
-    if (loaded == nullptr) return D3DRMERR_FILENOTFOUND;
-    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
-    SDL_FreeSurface(loaded);
-    if (rgb == nullptr || rgb->w <= 0 || rgb->h <= 0) {
-        SDL_FreeSurface(rgb);
-        return D3DRMERR_BADFILE;
-    }
-    std::vector<uint32_t> texels(size_t(rgb->w) * size_t(rgb->h));
-    for (int y = 0; y < rgb->h; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(rgb->pixels) +
-                                                            ptrdiff_t(y) * rgb->pitch);
-        for (int x = 0; x < rgb->w; ++x)
-            texels[size_t(y) * size_t(rgb->w) + size_t(x)] = row[x] & 0xFFFFFF;
-    }
-    *texture = new Texture(rgb->w, rgb->h, std::move(texels));
+    pixels::Picture picture;
+    const pixels::BmpLoad loaded = pixels::LoadBmpFile(path, &picture);
+    if (loaded == pixels::BmpLoad::kNotFound) return D3DRMERR_FILENOTFOUND;
+    if (loaded != pixels::BmpLoad::kLoaded) return D3DRMERR_BADFILE;
+    *texture = new Texture(picture.width, picture.height, std::move(picture.rgb));
     (*texture)->SetShades(textureShades_);
     (*texture)->SetColors(textureColours_);
-    SDL_FreeSurface(rgb);
     return D3DRM_OK;
 }
 

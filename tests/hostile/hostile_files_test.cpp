@@ -1,0 +1,50 @@
+// Every file under the fuzzers' regression folder (traps made by hand and inputs that once broke
+// a reader) goes through the readers that its folder names; each must be refused, and nothing may
+// crash, hang or allocate beyond what the file justifies.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/gdi.h"
+#include "platform/rm/rm.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The readers a folder's files go through; each answers whether it refused the file.
+bool RefusedAsBitmap(const std::string& path) {
+    HBITMAP bitmap =
+        gdi::LoadImage(nullptr, path.c_str(), gdi::IMAGE_BITMAP, 0, 0, gdi::LR_LOADFROMFILE);
+    if (bitmap != nullptr) gdi::DeleteObject(bitmap);
+    rm::Direct3DRM* rm = nullptr;
+    rm::Direct3DRMCreate(&rm);
+    rm::Texture* texture = nullptr;
+    const HRESULT loaded = rm->LoadTexture(path.c_str(), &texture);
+    if (texture != nullptr) texture->Release();
+    rm->Release();
+    return bitmap == nullptr && loaded == rm::D3DRMERR_BADFILE;
+}
+
+struct Reader {
+    const char* folder;
+    bool (*refused)(const std::string& path);
+};
+const Reader kReaders[] = {{"bmp", RefusedAsBitmap}};
+
+TEST(HostileFiles, EveryRegressionFileIsRefusedByItsReaders) {
+    int files = 0;
+    for (const Reader& reader : kReaders) {
+        for (const fs::directory_entry& entry :
+             fs::directory_iterator(fs::path(KR_REGRESSIONS_DIR) / reader.folder)) {
+            SCOPED_TRACE(entry.path().string());
+            EXPECT_TRUE(reader.refused(entry.path().string()));
+            ++files;
+        }
+    }
+    EXPECT_GT(files, 0);
+}
+
+}  // namespace
