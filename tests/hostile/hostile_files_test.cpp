@@ -28,11 +28,23 @@ bool RefusedAsBitmap(const std::string& path) {
     return bitmap == nullptr && loaded == rm::D3DRMERR_BADFILE;
 }
 
+bool RefusedAsModel(const std::string& path) {
+    rm::Direct3DRM* rm = nullptr;
+    rm::Direct3DRMCreate(&rm);
+    rm::MeshBuilder* builder = nullptr;
+    rm->CreateMeshBuilder(&builder);
+    const HRESULT loaded =
+        builder->Load(path.c_str(), nullptr, rm::D3DRMLOAD_FROMFILE, nullptr, nullptr);
+    builder->Release();
+    rm->Release();
+    return loaded == rm::D3DRMERR_BADFILE;
+}
+
 struct Reader {
     const char* folder;
     bool (*refused)(const std::string& path);
 };
-const Reader kReaders[] = {{"bmp", RefusedAsBitmap}};
+const Reader kReaders[] = {{"bmp", RefusedAsBitmap}, {"x", RefusedAsModel}};
 
 TEST(HostileFiles, EveryRegressionFileIsRefusedByItsReaders) {
     int files = 0;

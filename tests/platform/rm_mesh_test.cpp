@@ -129,7 +129,50 @@ TEST_F(MeshFileTest, CountsTheFileCannotHoldAreRefusedBeforeLoading) {
     }
     EXPECT_EQ(builder_->geometry().vertices.size(), 0u);
     EXPECT_EQ(rm::xfile::CheckBytes(kQuad), rm::D3DRM_OK);
-    EXPECT_EQ(rm::xfile::CheckBytes("solid ascii stl, not ours to check"), rm::D3DRM_OK);
+    EXPECT_FALSE(rm::xfile::IsXFile("model.stl", "solid ascii stl, not ours to check"));
+    EXPECT_TRUE(rm::xfile::IsXFile("model.dat", "\xEF\xBB\xBFxof 0302txt 0032"));
+    EXPECT_TRUE(rm::xfile::IsXFile("MODEL.X", "anything"));
+}
+
+// Every object the importer knows, with comments, templates and unknown objects around them:
+// the check reads them all as the importer does and lets the file through.
+TEST_F(MeshFileTest, TheCheckReadsEveryObjectTheImporterKnows) {
+    const char kRich[] = R"(xof 0303txt 0032 the rest of the header line is not read
+template Unused { <3D82AB43-62DA-11CF-AB39-0020AF71E433> DWORD n; }
+# a comment; // another
+AnimTicksPerSecond { 4800; }
+Material shared { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { "blue.BMP"; } }
+Frame Root {
+  FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; }
+  Unknown_Object { "a string with { and } inside"; 1; 2; }
+  Frame Child.001 {
+    Mesh Box01.001 {
+      3; -1.5e0;0,5;0;, 1;0;0;, 0;1;0;;
+      1; 3; 0,1,2;;
+      MeshNormals { 1; 0;0;1;; 1; 3; 0,0,0;; }
+      MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; }
+      MeshVertexColors { 3; 0; 1;0;0;1;;, 1; 0;1;0;1;;, 2; 0;0;1;1;;; }
+      VertexDuplicationIndices { 3; 3; 0, 1, 2; }
+      XSkinMeshHeader { 1; 1; 1; }
+      SkinWeights { "Root"; 2; 0, 1; 0.5, 0.5; 1;0;0;0;0;1;0;0;0;0;1;0;0;0;0;1;; }
+      MeshMaterialList { 1; 1; 0;; { shared } }
+    }
+  }
+}
+AnimationSet Walk { Animation { { Root } AnimationKey { 2; 2; 0; 3; 0;0;0;;, 10; 3; 1;0;0;;; } } }
+)";
+    EXPECT_EQ(rm::xfile::CheckBytes(kRich), rm::D3DRM_OK);
+    EXPECT_EQ(Load(kRich), rm::D3DRM_OK);
+    EXPECT_EQ(builder_->geometry().indices.size(), 3u);
+}
+
+TEST_F(MeshFileTest, AFileBeyondSixtyFourMegabytesIsRefusedUnread) {
+    const std::string path =
+        Write(std::string("xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;;") +
+              " 5000000; 3; 0,1,2;,");
+    std::filesystem::resize_file(path, std::uintmax_t{256} << 20);  // sparse: no disk is spent
+    EXPECT_EQ(builder_->Load(path.c_str(), nullptr, rm::D3DRMLOAD_FROMFILE, nullptr, nullptr),
+              rm::D3DRMERR_BADFILE);
 }
 
 // The binary form: tokens of 16-bit ids, counted lists of 32-bit integers and floats.

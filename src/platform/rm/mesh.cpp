@@ -5,6 +5,9 @@
 #include <assimp/Importer.hpp>
 #include <cmath>
 #include <numbers>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/pixels/bmp.h"
 #include "platform/rm/matrix.h"
@@ -90,16 +93,34 @@ bool AppendMesh(const aiScene& scene, const aiMesh& mesh, const aiMatrix4x4& tra
     return true;
 }
 
-bool AppendNode(const aiScene& scene, const aiNode& node, const aiMatrix4x4& parent,
-                Geometry* out) {
-    const aiMatrix4x4 transform = parent * node.mTransformation;
-    for (unsigned i = 0; i < node.mNumMeshes; ++i) {
-        if (node.mMeshes[i] >= scene.mNumMeshes) return false;
-        if (!AppendMesh(scene, *scene.mMeshes[node.mMeshes[i]], transform, out)) return false;
+// The node tree walked with a stack of our own: a file may nest its frames deeper than the
+// thread's stack would allow a recursion to go.
+bool AppendNodes(const aiScene& scene, Geometry* out) {
+    std::vector<std::pair<const aiNode*, aiMatrix4x4>> pending{{scene.mRootNode, aiMatrix4x4()}};
+    while (!pending.empty()) {
+        const auto [node, parent] = pending.back();
+        pending.pop_back();
+        const aiMatrix4x4 transform = parent * node->mTransformation;
+        for (unsigned i = 0; i < node->mNumMeshes; ++i) {
+            if (node->mMeshes[i] >= scene.mNumMeshes) return false;
+            if (!AppendMesh(scene, *scene.mMeshes[node->mMeshes[i]], transform, out)) return false;
+        }
+        // Children in reverse, so that they come off the stack in the file's order.
+        for (unsigned i = node->mNumChildren; i > 0; --i)
+            pending.emplace_back(node->mChildren[i - 1], transform);
     }
-    for (unsigned i = 0; i < node.mNumChildren; ++i)
-        if (!AppendNode(scene, *node.mChildren[i], transform, out)) return false;
     return true;
+}
+
+// The X files checked first and handed over from memory, so that the importer reads exactly the
+// bytes that were checked; other formats as the importer finds them.
+const aiScene* Import(Assimp::Importer& importer, const char* path, const std::string& bytes) {
+    constexpr unsigned kSteps =
+        aiProcess_ConvertToLeftHanded | aiProcess_JoinIdenticalVertices | aiProcess_Triangulate;
+    if (!xfile::IsXFile(path, bytes)) return importer.ReadFile(path, kSteps);
+    const std::string_view body = xfile::WithoutByteOrderMark(bytes);
+    if (xfile::CheckBytes(body) != D3DRM_OK) return nullptr;
+    return importer.ReadFileFromMemory(body.data(), body.size(), kSteps, "x");
 }
 
 // Vertices without normals take the average of their faces' normals.
@@ -194,15 +215,14 @@ MeshBuilder::~MeshBuilder() {
 
 HRESULT MeshBuilder::Load(const char* path, const char*, uint32_t options, void*, void*) {
     if (path == nullptr || options != D3DRMLOAD_FROMFILE) return D3DRMERR_BADVALUE;
-    const HRESULT checked = xfile::CheckFile(path);
-    if (checked != D3DRM_OK) return checked;
+    std::string bytes;
+    const HRESULT read = xfile::ReadModelFile(path, &bytes);
+    if (read != D3DRM_OK) return read;
     Assimp::Importer importer;
-    const aiScene* scene =
-        importer.ReadFile(path, aiProcess_ConvertToLeftHanded | aiProcess_JoinIdenticalVertices |
-                                    aiProcess_Triangulate);
+    const aiScene* scene = Import(importer, path, bytes);
     if (scene == nullptr || scene->mRootNode == nullptr) return D3DRMERR_BADFILE;
     Geometry loaded;
-    if (!AppendNode(*scene, *scene->mRootNode, aiMatrix4x4(), &loaded)) return D3DRMERR_BADFILE;
+    if (!AppendNodes(*scene, &loaded)) return D3DRMERR_BADFILE;
     if (loaded.indices.empty()) return D3DRMERR_BADFILE;
     FillMissingNormals(&loaded);
     geometry_ = std::move(loaded);
