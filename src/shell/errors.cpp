@@ -43,6 +43,7 @@ constexpr EnglishText kEnglish[] = {
     {"Xファイルを読み込めません", "cannot load model"},
     {"テクスチャーを読み込めません", "cannot load texture"},
     {"WAVEリソースが見つかりません", "cannot load sound"},
+    {"再生できないWAVE形式です", "cannot play the sound's format"},
     {"ファイル名またはリソース名が長すぎます", "file or resource name too long"},
     {"オブジェクト数が多すぎます", "too many objects"},
     {"スプライトを作成できません", "cannot create a sprite"},

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/ds/mmio.h"
+#include "platform/ds/wave.h"
 #include "platform/win/resources.h"
 #include "platform/win/win.h"
 #include "shell/shell.h"
@@ -62,13 +62,17 @@ bool ReadResource(const char* name, WaveSource& wave) {
     return true;
 }
 
-bool ReadFileOrResource(const char* path, const char* name, WaveSource& wave) {
+enum class Source { kRead, kMissing, kUnplayable };
+
+// A file in a format the mixer cannot take is turned into 16-bit samples where that can be done.
+Source ReadFileOrResource(const char* path, const char* name, WaveSource& wave) {
     if (ReadWaveFile(path, &wave.fileFormat, &wave.fileSamples, &wave.size) == 0) {
+        const bool playable = ds::MakePlayable(&wave.fileFormat, &wave.fileSamples, &wave.size);
         wave.format = wave.fileFormat;
         wave.samples = wave.fileSamples;
-        return true;
+        return playable ? Source::kRead : Source::kUnplayable;
     }
-    return ReadResource(name, wave);
+    return ReadResource(name, wave) ? Source::kRead : Source::kMissing;
 }
 
 void FillBuffer(IDirectSoundBuffer* buffer, const WaveSource& wave) {
@@ -146,81 +150,10 @@ void ReleaseObjects() {
     state.directSound = nullptr;
 }
 
-// Steps into the RIFF WAVE chunk and reads the format chunk into a new block.
-WAVEFORMATEX* ReadFormat(HMMIO file, MMCKINFO& riff) {
-    if (mmioDescend(file, &riff, nullptr, 0) != MMSYSERR_NOERROR) return nullptr;
-    if (riff.ckid != FOURCC_RIFF || riff.fccType != mmioFOURCC('W', 'A', 'V', 'E')) return nullptr;
-    MMCKINFO chunk{};
-    chunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
-    if (mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return nullptr;
-    PCMWAVEFORMAT pcm{};
-    if (chunk.cksize < sizeof pcm ||
-        mmioRead(file, reinterpret_cast<char*>(&pcm), sizeof pcm) != sizeof pcm) {
-        return nullptr;
-    }
-    WORD extra = 0;
-    if (pcm.wFormatTag != WAVE_FORMAT_PCM &&
-        mmioRead(file, reinterpret_cast<char*>(&extra), sizeof extra) != sizeof extra) {
-        return nullptr;
-    }
-    auto* block =
-        static_cast<WAVEFORMATEX*>(win::GlobalAlloc(win::GMEM_FIXED, sizeof(WAVEFORMATEX) + extra));
-    if (block == nullptr) return nullptr;
-    std::memcpy(block, &pcm, sizeof pcm);
-    block->cbSize = extra;
-    char* extraBytes = reinterpret_cast<char*>(block) + sizeof(WAVEFORMATEX);
-    if ((extra != 0 && mmioRead(file, extraBytes, extra) != extra) ||
-        mmioAscend(file, &chunk, 0) != MMSYSERR_NOERROR) {
-        win::GlobalFree(block);
-        return nullptr;
-    }
-    return block;
-}
-
-// The data chunk, copied through the file's own I/O buffer.
-bool ReadSamples(HMMIO file, const MMCKINFO& riff, uint8_t*& samples, uint32_t& size) {
-    if (mmioSeek(file, static_cast<LONG>(riff.dwDataOffset + 4), SEEK_SET) == -1) return false;
-    MMCKINFO chunk{};
-    chunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
-    if (mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return false;
-    samples = static_cast<uint8_t*>(win::GlobalAlloc(win::GMEM_FIXED, chunk.cksize));
-    MMIOINFO info{};
-    if (samples == nullptr || mmioGetInfo(file, &info, 0) != MMSYSERR_NOERROR) return false;
-    for (DWORD i = 0; i < chunk.cksize; ++i) {
-        if (info.pchNext == info.pchEndRead) {
-            const bool advanced = mmioAdvance(file, &info, MMIO_READ) == MMSYSERR_NOERROR;
-            if (!advanced || info.pchNext == info.pchEndRead) return false;
-        }
-        samples[i] = static_cast<uint8_t>(*info.pchNext++);
-    }
-    mmioSetInfo(file, &info, 0);
-    size = chunk.cksize;
-    return true;
-}
-
 }  // namespace
 
 int32_t ReadWaveFile(const char* path, WAVEFORMATEX** format, uint8_t** samples, uint32_t* size) {
-    *format = nullptr;
-    *samples = nullptr;
-    *size = 0;
-    HMMIO file = mmioOpen(path, nullptr, MMIO_ALLOCBUF | MMIO_READ);
-    if (file == nullptr) return 1;
-    MMCKINFO riff{};
-    WAVEFORMATEX* formatBlock = ReadFormat(file, riff);
-    uint8_t* sampleBlock = nullptr;
-    uint32_t bytes = 0;
-    const bool read = formatBlock != nullptr && ReadSamples(file, riff, sampleBlock, bytes);
-    mmioClose(file, 0);
-    if (!read) {
-        win::GlobalFree(formatBlock);
-        win::GlobalFree(sampleBlock);
-        return 1;
-    }
-    *format = formatBlock;
-    *samples = sampleBlock;
-    *size = bytes;
-    return 0;
+    return ds::ReadWave(path, format, samples, size);
 }
 
 int32_t Init() {
@@ -258,8 +191,13 @@ int32_t LoadObject(const char* name, int32_t bufferCount) {
     char path[kPathSize];
     std::snprintf(path, sizeof path, "%s%s", krSystem::GetDataPath(0), name);
     WaveSource wave;
-    if (!ReadFileOrResource(path, name, wave))
+    const Source source = ReadFileOrResource(path, name, wave);
+    if (source == Source::kMissing)
         return krSystem::FileErrorBox(kOperation, "WAVEリソースが見つかりません", path);
+    if (source == Source::kUnplayable) {
+        FreeWave(wave);
+        return krSystem::FileErrorBox(kOperation, "再生できないWAVE形式です", path);
+    }
     const int32_t previousCount = slot.bufferCount;
     slot.bufferCount = std::clamp(bufferCount, 1, krSoundBufferRow);
     if (state.reloadMode == 0) slot.nextBuffer = 0;

@@ -9,6 +9,8 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/rm/rm.h"
+#include "platform/win/win.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -40,11 +42,21 @@ bool RefusedAsModel(const std::string& path) {
     return loaded == rm::D3DRMERR_BADFILE;
 }
 
+bool RefusedAsWave(const std::string& path) {
+    WAVEFORMATEX* format = nullptr;
+    uint8_t* samples = nullptr;
+    uint32_t size = 0;
+    const bool read = krSound::ReadWaveFile(path.c_str(), &format, &samples, &size) == 0;
+    win::GlobalFree(format);
+    win::GlobalFree(samples);
+    return !read && sndPlaySound(path.c_str(), SND_NODEFAULT) == FALSE;
+}
+
 struct Reader {
     const char* folder;
     bool (*refused)(const std::string& path);
 };
-const Reader kReaders[] = {{"bmp", RefusedAsBitmap}, {"x", RefusedAsModel}};
+const Reader kReaders[] = {{"bmp", RefusedAsBitmap}, {"x", RefusedAsModel}, {"wav", RefusedAsWave}};
 
 TEST(HostileFiles, EveryRegressionFileIsRefusedByItsReaders) {
     int files = 0;

@@ -1,7 +1,9 @@
 // The WAVE reader over the buffered RIFF functions.
+#include <cmath>
 #include <cstring>
 
 #include "platform/ds/mmio.h"
+#include "platform/ds/wave.h"
 #include "platform/win/win.h"
 #include "sound/audio_fixture.h"
 #include "sound/sound.h"
@@ -138,6 +140,91 @@ TEST_F(WaveFileTest, RefusesBrokenFilesAndGivesNothingBack) {
     EXPECT_EQ(krSound::ReadWaveFile(DataPath("missing.wav").c_str(), &missing.format,
                                     &missing.samples, &missing.size),
               1);
+}
+
+// Chunk sizes near 4 GB: their ends lie beyond what a 32-bit offset can hold, and cut to 32 bits
+// they would point back to the chunk itself.
+TEST_F(WaveFileTest, ChunkEndsBeyondThirtyTwoBitsEndTheSearch) {
+    for (uint32_t size : {0xFFFFFFF8u, 0xFFFFFFF0u, 0x7FFFFFFFu, 0x80000000u}) {
+        std::vector<uint8_t> file{'R', 'I', 'F', 'F', 48, 0, 0, 0, 'W', 'A', 'V', 'E'};
+        AppendChunk(file, "junk", std::vector<uint8_t>(36));
+        Put32(file, 16, size);
+        SCOPED_TRACE(size);
+        ExpectFailure(file);
+    }
+}
+
+// A data chunk of nearly 4 GB in a file of a few bytes: refused before a block is set aside.
+TEST_F(WaveFileTest, ADataChunkBeyondTheFileIsRefusedBeforeAllocating) {
+    std::vector<uint8_t> file = assets::EncodeWave({22050, 1, 8}, Pattern(100));
+    Put32(file, 40, 0xFFFFFFF0u);
+    win::TakeLargestGlobalRequest();
+    ExpectFailure(file);
+    EXPECT_LT(win::TakeLargestGlobalRequest(), 1024u);
+}
+
+// 24- and 32-bit PCM and 32-bit float, plain and in the extensible format, become 16-bit PCM:
+// full scale is 32767, halfway 16384 (rounded), the most negative value -32767.
+TEST_F(WaveFileTest, WideAndFloatSamplesBecomeSixteenBits) {
+    auto pcm24 = [](int32_t v) {
+        return std::vector<uint8_t>{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16)};
+    };
+    auto pcm32 = [](int32_t v) {
+        return std::vector<uint8_t>{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16),
+                                    uint8_t(v >> 24)};
+    };
+    auto float32 = [](float v) {
+        std::vector<uint8_t> bytes(4);
+        std::memcpy(bytes.data(), &v, 4);
+        return bytes;
+    };
+    const struct {
+        WORD tag, bits;
+        bool extensible;
+        std::vector<std::vector<uint8_t>> samples;
+    } kCases[] = {
+        {1, 24, false, {pcm24(0x7FFFFF), pcm24(0x400000), pcm24(-0x800000), pcm24(0)}},
+        {1, 32, false, {pcm32(0x7FFFFFFF), pcm32(0x40000000), pcm32(INT32_MIN), pcm32(0)}},
+        {3, 32, false, {float32(1.0f), float32(0.5f), float32(-1.0f), float32(0)}},
+        {3, 32, true, {float32(2.0f), float32(0.5f), float32(-7.0f), float32(NAN)}},
+        {1, 24, true, {pcm24(0x7FFFFF), pcm24(0x400000), pcm24(-0x800000), pcm24(0)}},
+    };
+    for (const auto& c : kCases) {
+        // Formats other than plain PCM carry the count of their extra bytes.
+        std::vector<uint8_t> format(c.extensible ? 40 : c.tag == 1 ? 16 : 18);
+        const WORD align = WORD(c.bits / 8);
+        const WORD fields[] = {c.extensible ? ds::WAVE_FORMAT_EXTENSIBLE : c.tag, 1};
+        std::memcpy(format.data(), fields, 4);
+        Put32(format, 4, 8000);
+        Put32(format, 8, 8000u * align);
+        const WORD sizes[] = {align, c.bits, 22, c.bits};
+        std::memcpy(format.data() + 12, sizes, c.extensible ? 8 : 4);
+        if (c.extensible) std::memcpy(format.data() + 24, &c.tag, 2);  // the sub-format
+        std::vector<uint8_t> file{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+        AppendChunk(file, "fmt ", format);
+        std::vector<uint8_t> data;
+        for (const auto& sample : c.samples)
+            data.insert(data.end(), sample.begin(), sample.end());
+        AppendChunk(file, "data", data);
+        Put32(file, 4, uint32_t(file.size() - 8));
+        SCOPED_TRACE(testing::Message() << c.tag << " " << c.bits << " " << c.extensible);
+
+        Result read = Read(file);
+        ASSERT_EQ(read.code, 0);
+        ASSERT_TRUE(ds::MakePlayable(&read.format, &read.samples, &read.size));
+        EXPECT_EQ(read.format->wFormatTag, WAVE_FORMAT_PCM);
+        EXPECT_EQ(read.format->wBitsPerSample, 16);
+        EXPECT_EQ(read.format->nBlockAlign, 2);
+        EXPECT_EQ(read.format->nAvgBytesPerSec, 16000u);
+        ASSERT_EQ(read.size, 8u);
+        int16_t out[4];
+        std::memcpy(out, read.samples, 8);
+        EXPECT_NEAR(out[0], 32767, 1);
+        EXPECT_EQ(out[1], 16384);
+        EXPECT_EQ(out[2], -32767);
+        EXPECT_EQ(out[3], 0);
+        Free(read);
+    }
 }
 
 TEST_F(WaveFileTest, DescendStaysInsideItsParent) {

@@ -1,9 +1,9 @@
 #include "platform/ds/mmio.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace mmio {
@@ -31,6 +31,9 @@ struct File {
 }  // namespace mmio
 
 namespace {
+
+// LONG is 32 bits here: offsets beyond it cannot be sought or handed back.
+constexpr int64_t kLongMax = std::numeric_limits<LONG>::max();
 
 bool ReadExactly(HMMIO file, void* target, LONG bytes) {
     return mmioRead(file, static_cast<char*>(target), bytes) == bytes;
@@ -123,7 +126,7 @@ LONG mmioSeek(HMMIO file, LONG offset, int origin) {
     if (origin == SEEK_CUR) base = file->Position();
     if (origin == SEEK_END) base = file->size;
     const int64_t target = base + offset;
-    if (target < 0 || target > LONG_MAX) return -1;
+    if (target < 0 || target > kLongMax) return -1;
     const int64_t inBuffer = target - file->bufferOffset;
     if (inBuffer >= 0 && inBuffer <= static_cast<int64_t>(file->end)) {
         file->next = static_cast<size_t>(inBuffer);
@@ -144,22 +147,26 @@ MMRESULT mmioDescend(HMMIO file, MMCKINFO* chunk, const MMCKINFO* parent, UINT f
         found.cksize = ReadDword(file, ok);
         const int64_t dataOffset = file->Position();
         if (ok && IsForm(found.ckid)) found.fccType = ReadDword(file, ok);
-        if (!ok || dataOffset > LONG_MAX) return MMIOERR_CHUNKNOTFOUND;
+        if (!ok || dataOffset > kLongMax) return MMIOERR_CHUNKNOTFOUND;
         found.dwDataOffset = static_cast<DWORD>(dataOffset);
         if (Matches(found, *chunk, flags)) {
             *chunk = found;
             return MMSYSERR_NOERROR;
         }
-        if (ChunkEnd(found) > LONG_MAX) return MMIOERR_CHUNKNOTFOUND;
-        mmioSeek(file, static_cast<LONG>(ChunkEnd(found)), SEEK_SET);
+        if (ChunkEnd(found) > kLongMax ||
+            mmioSeek(file, static_cast<LONG>(ChunkEnd(found)), SEEK_SET) == -1) {
+            return MMIOERR_CHUNKNOTFOUND;
+        }
     }
     return MMIOERR_CHUNKNOTFOUND;
 }
 
 MMRESULT mmioAscend(HMMIO file, MMCKINFO* chunk, UINT) {
     if (file == nullptr || chunk == nullptr) return MMSYSERR_INVALPARAM;
-    if (ChunkEnd(*chunk) > LONG_MAX) return MMIOERR_CANNOTSEEK;
-    mmioSeek(file, static_cast<LONG>(ChunkEnd(*chunk)), SEEK_SET);
+    if (ChunkEnd(*chunk) > kLongMax ||
+        mmioSeek(file, static_cast<LONG>(ChunkEnd(*chunk)), SEEK_SET) == -1) {
+        return MMIOERR_CANNOTSEEK;
+    }
     return MMSYSERR_NOERROR;
 }
 

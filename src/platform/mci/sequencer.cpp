@@ -26,7 +26,8 @@ constexpr int kBlockFrames = 64;
 
 void QuietenLibrary() {
     static const bool quiet = [] {
-        for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG})
+        // A broken file is the sequencer's own failure to report; the library says nothing.
+        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
             fluid_set_log_function(level, nullptr, nullptr);
         return true;
     }();

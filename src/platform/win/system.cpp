@@ -3,6 +3,7 @@
 #include <sys/sysinfo.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -197,8 +198,19 @@ void GlobalMemoryStatus(MEMORYSTATUS* status) {
             : static_cast<DWORD>(100 - status->dwAvailPhys * 100 / status->dwTotalPhys);
 }
 
+namespace {
+std::atomic<size_t> largestRequest{0};
+}
+
 HGLOBAL GlobalAlloc(UINT, size_t bytes) {
+    size_t largest = largestRequest.load();
+    while (bytes > largest && !largestRequest.compare_exchange_weak(largest, bytes)) {
+    }
     return std::calloc(1, bytes == 0 ? 1 : bytes);
+}
+
+size_t TakeLargestGlobalRequest() {
+    return largestRequest.exchange(0);
 }
 
 HGLOBAL GlobalFree(HGLOBAL block) {

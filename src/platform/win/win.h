@@ -88,5 +88,7 @@ inline constexpr UINT GMEM_ZEROINIT = 0x0040;
 inline constexpr UINT GPTR = GMEM_FIXED | GMEM_ZEROINIT;
 HGLOBAL GlobalAlloc(UINT flags, size_t bytes);
 HGLOBAL GlobalFree(HGLOBAL block);
+// The largest block asked of GlobalAlloc since the last call: what reading a file cost.
+size_t TakeLargestGlobalRequest();
 
 }  // namespace win
