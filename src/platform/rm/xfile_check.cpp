@@ -439,22 +439,28 @@ class Parser {
         // One index for every face, or a single one for all of them.
         if (indices != faces && !(indices == 1 && faces > 0)) Refuse();
         Charge(faces, 4);
+        uint32_t highest = 0;
         for (uint32_t i = 0; i < indices; ++i)
-            ReadInt();
+            highest = std::max(highest, ReadInt());
         if (!binary_ && At(at_) == ';' && at_ < data_.size()) ++at_;
+        // Every index must name a material that the list holds, by value or by reference.
+        uint64_t materials = 0;
         for (;;) {
             const std::string_view name = Token();
             if (name.empty()) Refuse();
-            if (name == "}") return;
+            if (name == "}") break;
             if (name == "{") {
                 Token();
                 ClosingBrace();
+                ++materials;
             } else if (name == "Material") {
                 Material();
+                ++materials;
             } else if (name != ";") {
                 Unknown();
             }
         }
+        if (indices > 0 && highest >= materials) Refuse();
     }
     void Material() {
         Head();

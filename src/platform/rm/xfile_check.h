@@ -5,9 +5,9 @@
 // allocates for (vertices, faces, indices, normals, texture coordinates, colours, material
 // indices, animation keys, skin weights) must be followed by that many items in the file, and
 // the whole must stay within a memory budget; face, normal, colour and weight indices must name
-// existing vertices; a material list must have one index per face; names are at most 1023
-// bytes; frames nest at most 256 deep. Compressed files are inflated block by block as the
-// importer does (and refused beyond 64 MB).
+// existing vertices; a material list must have one index per face, each naming a material of
+// the list; names are at most 1023 bytes; frames nest at most 256 deep. Compressed files are
+// inflated block by block as the importer does (and refused beyond 64 MB).
 #include "platform/win/types.h"
 
 #include <string>

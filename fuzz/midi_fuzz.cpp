@@ -1,0 +1,21 @@
+// MIDI files through the sequencer: opened, played and rendered for a moment.
+#include <cstdint>
+#include <vector>
+
+#include "platform/backend/headless/headless_audio.h"
+#include "platform/mci/sequencer.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    headless::InstallManualAudio(true);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    MCIERROR error = 0;
+    std::unique_ptr<mci::Sequencer> sequencer =
+        mci::Sequencer::Open(std::vector<uint8_t>(data, data + size), 1, &error);
+    if (sequencer == nullptr) return 0;
+    sequencer->Play();
+    headless::RenderAudio(2048);
+    return 0;
+}

@@ -1,0 +1,102 @@
+// Writes the fuzzers' first inputs with the project's own writers: pictures, sounds, tunes,
+// the game's models (text, compressed and binary) and small text files.
+#include <zlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "bmp_writer.h"
+#include "sound_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Write(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+void Write(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    Write(path, std::string(bytes.begin(), bytes.end()));
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::ostringstream out;
+    out << std::ifstream(path, std::ios::binary).rdbuf();
+    return out.str();
+}
+
+// The compressed form: the header, six bytes, then one block of a length, "CK" and raw deflate.
+std::string Compressed(const std::string& text) {
+    std::string body = text.substr(16);
+    body.resize(std::min<size_t>(body.size(), 30000));  // one block's worth
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string packed(compressBound(uLong(body.size())) + 16, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(body.data());
+    stream.avail_in = uInt(body.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = uInt(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    const auto length = uint16_t(packed.size());
+    return "xof 0302tzip0032" + std::string(6, '\0') +
+           std::string(reinterpret_cast<const char*>(&length), 2) + "CK" + packed;
+}
+
+// A triangle in the binary form: tokens of 16-bit ids, counted lists of integers and floats.
+std::string BinaryTriangle() {
+    std::string out = "xof 0302bin 0032";
+    auto word = [&](uint16_t v) { out.append(reinterpret_cast<const char*>(&v), 2); };
+    auto dword = [&](uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); };
+    word(1), dword(4), out += "Mesh";
+    word(10), word(6), dword(1), dword(3), word(7), dword(9);
+    for (float v : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f}) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &v, 4);
+        dword(bits);
+    }
+    word(6), dword(5);
+    for (uint32_t v : {1u, 3u, 0u, 1u, 2u})
+        dword(v);
+    word(11);
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) return 2;
+    const fs::path out = argv[1], data = argv[2];
+    for (const char* name : {"SAMPLE8.X", "ball.X"}) {
+        const std::string text = ReadAll(data / name);
+        Write(out / "x" / name, text);
+        Write(out / "x" / (std::string(name) + ".tzip"), Compressed(text));
+    }
+    Write(out / "x" / "triangle.bin", BinaryTriangle());
+
+    assets::Picture picture(5, 3, {200, 10, 10});
+    picture.FillRect(1, 1, 3, 2, {0, 0, 255});
+    Write(out / "bmp" / "small.bmp", assets::EncodeBmp(picture));
+    Write(out / "bmp" / "blue.BMP", ReadAll(data / "blue.BMP"));
+
+    for (const assets::PcmFormat& format :
+         {assets::PcmFormat{8000, 1, 8}, assets::PcmFormat{22050, 2, 16}}) {
+        const auto samples = assets::PcmSamples(format, assets::Tone(format, 0.01, 440, 0.5));
+        Write(out / "wav" / ("tone-" + std::to_string(format.bits) + ".wav"),
+              assets::EncodeWave(format, samples));
+    }
+
+    assets::Melody melody;
+    melody.notes = {{60, 0, 24, 100}, {64, 24, 24, 90}};
+    melody.endTick = 48;
+    Write(out / "midi" / "two-notes.mid", assets::EncodeMidi(melody));
+
+    Write(out / "data_root" / "root.txt", std::string("/tmp/kirva-save\n"));
+    Write(out / "number" / "score.txt", std::string("12345"));
+    return 0;
+}
