@@ -17,12 +17,13 @@ namespace replay {
 
 const char* const kUsage =
     "usage: kirva-replay [--seed S] [--frames N] [--tick MS] [--key F:VK[:HOLD]]...\n"
-    "                    [--shot F:FILE.png]... [--bench] [--help]\n"
+    "                    [--shot F:FILE.png]... [--lose-every N] [--bench] [--help]\n"
     "  --seed S           seed of the random generator (default 1)\n"
     "  --frames N         press Escape after N frames (default 120)\n"
     "  --tick MS          virtual milliseconds per frame (default 16)\n"
     "  --key F:VK[:HOLD]  press virtual key VK at frame F, release it HOLD frames later (1)\n"
     "  --shot F:FILE.png  write the picture presented at frame F\n"
+    "  --lose-every N     lose every surface after each N frames, as a device reset does\n"
     "  --bench            real clock, no pictures: frames per second and ms per frame\n"
     "  --help             this text\n";
 
@@ -79,6 +80,9 @@ bool ParseValue(const std::string& name, const char* value, Options* options) {
     } else if (name == "--tick") {
         if (!ParseNumber(value, 0, 60000, &number)) return false;
         options->tick = uint32_t(number);
+    } else if (name == "--lose-every") {
+        if (!ParseNumber(value, 1, kMaxFrames, &number)) return false;
+        options->loseEvery = int32_t(number);
     } else if (name == "--key") {
         options->keys.emplace_back();
         return ParseKey(value, &options->keys.back());
@@ -121,6 +125,8 @@ void ReplayFrame() {
     run.lastFrameEnd = Clock::now();
     if (!run.options->bench) WriteShots(run.frames);
     if (run.options->afterFrame) run.options->afterFrame(run.frames);
+    if (run.options->loseEvery > 0 && run.frames % run.options->loseEvery == 0)
+        krHeadless::LoseSurfaces();
     QueueKeys(run.frames + 1);
     if (run.frames == run.options->frames) {
         krHeadless::PressKey(VK_ESCAPE);
@@ -180,7 +186,7 @@ bool ParseArguments(int argc, const char* const* argv, Options* options, std::st
         } else if (name == "--bench") {
             options->bench = true;
         } else if (name == "--seed" || name == "--frames" || name == "--tick" || name == "--key" ||
-                   name == "--shot") {
+                   name == "--shot" || name == "--lose-every") {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
                 return false;

@@ -25,7 +25,8 @@ struct Options {
     uint32_t tick = 16;    // virtual milliseconds per presented frame
     std::vector<KeyPress> keys;
     std::vector<Shot> shots;
-    bool bench = false;  // real clock, no captures
+    int32_t loseEvery = 0;  // every surface lost after each such number of frames; 0: never
+    bool bench = false;     // real clock, no captures
     bool help = false;
     // Where the data files are; empty: beside the running program.
     std::string dataDirectory;

@@ -179,4 +179,36 @@ TEST_F(MazePictures, AShotThatCannotBeWrittenFailsTheRun) {
     EXPECT_TRUE(outcome.quitNormally);
     EXPECT_FALSE(outcome.shotsWritten);
 }
+
+// Surfaces lost after every 7th frame: the frames right after each loss, and later ones, show
+// exactly what an uninterrupted run shows (the walls, the textures, the glyphs, the black around
+// the 3D view), while the player walks and turns.
+TEST_F(MazePictures, EverySurfaceLossIsRepairedByTheNextFrame) {
+    const std::vector<int32_t> frames{7, 8, 9, 15, 64, 71, 72, 99};
+    auto run = [&](const std::string& prefix, int32_t loseEvery) {
+        replay::Options options;
+        options.dataDirectory = KR_DATA_DIR;
+        options.frames = 100;
+        options.loseEvery = loseEvery;
+        options.keys = {{60, 38, 1}, {70, 39, 1}, {80, 38, 1}};
+        for (int32_t frame : frames)
+            options.shots.push_back({frame, Path(prefix + std::to_string(frame) + ".png")});
+        EXPECT_TRUE(replay::Run(options).shotsWritten);
+    };
+    run("steady-", 0);
+    run("lost-", 7);
+    for (int32_t frame : frames) {
+        const Png steady(Path("steady-" + std::to_string(frame) + ".png"));
+        const Png lost(Path("lost-" + std::to_string(frame) + ".png"));
+        ASSERT_TRUE(steady.Loaded() && lost.Loaded());
+        int differing = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                const Rgb a = steady.At(x, y), b = lost.At(x, y);
+                differing += a.red != b.red || a.green != b.green || a.blue != b.blue;
+            }
+        EXPECT_EQ(differing, 0) << "frame " << frame;
+    }
+}
+
 }  // namespace

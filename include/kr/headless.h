@@ -30,6 +30,10 @@ uint32_t Clock();
 void PressKey(int32_t virtualKey);
 void ReleaseKey(int32_t virtualKey);
 
+// Loses every display surface, as a renderer reset does: the next drawing call meets the loss
+// and the framework restores what it drew.
+void LoseSurfaces();
+
 // How many pictures the display has presented since Install.
 int32_t PresentCount();
 // Writes the last presented picture as a PNG file; false when there is none or the file cannot

@@ -217,13 +217,16 @@ void ReleaseSurface(dd::Surface*& surface) {
     surface = nullptr;
 }
 
-// A surface that answers anything but DD_OK to IsLost is restored.
-void RestoreIfLost(dd::Surface* surface) {
-    if (surface != nullptr && surface->IsLost() != dd::DD_OK) surface->Restore();
-}
-
 void RestoreUnasked(dd::Surface* surface) {
     if (surface != nullptr) surface->Restore();
+}
+
+// A restored surface comes back with undefined pixels; one without a bitmap to reload is made
+// blank again, as it was when it was made, so that nothing shows the restore's leftovers.
+void Blank(dd::Surface* surface) {
+    if (surface == nullptr) return;
+    const dd::DDBLTFX effects{sizeof(dd::DDBLTFX), 0};
+    surface->Blt(nullptr, nullptr, nullptr, dd::DDBLT_COLORFILL | dd::DDBLT_WAIT, &effects);
 }
 
 }  // namespace
@@ -260,12 +263,22 @@ int32_t& ColourDepthSetting() {
 }
 
 void RestoreAll() {
+    const bool lost3D = display.surface3D != nullptr && display.surface3D->IsLost() != dd::DD_OK;
     RestoreUnasked(display.front);
-    if (display.accelerator == 0) RestoreIfLost(display.back);
+    if (display.accelerator == 0 && display.back != nullptr &&
+        display.back->IsLost() != dd::DD_OK) {
+        display.back->Restore();
+        Blank(display.back);
+    }
     RestoreUnasked(display.surface3D);
+    if (lost3D) Blank(display.surface3D);
     RestoreUnasked(display.zBuffer);
-    RestoreIfLost(sprites[kBufferObject].surface);
-    RestoreIfLost(sprites[kScreenObject].surface);
+    for (int32_t object : {kBufferObject, kScreenObject}) {
+        dd::Surface* surface = sprites[object].surface;
+        if (surface == nullptr || surface->IsLost() == dd::DD_OK) continue;
+        surface->Restore();
+        Blank(surface);
+    }
     for (int32_t object = 2; object < kObjectSlots; ++object) {
         SpriteSlot& slot = sprites[object];
         if (slot.name[0] == '\0' || slot.surface == nullptr ||
@@ -273,7 +286,10 @@ void RestoreAll() {
             continue;
         }
         slot.surface->Restore();
-        if (slot.name[0] == '*') continue;
+        if (slot.name[0] == '*') {
+            Blank(slot.surface);
+            continue;
+        }
         SetColorKey(static_cast<COLORREF>(slot.colourKeySetting));
         char name[kObjectNameSize];
         std::copy(std::begin(slot.name), std::end(slot.name), name);

@@ -125,6 +125,10 @@ void SetBackground(float red, float green, float blue) {
 }
 
 void Render() {
+    // A lost 3D surface would take nothing of this frame: it is restored before it is drawn on.
+    if (krDraw::display.surface3D != nullptr && krDraw::display.surface3D->IsLost() != dd::DD_OK) {
+        krDraw::RestoreAll();
+    }
     for (const CameraSlot& camera : cameras)
         if (camera.inUse != 0 && camera.viewport != nullptr)
             camera.viewport->ForceUpdate(camera.left, camera.top, camera.right, camera.bottom);

@@ -2,6 +2,7 @@
 #include <kr/headless.h>
 
 #include "platform/backend/headless/headless.h"
+#include "platform/dd/dd.h"
 
 namespace krHeadless {
 
@@ -35,6 +36,10 @@ void PressKey(int32_t virtualKey) {
 
 void ReleaseKey(int32_t virtualKey) {
     headless::ReleaseKey(virtualKey);
+}
+
+void LoseSurfaces() {
+    dd::LoseAllSurfaces();
 }
 
 int32_t PresentCount() {

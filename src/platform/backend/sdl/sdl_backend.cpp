@@ -247,9 +247,10 @@ class SdlBackend final : public backend::Backend {
         renderer_ = nullptr;
     }
 
-    // The renderer lost its device or its targets: the display's surfaces are lost with them.
-    void LoseDisplay(bool deviceReset) {
-        if (deviceReset && texture_ != nullptr) {
+    // The renderer lost its device: the display's surfaces are lost with it. (A reset of render
+    // targets alone loses nothing: the picture is uploaded afresh at every presentation.)
+    void LoseDisplay() {
+        if (texture_ != nullptr) {
             SDL_DestroyTexture(texture_);
             texture_ = nullptr;
         }
@@ -288,9 +289,8 @@ class SdlBackend final : public backend::Backend {
             case SDL_QUIT:
                 win::NotifyCloseRequest();
                 break;
-            case SDL_RENDER_TARGETS_RESET:
             case SDL_RENDER_DEVICE_RESET:
-                LoseDisplay(event.type == SDL_RENDER_DEVICE_RESET);
+                LoseDisplay();
                 break;
             default:
                 break;
