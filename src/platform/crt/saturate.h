@@ -1,0 +1,23 @@
+#pragma once
+// Narrowing that saturates where a plain cast would wrap or be undefined.
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace crt {
+
+// The 32-bit integer nearest to value; NaN gives 0. Truncates toward zero like a cast.
+inline int32_t Saturate32(double value) {
+    if (std::isnan(value)) return 0;
+    if (value <= double(INT32_MIN)) return INT32_MIN;
+    if (value >= double(INT32_MAX)) return INT32_MAX;
+    return int32_t(value);
+}
+
+inline int32_t Saturate32(int64_t value) {
+    if (value < INT32_MIN) return INT32_MIN;
+    if (value > INT32_MAX) return INT32_MAX;
+    return int32_t(value);
+}
+
+}  // namespace crt
