@@ -20,4 +20,12 @@ inline int32_t Saturate32(int64_t value) {
     return int32_t(value);
 }
 
+// to - from when it and its negation fit in 32 bits; a wider span lies on no surface.
+inline bool Extent32(int32_t from, int32_t to, int32_t* extent) {
+    const int64_t e = int64_t{to} - from;
+    if (e <= INT32_MIN || e > INT32_MAX) return false;
+    *extent = int32_t(e);
+    return true;
+}
+
 }  // namespace crt
