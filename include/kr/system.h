@@ -3,6 +3,7 @@
 // and numbered waits, the error dialog, message boxes, data paths and system queries.
 #include <kr/wintypes.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 
@@ -115,7 +116,12 @@ int32_t GetDesktopBits();
 int32_t IsWindowed();
 void WriteNumber(const char* fileName, int32_t value);
 int32_t ReadNumber(const char* fileName);
-void GetDate(int32_t* year, int32_t* month, int32_t* day, char* weekdayName);
+// The weekday name is one UTF-8 character and its end: a smaller array does not compile.
+void WriteDate(int32_t* year, int32_t* month, int32_t* day, char* weekdayName);
+template <size_t N>
+requires(N >= 4) void GetDate(int32_t* year, int32_t* month, int32_t* day, char (&weekdayName)[N]) {
+    WriteDate(year, month, day, weekdayName);
+}
 void GetTime(int32_t* hour, int32_t* minute, int32_t* second);
 int32_t CheckColourDepth(const char* settingsFileName);
 
