@@ -59,7 +59,8 @@ void RegisterClient(void (*initialise)(), std::initializer_list<krSceneFrame> sc
 
 // The program entry: runs the registered client until it quits; returns 0 in every case.
 int WinMain(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int showCommand);
-// WinMain with the process's arguments joined into the command line.
+// WinMain with the process's arguments joined into the command line; 1 when the program could
+// not start (no display), else 0.
 int Run(int argc, char** argv);
 
 // For a client that runs the main loop itself (a headless run, see <kr/headless.h>): start-up up

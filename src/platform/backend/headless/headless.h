@@ -29,6 +29,9 @@ void ReleaseKey(int virtualKey);
 void MoveMouse(int x, int y);
 void SetActive(bool active);
 void RequestClose();
+// From now on SIGINT and SIGTERM request a close (at the next look for messages), as the
+// window's close button does, instead of killing the process.
+void CloseOnStopSignals();
 
 struct Box {
     std::string caption;
