@@ -234,8 +234,9 @@ int Run(int argc, char** argv) {
 LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_MOVE:
-            krSystemState.windowX = LOWORD(static_cast<uintptr_t>(lParam));
-            krSystemState.windowY = HIWORD(static_cast<uintptr_t>(lParam));
+            // Signed: a window left of or above the desktop has a negative position.
+            krSystemState.windowX = static_cast<int16_t>(LOWORD(static_cast<uintptr_t>(lParam)));
+            krSystemState.windowY = static_cast<int16_t>(HIWORD(static_cast<uintptr_t>(lParam)));
             if (krSystemState.cursorClipOption == 1) ClipCursorToWindow();
             break;
         case WM_CLOSE:

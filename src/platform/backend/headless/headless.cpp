@@ -176,6 +176,12 @@ void MoveMouse(int x, int y) {
 void SetActive(bool active) {
     win::NotifyActivation(active);
 }
+void MoveWindow(int x, int y) {
+    state.window.x = x;
+    state.window.y = y;
+    win::NotifyMoved(x, y);
+}
+
 void RequestClose() {
     win::NotifyCloseRequest();
 }
