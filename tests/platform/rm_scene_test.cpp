@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
 #include <vector>
 
 #include "platform/rm/rm.h"
+#include "platform/rm/scene.h"
 
 namespace {
 
@@ -191,6 +193,25 @@ TEST_F(SceneTest, AFaceCrossingTheFrontPlaneIsCutThere) {
     EXPECT_EQ(target_.At(50, 99), 0xFFFFFFu);
     EXPECT_EQ(target_.At(50, 40), 0x000000u);
     EXPECT_GT(device_->GetTrianglesDrawn(), 0u);
+}
+
+// A cut far from the corners rounds onto the camera itself (depth 0): it must stay on the front
+// plane, so that projecting it divides by no zero and every corner is a drawable number.
+TEST_F(SceneTest, CutsAtTheFrontPlaneStayOnItAtAnyScale) {
+    const rm::Camera camera = rm::CameraOf(*viewport_);
+    for (const float far : {1e3f, 1e9f, 1e30f}) {
+        const rm::CameraVertex face[3] = {{{0, 0, far}, 0, 0, 0, 0, 0},
+                                          {{0, 0, -far}, 0, 0, 0, 0, 0},
+                                          {{far, far, far}, 0, 0, 0, 0, 0}};
+        std::vector<rm::raster::Vertex> projected;
+        rm::ClipAndProject(camera, face, &projected);
+        ASSERT_FALSE(projected.empty()) << far;
+        for (const rm::raster::Vertex& v : projected) {
+            EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.invW))
+                << far << ": " << v.x << "," << v.y;
+            EXPECT_GE(v.z, 0.0f) << far;
+        }
+    }
 }
 
 // Scenes that once hung or indexed out of bounds: each finishes, draws what it should and
