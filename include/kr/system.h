@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <type_traits>
 
 struct krSystemStateRecord {
     HWND windowHandle;
@@ -119,8 +120,8 @@ void WriteNumber(const char* fileName, int32_t value);
 int32_t ReadNumber(const char* fileName);
 // The weekday name is one UTF-8 character and its end: a smaller array does not compile.
 void WriteDate(int32_t* year, int32_t* month, int32_t* day, char* weekdayName);
-template <size_t N>
-requires(N >= 4) void GetDate(int32_t* year, int32_t* month, int32_t* day, char (&weekdayName)[N]) {
+template <size_t N, std::enable_if_t<(N >= 4), int> = 0>
+void GetDate(int32_t* year, int32_t* month, int32_t* day, char (&weekdayName)[N]) {
     WriteDate(year, month, day, weekdayName);
 }
 void GetTime(int32_t* hour, int32_t* minute, int32_t* second);
