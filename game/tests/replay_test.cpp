@@ -1,15 +1,22 @@
 // The maze game as a player sees it, replayed on the headless backend.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "maze.h"
 #include "maze_scene.h"
 #include "platform/backend/headless/headless.h"
+#include "platform/backend/headless/headless_audio.h"
+#include "platform/dd/dd.h"
 #include "replay.h"
 
 namespace {
@@ -274,5 +281,58 @@ TEST(MazeReplay, MissingDataFilesAreReportedAndTheGameGoesOn) {
     EXPECT_EQ(RemovedWalls(), 63);
     std::filesystem::remove_all(empty);
 }
+
+// Faults the platform can inject while the game runs: each run goes on to the normal end with
+// the same game state and, where the game redraws everything it shows, the same picture.
+struct InjectedFault {
+    const char* name;
+    int32_t frame;  // injected after this frame; 0: before the run
+    std::function<void()> inject;
+    bool samePicture;  // false: parts of Back the game never redraws stay as a loss left them
+};
+
+class InjectedFaultTest : public testing::TestWithParam<InjectedFault> {};
+
+// A run of 90 frames with a picture at frame 85; the summary line and the picture's bytes.
+std::pair<std::string, std::vector<char>> FaultRun(const InjectedFault* fault) {
+    const std::string shot = ::testing::TempDir() + "kr-fault-" + std::to_string(getpid()) + ".png";
+    replay::Options options = ReplayOptions(90);
+    options.keys.push_back({30, kRight, 1});
+    options.shots.push_back({85, shot});
+    if (fault != nullptr && fault->frame == 0) fault->inject();
+    if (fault != nullptr && fault->frame > 0) {
+        options.afterFrame = [fault](int32_t frame) {
+            if (frame == fault->frame) fault->inject();
+        };
+    }
+    const replay::Outcome outcome = Replay(options);
+    std::ifstream file(shot, std::ios::binary);
+    std::vector<char> picture((std::istreambuf_iterator<char>(file)),
+                              std::istreambuf_iterator<char>());
+    std::filesystem::remove(shot);
+    return {replay::Summary(outcome, false), picture};
+}
+
+const InjectedFault kInjectedFaults[] = {
+    {"SurfacesLost", 40, [] { dd::LoseAllSurfaces(); }, false},
+    {"BlitterStillDrawing", 40, [] { dd::test::AnswerStillDrawing(8); }, true},
+    {"AudioDeviceRefused", 0, [] { headless::InstallManualAudio(false); }, true},
+};
+
+TEST_P(InjectedFaultTest, TheGameGoesOnAndLosesNothing) {
+    const auto reference = FaultRun(nullptr);
+    ASSERT_FALSE(reference.second.empty());
+    const auto faulted = FaultRun(&GetParam());
+    headless::UninstallManualAudio();
+    EXPECT_EQ(faulted.first, reference.first);
+    if (GetParam().samePicture) {
+        EXPECT_TRUE(faulted.second == reference.second) << "the picture at frame 85 differs";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, InjectedFaultTest, testing::ValuesIn(kInjectedFaults),
+                         [](const testing::TestParamInfo<InjectedFault>& fault) {
+                             return std::string(fault.param.name);
+                         });
 
 }  // namespace

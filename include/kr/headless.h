@@ -15,6 +15,8 @@ namespace krHeadless {
 // Makes the program headless from here on; the virtual clock starts at clockStart milliseconds.
 // Call before krSystem::StartUp. Message boxes are answered with OK (No for yes/no questions);
 // the framework writes one line about each on standard error, as it always does.
+// SIGINT and SIGTERM then close the program the normal way, as the window's close button
+// would.
 void Install(uint32_t clockStart = 1000);
 // Where the program is taken to be: its data files are looked for in this path's folder.
 void SetProgramPath(const char* path);

@@ -3,8 +3,10 @@
 // and numbered waits, the error dialog, message boxes, data paths and system queries.
 #include <kr/wintypes.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <type_traits>
 
 struct krSystemStateRecord {
     HWND windowHandle;
@@ -58,7 +60,8 @@ void RegisterClient(void (*initialise)(), std::initializer_list<krSceneFrame> sc
 
 // The program entry: runs the registered client until it quits; returns 0 in every case.
 int WinMain(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int showCommand);
-// WinMain with the process's arguments joined into the command line.
+// WinMain with the process's arguments joined into the command line; 1 when the program could
+// not start (no display), else 0.
 int Run(int argc, char** argv);
 
 // For a client that runs the main loop itself (a headless run, see <kr/headless.h>): start-up up
@@ -115,7 +118,12 @@ int32_t GetDesktopBits();
 int32_t IsWindowed();
 void WriteNumber(const char* fileName, int32_t value);
 int32_t ReadNumber(const char* fileName);
-void GetDate(int32_t* year, int32_t* month, int32_t* day, char* weekdayName);
+// The weekday name is one UTF-8 character and its end: a smaller array does not compile.
+void WriteDate(int32_t* year, int32_t* month, int32_t* day, char* weekdayName);
+template <size_t N, std::enable_if_t<(N >= 4), int> = 0>
+void GetDate(int32_t* year, int32_t* month, int32_t* day, char (&weekdayName)[N]) {
+    WriteDate(year, month, day, weekdayName);
+}
 void GetTime(int32_t* hour, int32_t* minute, int32_t* second);
 int32_t CheckColourDepth(const char* settingsFileName);
 

@@ -4,6 +4,7 @@
 
 #include "draw/display.h"
 #include "platform/crt/crt.h"
+#include "platform/crt/saturate.h"
 #include "platform/gdi/gdi.h"
 
 namespace krDraw {
@@ -112,8 +113,11 @@ void Put3DSolid(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, 
 
 void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top, int32_t right,
                    int32_t bottom, int32_t width, int32_t height) {
+    int32_t sourceWidth, sourceHeight;
+    if (!crt::Extent32(left, right, &sourceWidth) || !crt::Extent32(top, bottom, &sourceHeight))
+        return;
     if (display.stretch == 0) {
-        StageInBuffer(object, width, height, left, top, right - left, bottom - top, true);
+        StageInBuffer(object, width, height, left, top, sourceWidth, sourceHeight, true);
         PutObject(x, y, kBufferObject, 0, 0, width, height);
         return;
     }
@@ -129,7 +133,8 @@ void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t t
 
 void MirrorObject(int32_t x, int32_t y, int32_t mode, int32_t object, int32_t left, int32_t top,
                   int32_t right, int32_t bottom) {
-    const int32_t width = right - left, height = bottom - top;
+    int32_t width, height;
+    if (!crt::Extent32(left, right, &width) || !crt::Extent32(top, bottom, &height)) return;
     const bool mirrorX = mode == 1 || mode == 3;
     const bool mirrorY = mode == 2 || mode == 3;
     // A negative extent covers [origin + extent, origin) read backwards, so the origin lies one

@@ -195,16 +195,25 @@ void LoadMask(const char* name) {
     krDrawPresentation.maskObject = LoadObject(name);
 }
 
+namespace {
+
+// Object 0 is the Buffer object, which a failed load leaves as the number: load anew, never swap
+// into it.
+void LoadOrSwap(const char* name, int32_t& object) {
+    if (object == 0) {
+        object = LoadObject(name);
+    } else {
+        SwapObject(name, object);
+    }
+}
+
+}  // namespace
+
 void LoadOverlay(const char* pageName, const char* backgroundName, int32_t pageHeight) {
     krDrawPresentationRecord& presentation = krDrawPresentation;
     SetColorKey(RGB(0, 0, 0));
-    if (presentation.pageObject == 0) {
-        presentation.pageObject = LoadObject(pageName);
-        presentation.backgroundObject = LoadObject(backgroundName);
-    } else {
-        SwapObject(pageName, presentation.pageObject);
-        SwapObject(backgroundName, presentation.backgroundObject);
-    }
+    LoadOrSwap(pageName, presentation.pageObject);
+    LoadOrSwap(backgroundName, presentation.backgroundObject);
     presentation.scrollPosition = 0.0f;
     presentation.pageHeight = pageHeight;
 }

@@ -79,6 +79,8 @@ void DrawRow(const Walk& walk, int64_t j, int64_t u, int64_t v, float zoomX, flo
     }
 }
 
+constexpr int64_t kSteppedRows = 4096;
+
 int32_t Rotate(const Rect64& destination, int32_t angle, int32_t object, const Rect64& from,
                const Turn& turn) {
     Locked source, back;
@@ -115,8 +117,16 @@ int32_t Rotate(const Rect64& destination, int32_t angle, int32_t object, const R
         const int64_t rowEnd = std::min(dh, visibleBottom);
         const bool steady = turn.zoomXStep == 0 && turn.zoomYStep == 0;
         float zoomX = turn.zoomX, zoomY = turn.zoomY;
-        // The zooms accumulate row by row, so rows above the visible part are stepped through.
-        for (int64_t j = steady ? std::max<int64_t>(0, visibleTop) : 0; j < rowEnd; ++j) {
+        // The zooms accumulate row by row, so rows above the visible part are stepped through;
+        // beyond a few screens of them the sum is taken at once, so that any top costs the same.
+        const int64_t firstVisible = std::max<int64_t>(0, visibleTop);
+        int64_t j = steady ? firstVisible : 0;
+        if (firstVisible > kSteppedRows) {
+            zoomX = float(double(zoomX) + double(turn.zoomXStep) * double(firstVisible));
+            zoomY = float(double(zoomY) + double(turn.zoomYStep) * double(firstVisible));
+            j = firstVisible;
+        }
+        for (; j < rowEnd; ++j) {
             if (j >= visibleTop) {
                 DrawRow(walk, j, hw * 360 - hw * cosine + hh * sine - j * sine,
                         hh * 360 - hw * sine - hh * cosine + j * cosine, zoomX, zoomY);

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "draw/effects.h"
+#include "platform/crt/saturate.h"
 
 namespace krDraw {
 
@@ -44,8 +45,9 @@ void AdvanceTileOffset(float& offset, float speed, int32_t extent) {
     if (offset > 0) offset -= static_cast<float>(extent);
 }
 
-void DrawRow(int32_t x, int32_t y, int32_t object, int32_t l, int32_t row, int32_t r) {
-    PutObject(x, y, object, l, row, r, row + 1);
+// Positions in 64 bits: far off the surface they saturate, where nothing is drawn either way.
+void DrawRow(int64_t x, int64_t y, int32_t object, int32_t l, int32_t row, int32_t r) {
+    PutObject(crt::Saturate32(x), crt::Saturate32(y), object, l, row, r, row + 1);
 }
 
 }  // namespace
@@ -54,25 +56,26 @@ void WaveObject(int32_t x, int32_t y, int32_t amplitude, int32_t rowsPerDegree, 
                 int32_t object, int32_t l, int32_t t, int32_t r, int32_t b, bool alternate) {
     if (rowsPerDegree < 1) return;
     for (int32_t row = t; row < b; ++row) {
-        int32_t off = CosineOffset(row / rowsPerDegree, rows.wavePhaseA, amplitude);
+        int64_t off = CosineOffset(row / rowsPerDegree, rows.wavePhaseA, amplitude);
         if (alternate) {
             off *= rows.alternatingSign;
             rows.alternatingSign = -rows.alternatingSign;
         }
-        DrawRow(x + off, y + row - t, object, l, row, r);
+        DrawRow(int64_t{x} + off, int64_t{y} + row - t, object, l, row, r);
     }
     AdvancePhase(rows.wavePhaseA, speed);
 }
 
 void ScrollTiles(float speedX, float speedY, int32_t object, int32_t l, int32_t t, int32_t r,
                  int32_t b) {
-    const int32_t w = r - l, h = b - t;
-    if (w < 1 || h < 1) return;
-    const auto offsetX = static_cast<int32_t>(rows.tileOffsetX);
-    const auto offsetY = static_cast<int32_t>(rows.tileOffsetY);
+    int32_t w, h;
+    if (!crt::Extent32(l, r, &w) || !crt::Extent32(t, b, &h) || w < 1 || h < 1) return;
+    const int64_t offsetX = crt::Saturate32(double(rows.tileOffsetX));
+    const int64_t offsetY = crt::Saturate32(double(rows.tileOffsetY));
     for (int32_t i = 0; i <= krSystemState.screenHeight / h + 1; ++i) {
         for (int32_t j = 0; j <= krSystemState.screenWidth / w + 1; ++j)
-            PutObject(j * w + offsetX, i * h + offsetY, object, l, t, r, b);
+            PutObject(crt::Saturate32(int64_t{j} * w + offsetX),
+                      crt::Saturate32(int64_t{i} * h + offsetY), object, l, t, r, b);
     }
     AdvanceTileOffset(rows.tileOffsetX, speedX, w);
     AdvanceTileOffset(rows.tileOffsetY, speedY, h);
@@ -81,13 +84,13 @@ void ScrollTiles(float speedX, float speedY, int32_t object, int32_t l, int32_t 
 void WaveScrollObject(int32_t x, int32_t y, int32_t amplitude, int32_t rowsPerDegree,
                       float waveSpeed, float scrollSpeed, int32_t object, int32_t l, int32_t t,
                       int32_t r, int32_t b) {
-    const int32_t h = b - t;
-    if (rowsPerDegree < 1 || h < 1) return;
+    int32_t h;
+    if (rowsPerDegree < 1 || !crt::Extent32(t, b, &h) || h < 1) return;
     for (int32_t row = t; row < b; ++row) {
         const int32_t off = CosineOffset(row / rowsPerDegree, rows.wavePhaseB, amplitude);
-        int32_t source = row + static_cast<int32_t>(rows.scrollB);
-        if (source >= b) source = t + (source - b) + 1;
-        DrawRow(x + off, y + row, object, l, source, r);
+        int64_t source = int64_t{row} + crt::Saturate32(double(rows.scrollB));
+        if (source >= b) source = int64_t{t} + (source - b) + 1;
+        DrawRow(int64_t{x} + off, int64_t{y} + row, object, l, crt::Saturate32(source), r);
     }
     AdvancePhase(rows.wavePhaseB, waveSpeed);
     AdvanceScroll(rows.scrollB, scrollSpeed, h);
@@ -96,16 +99,18 @@ void WaveScrollObject(int32_t x, int32_t y, int32_t amplitude, int32_t rowsPerDe
 void WaveBand(int32_t top, int32_t bottom, int32_t amplitude, int32_t rowsPerDegree,
               float waveSpeed, float scrollSpeed, int32_t object, int32_t l, int32_t t, int32_t r,
               int32_t b) {
-    const int32_t w = r - l, h = b - t;
-    if (rowsPerDegree < 1 || w < 1 || h < 1) return;
-    for (int32_t i = 0; i < bottom - top; ++i) {
-        int32_t source = i % h + static_cast<int32_t>(rows.scrollC);
+    int32_t w, h;
+    if (rowsPerDegree < 1 || !crt::Extent32(l, r, &w) || !crt::Extent32(t, b, &h) || w < 1 || h < 1)
+        return;
+    for (int64_t i = 0; i < int64_t{bottom} - top; ++i) {
+        int64_t source = i % h + crt::Saturate32(double(rows.scrollC));
         if (source > h - 1) source -= h;
-        const int32_t off = CosineOffset(
-            static_cast<int32_t>(static_cast<float>(i / rowsPerDegree) + rows.wavePhaseC), 0,
+        const int64_t off = CosineOffset(
+            crt::Saturate32(double(static_cast<float>(i / rowsPerDegree) + rows.wavePhaseC)), 0,
             amplitude);
         for (int32_t j = 0; j <= krSystemState.screenWidth / w + 1; ++j)
-            DrawRow(j * w + off - amplitude, top + i, object, l, t + source, r);
+            DrawRow(int64_t{j} * w + off - amplitude, int64_t{top} + i, object, l,
+                    crt::Saturate32(t + source), r);
     }
     AdvancePhase(rows.wavePhaseC, waveSpeed);
     AdvanceScroll(rows.scrollC, scrollSpeed, h);
@@ -116,13 +121,14 @@ void BlockRows(int32_t x, int32_t y, int32_t blockHeight, int32_t object, int32_
     if (blockHeight < 1) return;
     for (int64_t row = t; row < b; row += blockHeight) {
         for (int64_t k = row; k < row + blockHeight; ++k)
-            DrawRow(x, static_cast<int32_t>(y + k - t), object, l, static_cast<int32_t>(row), r);
+            DrawRow(x, y + k - t, object, l, static_cast<int32_t>(row), r);
     }
 }
 
 void DrumObject(int32_t x, int32_t y, int32_t direction, float speed, int32_t object, int32_t l,
                 int32_t t, int32_t r, int32_t b) {
-    const int32_t n = b - t;
+    int32_t n;
+    if (!crt::Extent32(t, b, &n)) return;
     if (n < 2) return;
     const int32_t half = n / 2;
     int32_t fill = 0;
@@ -132,7 +138,7 @@ void DrumObject(int32_t x, int32_t y, int32_t direction, float speed, int32_t ob
                                                half) +
                           half;
         for (int32_t k = fill; k <= e; ++k)
-            PutObjectSolid(x, y + k, object, l, i, r, i + 1);
+            PutObjectSolid(x, crt::Saturate32(int64_t{y} + k), object, l, i, r, i + 1);
         fill = e + 1;
     }
     const float step = krSystemState.frameSeconds * speed;

@@ -2,6 +2,7 @@
 // releases, and the source colour keys matched from colours.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "draw/display.h"
 #include "platform/gdi/gdi.h"
@@ -15,7 +16,6 @@ LoadSetting loadSetting;
 namespace {
 
 constexpr size_t kLongestName = 30;
-constexpr size_t kPathSize = 256;
 constexpr const char* kNameTooLong = "ファイル名またはリソース名が長すぎます";
 constexpr const char* kTooManyObjects = "オブジェクト数が多すぎます";
 constexpr const char* kCannotReadBitmap = "BMPファイルを読み込めません";
@@ -134,11 +134,11 @@ void KeyFromLoadSetting(int32_t object) {
 }
 
 // The named bitmap from the data directory, else from the program's resources, into the slot.
-// path: the file it was looked for in.
-bool LoadIntoSlot(int32_t object, const char* name, char (&path)[kPathSize]) {
-    std::snprintf(path, kPathSize, "%s%s", krSystem::GetDataPath(0), name);
+// path: the file it was looked for in, whole: a cut one could name another file.
+bool LoadIntoSlot(int32_t object, const char* name, std::string& path) {
+    path = std::string(krSystem::GetDataPath(0)) + name;
     SpriteSlot& slot = sprites[object];
-    slot.surface = BitmapLoad(path);
+    slot.surface = BitmapLoad(path.c_str());
     if (slot.surface == nullptr) {
         slot.surface = SurfaceFromBitmap(LoadBitmap(krSystemState.instanceHandle, name, 0));
     }
@@ -182,10 +182,10 @@ int32_t LoadObject(const char* name) {
     const int32_t object = FirstFreeSlot();
     if (object == 0) return krSystem::ErrorBox(kOperation, kTooManyObjects);
     SetName(object, name);
-    char path[kPathSize];
+    std::string path;
     if (!LoadIntoSlot(object, name, path)) {
         EmptySlot(object);
-        return krSystem::FileErrorBox(kOperation, kCannotReadBitmap, path);
+        return krSystem::FileErrorBox(kOperation, kCannotReadBitmap, path.c_str());
     }
     return object;
 }
@@ -201,10 +201,10 @@ int32_t SwapObject(const char* name, int32_t object) {
         slot.surface = nullptr;
     }
     SetName(object, name);
-    char path[kPathSize];
+    std::string path;
     if (!LoadIntoSlot(object, name, path)) {
         EmptySlot(object);
-        return krSystem::FileErrorBox(kOperation, kCannotReadBitmap, path);
+        return krSystem::FileErrorBox(kOperation, kCannotReadBitmap, path.c_str());
     }
     return 1;
 }

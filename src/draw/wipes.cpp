@@ -1,6 +1,9 @@
 // Clip wipes: the clip rectangle collapses and grows back, or closes, a few pixels a frame.
+#include <cmath>
+
 #include "draw/effects.h"
 #include "platform/crt/crt.h"
+#include "platform/crt/saturate.h"
 
 namespace krDraw {
 
@@ -11,7 +14,12 @@ namespace {
 constexpr int32_t kIdle = 0, kOpening = 1, kClosing = 2, kClosed = -1;
 
 int32_t Middle(LONG low, LONG high) {
-    return (high - low) / 2 + low;
+    return static_cast<int32_t>((int64_t{high} - low) / 2 + low);
+}
+
+// An edge moved by a distance, saturating: extreme clips and speeds do not wrap.
+LONG Moved(LONG edge, int64_t by) {
+    return crt::Saturate32(int64_t{edge} + by);
 }
 
 void Collapse(int32_t kind, int32_t band) {
@@ -42,13 +50,13 @@ void Collapse(int32_t kind, int32_t band) {
             break;
         case 8:
             clip.top = clip.bottom = my;
-            clip.left = mx - band / 2;
-            clip.right = mx + band / 2;
+            clip.left = Moved(mx, -(band / 2));
+            clip.right = Moved(mx, band / 2);
             break;
         case 9:
             clip.left = clip.right = mx;
-            clip.top = my - band / 2;
-            clip.bottom = my + band / 2;
+            clip.top = Moved(my, -(band / 2));
+            clip.bottom = Moved(my, band / 2);
             break;
         default:
             break;  // an unknown kind leaves the clip whole: the opening ends at the first update
@@ -57,21 +65,21 @@ void Collapse(int32_t kind, int32_t band) {
 
 // Moves a pair of edges toward each other; true once they meet or pass.
 bool Close(LONG& low, LONG& high, int32_t d) {
-    low += d;
-    high -= d;
+    low = Moved(low, d);
+    high = Moved(high, -int64_t{d});
     return low >= high;
 }
 
 // Moves a pair of edges toward the band of width g about the centre; true once they are on it.
 bool Narrow(LONG& low, LONG& high, int32_t centre, int32_t d) {
-    const int32_t bandLow = centre - wipe.band / 2, bandHigh = centre + wipe.band / 2;
-    if (low + d >= bandLow || high - d <= bandHigh) {
+    const LONG bandLow = Moved(centre, -(wipe.band / 2)), bandHigh = Moved(centre, wipe.band / 2);
+    if (int64_t{low} + d >= bandLow || int64_t{high} - d <= bandHigh) {
         low = bandLow;
         high = bandHigh;
         return true;
     }
-    low += d;
-    high -= d;
+    low = Moved(low, d);
+    high = Moved(high, -int64_t{d});
     return false;
 }
 
@@ -79,13 +87,13 @@ bool ClosingStep(int32_t d) {
     const RECT& s = wipe.savedClip;
     switch (wipe.kind) {
         case 1:
-            return (clip.top += d) >= clip.bottom;
+            return (clip.top = Moved(clip.top, d)) >= clip.bottom;
         case 2:
-            return (clip.bottom -= d) <= clip.top;
+            return (clip.bottom = Moved(clip.bottom, -int64_t{d})) <= clip.top;
         case 3:
-            return (clip.left += d) >= clip.right;
+            return (clip.left = Moved(clip.left, d)) >= clip.right;
         case 4:
-            return (clip.right -= d) <= clip.left;
+            return (clip.right = Moved(clip.right, -int64_t{d})) <= clip.left;
         case 5:
             return Close(clip.top, clip.bottom, d);
         case 6:
@@ -111,16 +119,16 @@ bool ClosingStep(int32_t d) {
 
 // Moves one edge outward toward its saved value; true once it is there.
 bool Grow(LONG& edge, LONG saved, int32_t d, int32_t direction) {
-    edge += direction * d;
-    if ((saved - edge) * direction <= 0) edge = saved;
+    edge = Moved(edge, int64_t{direction} * d);
+    if ((int64_t{saved} - edge) * direction <= 0) edge = saved;
     return edge == saved;
 }
 
 // Moves a pair outward; when either reaches its saved value both take theirs.
 bool GrowPair(LONG& low, LONG& high, LONG savedLow, LONG savedHigh, int32_t d) {
     if (low == savedLow && high == savedHigh) return true;
-    low -= d;
-    high += d;
+    low = Moved(low, -int64_t{d});
+    high = Moved(high, d);
     if (low <= savedLow || high >= savedHigh) {
         low = savedLow;
         high = savedHigh;
@@ -184,7 +192,8 @@ void CloseClip() {
 
 int32_t UpdateWipe() {
     if (wipe.state < kOpening) return 0;
-    const int32_t d = static_cast<int32_t>(krSystemState.frameSeconds * wipe.speed) + 1;
+    const int32_t d =
+        crt::Saturate32(std::trunc(double(krSystemState.frameSeconds * wipe.speed)) + 1);
     if (wipe.state == kClosing) {
         if (ClosingStep(std::max(d, 1))) {
             wipe.state = kClosed;

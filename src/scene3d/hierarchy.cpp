@@ -1,6 +1,7 @@
 // Showing, hiding and nesting frames; distances, projection and picking.
 #include <cmath>
 
+#include "platform/crt/saturate.h"
 #include "scene3d/scene3d.h"
 
 namespace kr3D {
@@ -76,8 +77,9 @@ void ProjectObject(rm::Frame* frame, int32_t camera, int32_t* x, int32_t* y, flo
         viewport->Transform(&s, &p);
     }
     const bool seen = 0 <= s.z && s.z < s.w;
-    if (x != nullptr) *x = seen ? static_cast<int32_t>(s.x / s.w) : kUnseen;
-    if (y != nullptr) *y = seen ? static_cast<int32_t>(s.y / s.w) : kUnseen;
+    // Far to the side of a near camera the quotient leaves the 32-bit range: saturate.
+    if (x != nullptr) *x = seen ? crt::Saturate32(double(s.x / s.w)) : kUnseen;
+    if (y != nullptr) *y = seen ? crt::Saturate32(double(s.y / s.w)) : kUnseen;
     if (depth != nullptr) *depth = seen ? s.z : float(kUnseen);
 }
 

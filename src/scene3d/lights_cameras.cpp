@@ -1,5 +1,6 @@
 // The light table (slot 0 ambient, 1 to 3 from ten fixed directions) and the camera table.
 #include "draw/display.h"
+#include "platform/crt/saturate.h"
 #include "scene3d/scene3d.h"
 
 namespace kr3D {
@@ -36,8 +37,10 @@ void PlaceLight(const LightSlot& slot, const rm::D3DVECTOR& p) {
 void MakeViewport(CameraSlot& slot) {
     if (kr3DState.retainedMode == nullptr || kr3DState.device == nullptr || slot.frame == nullptr)
         return;
+    // Extreme corners make a size beyond 32 bits: it saturates.
     kr3DState.retainedMode->CreateViewport(kr3DState.device, slot.frame, slot.left, slot.top,
-                                           slot.right - slot.left, slot.bottom - slot.top,
+                                           crt::Saturate32(int64_t{slot.right} - slot.left),
+                                           crt::Saturate32(int64_t{slot.bottom} - slot.top),
                                            &slot.viewport);
 }
 

@@ -94,6 +94,19 @@ void WriteLine(const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, text.c_str());
 }
 
+// Drops a UTF-8 character that a cut left incomplete at the end of the text.
+void DropSplitCharacter(char* text) {
+    const size_t length = std::strlen(text);
+    size_t lead = length;
+    while (lead > 0 && length - lead < 4 &&
+           (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80)
+        --lead;
+    if (lead == 0) return;
+    const auto first = static_cast<unsigned char>(text[lead - 1]);
+    const size_t needed = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    if (length - (lead - 1) < needed) text[lead - 1] = '\0';
+}
+
 // Appends text, cutting at the buffer's end.
 void Append(char* buffer, size_t size, const char* text) {
     const size_t used = std::strlen(buffer);
@@ -109,6 +122,7 @@ void ShowGdiSurface() {
 int ShowFormatted(UINT style, const char* format, va_list arguments) {
     char text[kTextSize];
     std::vsnprintf(text, kTextSize - 2, format, arguments);
+    DropSplitCharacter(text);
     WriteLine(text);
     Append(text, kTextSize, "\r\n");
     ShowGdiSurface();
@@ -120,6 +134,7 @@ int32_t ShowErrorBox(const char* operation, const char* message) {
     Append(text, kTextSize, operation);
     Append(text, kTextSize, " : ");
     Append(text, kTextSize, message);
+    DropSplitCharacter(text);
     ShowGdiSurface();
     krSound::Beep();
     win::MessageBox(krSystemState.windowHandle, text, kErrorTitle,

@@ -205,10 +205,19 @@ bool RunLoopPass() {
     return true;
 }
 
-int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showCommand) {
-    if (!StartUp(instance, commandLine, showCommand)) return 0;
+namespace {
+
+bool StartAndRun(HINSTANCE instance, const char* commandLine, int showCommand) {
+    if (!StartUp(instance, commandLine, showCommand)) return false;
     while (RunLoopPass()) {
     }
+    return true;
+}
+
+}  // namespace
+
+int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showCommand) {
+    StartAndRun(instance, commandLine, showCommand);
     return 0;
 }
 
@@ -218,14 +227,16 @@ int Run(int argc, char** argv) {
         if (i > 1) commandLine += ' ';
         commandLine += argv[i];
     }
-    return WinMain(nullptr, nullptr, commandLine.c_str(), SW_SHOWDEFAULT);
+    // A program that could not start (no window) fails, as a shell expects.
+    return StartAndRun(nullptr, commandLine.c_str(), SW_SHOWDEFAULT) ? 0 : 1;
 }
 
 LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_MOVE:
-            krSystemState.windowX = LOWORD(static_cast<uintptr_t>(lParam));
-            krSystemState.windowY = HIWORD(static_cast<uintptr_t>(lParam));
+            // Signed: a window left of or above the desktop has a negative position.
+            krSystemState.windowX = static_cast<int16_t>(LOWORD(static_cast<uintptr_t>(lParam)));
+            krSystemState.windowY = static_cast<int16_t>(HIWORD(static_cast<uintptr_t>(lParam)));
             if (krSystemState.cursorClipOption == 1) ClipCursorToWindow();
             break;
         case WM_CLOSE:

@@ -148,7 +148,7 @@ int32_t ReadNumber(const char* fileName) {
     return value;
 }
 
-void GetDate(int32_t* year, int32_t* month, int32_t* day, char* weekdayName) {
+void WriteDate(int32_t* year, int32_t* month, int32_t* day, char* weekdayName) {
     win::SYSTEMTIME now{};
     win::GetLocalTime(&now);
     *year = now.wYear;

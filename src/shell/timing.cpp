@@ -69,8 +69,10 @@ uint32_t MeasureFrame() {
 }
 
 uint32_t Pause(uint32_t milliseconds) {
-    waits.pauseDeadline = win::GetTickCount() + milliseconds;
-    while (!(win::GetTickCount() > waits.pauseDeadline)) {
+    const uint32_t start = win::GetTickCount();
+    waits.pauseDeadline = start + milliseconds;
+    // Elapsed time, not the deadline: the 32-bit tick count may wrap during the pause.
+    while (!(win::GetTickCount() - start > milliseconds)) {
     }
     return ResetFrameTimer();
 }

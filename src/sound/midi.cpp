@@ -1,6 +1,6 @@
 // krMidi: one piece of MIDI music under the MCI alias "midi", looping through the window
 // procedure's end notification.
-#include <cstdio>
+#include <string>
 
 #include "platform/mci/mci.h"
 #include "sound/sound.h"
@@ -10,8 +10,6 @@ krMidiStateRecord krMidiState{};
 namespace krMidi {
 
 namespace {
-
-constexpr size_t kCommandSize = 256;
 
 MCIERROR Send(const char* command, HWND callback = nullptr) {
     return mciSendString(command, nullptr, 0, callback);
@@ -31,11 +29,12 @@ int32_t Init() {
 }
 
 uint32_t Play(const char* fileName) {
-    char command[kCommandSize];
-    std::snprintf(command, sizeof command, "open \"%s%s\" type sequencer alias midi",
-                  krSystem::GetDataPath(0), fileName != nullptr ? fileName : "");
+    // As long as the path is: a cut command would open under a cut alias that is never closed.
+    const std::string command = std::string("open \"") + krSystem::GetDataPath(0) +
+                                (fileName != nullptr ? fileName : "") +
+                                "\" type sequencer alias midi";
     if (krMidiState.open != 0) Stop();
-    Send(command);
+    Send(command.c_str());
     const MCIERROR result = PlayFromTheStart();
     krMidiState.open = 1;
     krMidiState.loop = 1;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/ds/wave.h"
 #include "platform/win/resources.h"
@@ -17,7 +18,6 @@ namespace krSound {
 namespace {
 
 constexpr const char* kOperation = "krSound::LoadObject";
-constexpr size_t kPathSize = 260;
 constexpr size_t kNameLimit = krSoundNameSize - 1;
 constexpr DWORD kBufferFlags =
     DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
@@ -183,20 +183,20 @@ void ResetTable() {
 }
 
 int32_t LoadObject(const char* name, int32_t bufferCount) {
-    if (state.available == 0) return 0;
+    if (state.available == 0 || state.directSound == nullptr) return 0;
     if (name == nullptr) name = "";
     const int32_t number = state.reloadMode != 0 ? state.currentSlot : FirstFreeSlot();
     if (number < 0) return Report("オブジェクト数が多すぎます");
     krSoundSlot& slot = state.slots[number];
-    char path[kPathSize];
-    std::snprintf(path, sizeof path, "%s%s", krSystem::GetDataPath(0), name);
+    // The whole path: a cut one could name another file.
+    const std::string path = std::string(krSystem::GetDataPath(0)) + name;
     WaveSource wave;
-    const Source source = ReadFileOrResource(path, name, wave);
+    const Source source = ReadFileOrResource(path.c_str(), name, wave);
     if (source == Source::kMissing)
-        return krSystem::FileErrorBox(kOperation, "WAVEリソースが見つかりません", path);
+        return krSystem::FileErrorBox(kOperation, "WAVEリソースが見つかりません", path.c_str());
     if (source == Source::kUnplayable) {
         FreeWave(wave);
-        return krSystem::FileErrorBox(kOperation, "再生できないWAVE形式です", path);
+        return krSystem::FileErrorBox(kOperation, "再生できないWAVE形式です", path.c_str());
     }
     const int32_t previousCount = slot.bufferCount;
     slot.bufferCount = std::clamp(bufferCount, 1, krSoundBufferRow);

@@ -50,7 +50,8 @@ HGDIOBJ Begin(int32_t face, int32_t height, int32_t angle, int32_t weight, int32
     if (description == nullptr) return nullptr;  // no display: no scope
     WriteFace(*description, face);
     description->lfWeight = WeightFor(weight);
-    description->lfEscapement = angle * 10;
+    // Tenths of a degree; a turn is a turn, so the angle is taken modulo 360 first.
+    description->lfEscapement = angle % 360 * 10;
     description->lfWidth = 0;
     description->lfHeight = height;
     description->lfItalic = static_cast<BYTE>(italic);

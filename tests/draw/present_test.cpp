@@ -229,6 +229,19 @@ TEST_F(PresentTest, TheOverlayStaysHiddenUntilAPageIsLoaded) {
     EXPECT_EQ(krDrawPresentation.overlayShown, 0);
 }
 
+TEST_F(PresentTest, AnOverlayAfterAFailedBackgroundLeavesTheBufferObjectAlone) {
+    WriteBitmap("PAGE.BMP", assets::Picture(640, 100, {255, 0, 0}));
+    WriteBitmap("TILE.BMP", assets::Picture(64, 48, {0, 0, 255}));
+    OpenWithMask();
+    dd::Surface* buffer = krDraw::sprites[0].surface;
+    krDraw::LoadOverlay("PAGE.BMP", "MISSING.BMP", 100);
+    EXPECT_EQ(krDrawPresentation.backgroundObject, 0);
+    krDraw::LoadOverlay("PAGE.BMP", "TILE.BMP", 100);
+    EXPECT_NE(krDrawPresentation.backgroundObject, 0);
+    EXPECT_EQ(krDraw::sprites[0].surface, buffer);
+    EXPECT_STRNE(krDraw::sprites[0].name, "TILE.BMP");
+}
+
 TEST_F(PresentTest, TheOverlayScrollsWithTheKeysWithinItsPage) {
     assets::Picture page(640, 1000);
     for (int y = 0; y < 1000; ++y)

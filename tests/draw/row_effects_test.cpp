@@ -1,3 +1,6 @@
+#include <functional>
+#include <iterator>
+
 #include "draw/effects.h"
 #include "draw/effects_fixture.h"
 #include "platform/crt/crt.h"
@@ -119,6 +122,41 @@ TEST_F(RowEffectsTest, UncheckedSizesDrawNothing) {
     EXPECT_EQ(CountBack(kBlack), 640 * 480);
 }
 
+// Each draw with extreme arguments (which once wrapped or ran for seconds) draws only inside
+// the clip rectangle.
+TEST_F(RowEffectsTest, ExtremeArgumentsDrawOnlyInsideTheClip) {
+    constexpr int32_t kMin = INT32_MIN, kMax = INT32_MAX;
+    const std::function<void()> draws[] = {
+        [&] { krDraw::WaveObject(kMax, kMax, kMin, 1, 1, object, 0, 0, 10, 10, true); },
+        [&] { krDraw::WaveObject(kMin, 100, kMin, 1, 1, object, 0, 0, 10, 10, true); },
+        [&] { krDraw::WaveScrollObject(kMax, kMax - 3, kMax, 1, 1, 1e30f, object, 0, 0, 10, 10); },
+        [&] { krDraw::WaveBand(kMax - 5, kMax, kMin, 1, 1, 1e30f, object, 0, 0, 10, 10); },
+        [&] { krDraw::WaveBand(100, 110, 5, 1, 1, 1, object, kMin, 0, kMax, 10); },
+        [&] { krDraw::ScrollTiles(1e30f, -1e30f, object, 0, 0, 10, 10); },
+        [&] { krDraw::ScrollTiles(1, 1, object, kMin, 0, kMax, 10); },
+        [&] { krDraw::DrumObject(0, kMax, 0, 1, object, 0, 0, 10, 10); },
+        [&] { krDraw::StretchObject(0, 0, object, kMin, 0, kMax, 10, 10, 10); },
+        [&] { krDraw::MirrorObject(150, 150, 3, object, kMin, kMin, kMax, kMax); },
+        [&] {
+            krDraw::RotatePlane(0, kMin, 640, 480, 7, 0.5f, 0.01f, 0.5f, 0.02f, 1, 1, 1, object, 0,
+                                0, 10, 10);
+        },
+    };
+    ColourRows(10);
+    krSystemState.frameSeconds = 1.0f;
+    for (size_t i = 0; i < std::size(draws); ++i) {
+        Paint(display.back, kBlack);
+        krDraw::SetClip(100, 100, 200, 200);
+        draws[i]();
+        int32_t outside = 0;
+        for (int32_t y = 0; y < 480; ++y)
+            for (int32_t x = 0; x < 640; ++x)
+                outside +=
+                    (x < 100 || x >= 200 || y < 100 || y >= 200) && Get(display.back, x, y) != 0;
+        EXPECT_EQ(outside, 0) << "draw " << i;
+    }
+}
+
 class WipeTest : public RowEffectsTest {
   protected:
     // A frame of scene 1, then one that finds scene 2.
@@ -152,6 +190,20 @@ TEST_F(WipeTest, OpeningFromTheBottomTakesTenFramesAt49Pixels) {
     EXPECT_TRUE(Whole());
     EXPECT_EQ(wipe.opened, 1);
     EXPECT_EQ(krDraw::UpdateWipe(), 0);
+}
+
+TEST_F(WipeTest, ExtremeClipsSpeedsAndBandsCloseAndOpenWithoutWrapping) {
+    krSystemState.frameSeconds = 1.0f;
+    for (int32_t kind = 1; kind <= 9; ++kind) {
+        krDraw::SetClip(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+        ASSERT_EQ(krDraw::StartWipe(1, kind, 1e30f, INT32_MAX), 1) << kind;
+        EXPECT_LT(FramesUntil(-1), 4) << kind;
+        EXPECT_TRUE(clip.right <= clip.left || clip.bottom <= clip.top) << kind;
+        ASSERT_EQ(krDraw::StartWipe(0, kind, 1e30f, INT32_MAX), 1) << kind;
+        EXPECT_LT(FramesUntil(0), 4) << kind;
+        EXPECT_EQ(clip.left, INT32_MIN) << kind;
+        EXPECT_EQ(clip.bottom, INT32_MAX) << kind;
+    }
 }
 
 TEST_F(WipeTest, ASecondStartIsRefused) {

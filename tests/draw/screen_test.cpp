@@ -1,5 +1,6 @@
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "draw/draw_fixture.h"
 #include "platform/backend/headless/headless.h"
@@ -66,24 +67,30 @@ TEST_F(DrawTest, ASecondary3DDeviceGivesAFlipChain) {
     EXPECT_EQ(headless::PresentCount(), presents + 2);
 }
 
-TEST_F(DrawTest, WindowedKeepsTheDesktopFormatAndCopiesToTheClientOrigin) {
+// The window owns its picture: it is shown whole wherever the window is, on the desktop, over
+// its edges or on a second monitor, and the window's position reads signed.
+TEST_F(DrawTest, WindowedKeepsTheDesktopFormatAndShowsThePictureWhereverTheWindowIs) {
     headless::SetDesktop(1024, 768, 32);
     ASSERT_EQ(OpenDisplay(false), 1);
     EXPECT_EQ(std::tie(display.redShift, display.greenShift, display.blueShift),
               std::make_tuple(16, 8, 0));
     EXPECT_EQ(std::tie(display.redMax, display.greenMax, display.blueMax),
               std::make_tuple(255u, 255u, 255u));
-    win::SendMessage(krSystemState.windowHandle, WM_MOVE, 0, MAKELPARAM(100, 50));
-    Paint(display.back, kMagenta);
-    krDraw::Flip();
-    EXPECT_EQ(SurfacePixel(display.front, 100, 50), kMagenta);
-    EXPECT_EQ(SurfacePixel(display.front, 739, 529), kMagenta);
-    EXPECT_NE(SurfacePixel(display.front, 99, 50), kMagenta);
-    EXPECT_NE(SurfacePixel(display.front, 740, 50), kMagenta);
-    const headless::Picture& shown = headless::LastPicture();
-    EXPECT_EQ(shown.width, 640);
-    EXPECT_EQ(shown.height, 480);
-    EXPECT_EQ(shown.At(0, 0), kMagenta);
+    const std::pair<int, int> places[] = {{100, 50}, {-30, -20}, {1000, 700}, {2000, 100}};
+    COLORREF colour = kMagenta;
+    for (const auto& [x, y] : places) {
+        headless::MoveWindow(x, y);
+        DrainMessages();
+        EXPECT_EQ(std::tie(krSystemState.windowX, krSystemState.windowY), std::tie(x, y));
+        colour = colour == kMagenta ? kGreen : kMagenta;
+        Paint(display.back, colour);
+        krDraw::Flip();
+        const headless::Picture& shown = headless::LastPicture();
+        EXPECT_EQ(shown.width, 640) << x;
+        EXPECT_EQ(shown.height, 480) << x;
+        EXPECT_EQ(shown.At(0, 0), colour) << x;
+        EXPECT_EQ(shown.At(639, 479), colour) << x;
+    }
 }
 
 TEST_F(DrawTest, A555DisplayHasItsOwnShiftsAndMaxima) {

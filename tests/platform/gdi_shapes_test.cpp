@@ -130,6 +130,20 @@ TEST(GdiLines, FarAwayEndsDrawOnlyTheVisiblePart) {
                   [](int x, int y) { return y == 5 || x == y || x + y == 7 ? kBlack : kWhite; });
 }
 
+TEST(GdiLines, PensWiderThanAnyCoordinateCoverTheSurface) {
+    for (const int width : {1 << 24, INT32_MAX}) {
+        Canvas canvas(8, 8, pixels::kRgb888, kWhite);
+        HPEN pen = gdi::CreatePen(gdi::PS_SOLID, width, kRed);
+        HGDIOBJ old = gdi::SelectObject(canvas.dc(), pen);
+        gdi::MoveToEx(canvas.dc(), 0, 0, nullptr);
+        gdi::LineTo(canvas.dc(), 1, 0);
+        gdi::Rectangle(canvas.dc(), INT32_MAX - 1, INT32_MAX - 1, INT32_MAX, INT32_MAX);
+        gdi::SelectObject(canvas.dc(), old);
+        gdi::DeleteObject(pen);
+        EXPECT_EQ(canvas.Count(kRed), 8 * 8) << width;
+    }
+}
+
 TEST(GdiLines, WidePensAreCentredWithRoundCaps) {
     Canvas canvas(20, 12, pixels::kRgb565, kWhite);
     HPEN pen = gdi::CreatePen(gdi::PS_SOLID, 3, kRed);

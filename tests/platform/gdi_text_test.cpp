@@ -208,6 +208,18 @@ TEST(GdiDrawText, CalcRectMeasuresWrappedLinesWithoutDrawing) {
     EXPECT_EQ(line.right, 18);
 }
 
+TEST(GdiDrawText, BoxesWiderThanPangoMeasuresWrapNothing) {
+    Canvas canvas(20, 20, pixels::kRgb565, kGreen);
+    SelectedFont font(canvas.dc(), Description("標準ゴシック", 12));
+    for (const LONG right : {LONG{2097152}, LONG{INT32_MAX}}) {
+        RECT rect{INT32_MIN, 0, right, 0};
+        EXPECT_EQ(gdi::DrawText(canvas.dc(), kParagraph, -1, &rect,
+                                gdi::DT_CALCRECT | gdi::DT_WORDBREAK | gdi::DT_NOPREFIX),
+                  12)
+            << right;
+    }
+}
+
 TEST(GdiDrawText, WrappedTextStaysInsideItsRectangleAndReturnsItsHeight) {
     Canvas canvas(200, 200, pixels::kRgb888, kGreen);
     SelectedFont font(canvas.dc(), Description("標準ゴシック", 12));

@@ -1,6 +1,8 @@
 // The software rasterizer: coverage, depth, culling, shading, textures, formats.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -396,6 +398,22 @@ TEST(Raster, LinesIncludeBothEndsAndTestDepth) {
     EXPECT_EQ(canvas.At(9, 1), 0u);
     rm::raster::DrawLine(target, {}, At(1.5f, 1.5f, 0.9f, 10), At(8.5f, 1.5f, 0.9f, 10));
     EXPECT_EQ(canvas.At(4, 1), 0xFFFFFFu) << "a farther line stays hidden";
+}
+
+TEST(Raster, NonFiniteOrFarCornersDrawNothingAndReturn) {
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
+    Vertex nanShade = At(5, 9);
+    nanShade.u = nan;
+    const Vertex cases[] = {At(nan, 9),     At(inf, 9),    At(5, -inf), At(1e30f, 9),
+                            At(5, 0x1p25f), At(5, 9, nan), nanShade};
+    for (const Vertex& bad : cases) {
+        Canvas canvas(10, 10);
+        const auto target = canvas.Target();
+        EXPECT_FALSE(rm::raster::DrawTriangle(target, {}, At(0, 0), At(10, 0), bad));
+        EXPECT_FALSE(rm::raster::DrawTriangleReference(target, {}, At(0, 0), At(10, 0), bad));
+        rm::raster::DrawLine(target, {}, At(0.5f, 0.5f), bad);
+        EXPECT_EQ(canvas.Covered(), 0) << bad.x << "," << bad.y;
+    }
 }
 
 }  // namespace

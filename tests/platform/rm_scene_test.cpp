@@ -2,9 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <limits>
 #include <vector>
 
 #include "platform/rm/rm.h"
+#include "platform/rm/scene.h"
 
 namespace {
 
@@ -189,6 +194,100 @@ TEST_F(SceneTest, AFaceCrossingTheFrontPlaneIsCutThere) {
     EXPECT_EQ(target_.At(50, 40), 0x000000u);
     EXPECT_GT(device_->GetTrianglesDrawn(), 0u);
 }
+
+// A cut far from the corners rounds onto the camera itself (depth 0): it must stay on the front
+// plane, so that projecting it divides by no zero and every corner is a drawable number.
+TEST_F(SceneTest, CutsAtTheFrontPlaneStayOnItAtAnyScale) {
+    const rm::Camera camera = rm::CameraOf(*viewport_);
+    for (const float far : {1e3f, 1e9f, 1e30f}) {
+        const rm::CameraVertex face[3] = {{{0, 0, far}, 0, 0, 0, 0, 0},
+                                          {{0, 0, -far}, 0, 0, 0, 0, 0},
+                                          {{far, far, far}, 0, 0, 0, 0, 0}};
+        std::vector<rm::raster::Vertex> projected;
+        rm::ClipAndProject(camera, face, &projected);
+        ASSERT_FALSE(projected.empty()) << far;
+        for (const rm::raster::Vertex& v : projected) {
+            EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.invW))
+                << far << ": " << v.x << "," << v.y;
+            EXPECT_GE(v.z, 0.0f) << far;
+        }
+    }
+}
+
+// Scenes that once hung or indexed out of bounds: each finishes, draws what it should and
+// leaves every pixel outside the viewport alone.
+class HostileSceneTest;
+struct HostileScene {
+    const char* name;
+    std::function<void(HostileSceneTest&)> build;
+    int32_t left, top, right, bottom;  // a rectangle of pixels
+    uint32_t colour;                   // that must all hold this afterwards
+};
+
+class HostileSceneTest : public SceneTest, public testing::WithParamInterface<HostileScene> {
+  public:
+    using SceneTest::AddLight;
+    using SceneTest::AddSquare;
+    rm::Direct3DRM* rm() { return rm_; }
+    rm::Frame* camera() { return camera_; }
+    rm::Viewport* viewport() { return viewport_; }
+};
+
+// A floor under the camera, twice as far to each side as the given half size.
+void Floor(HostileSceneTest& t, float half) {
+    rm::Frame* floor = t.AddSquare(0, half, rm::D3DRMRENDER_UNLITFLAT, 0xFFFFFFFF);
+    floor->SetOrientation(nullptr, 0, -1, 0, 0, 0, 1);  // facing up
+    t.camera()->SetPosition(nullptr, 0, 1, 0);
+}
+
+const HostileScene kHostileScenes[] = {
+    {"HugeQuadCrossingTheFrontPlane", [](HostileSceneTest& t) { Floor(t, 1e9f); }, 0, 52, 100, 100,
+     0xFFFFFF},
+    {"ShadowOfAnInfiniteCorner",
+     [](HostileSceneTest& h) {
+         Floor(h, 50);
+         rm::Frame* card = h.AddSquare(0, std::numeric_limits<float>::infinity(),
+                                       rm::D3DRMRENDER_UNLITFLAT, 0xFFFF0000);
+         card->SetPosition(nullptr, 0, 0.5f, 5);
+         rm::Light* light = nullptr;
+         h.AddLight(rm::D3DRMLIGHT_POINT, 1, {0, 10, 5}, &light);
+         rm::Visual* shadow = nullptr;
+         h.rm()->CreateShadow(card->visuals()[0], light, 0, -0.5f, 0, 0, 1, 0, &shadow);
+         card->AddVisual(shadow);
+         shadow->Release();
+         light->Release();
+     },
+     0, 52, 100, 100, 0xFFFFFF},
+    {"ViewportWhollyLeftOfTheSurface",
+     [](HostileSceneTest& t) {
+         t.AddSquare(2, 50, rm::D3DRMRENDER_UNLITFLAT, 0xFFFFFFFF);
+         t.viewport()->Configure(-200, 0, 100, 20);
+     },
+     0, 0, 100, 100, 0x123456},
+    {"ViewportAtTheEndOfTheIntRange",
+     [](HostileSceneTest& t) {
+         t.AddSquare(2, 50, rm::D3DRMRENDER_UNLITFLAT, 0xFFFFFFFF);
+         t.viewport()->Configure(INT32_MAX - 5, INT32_MAX - 5, INT32_MAX, INT32_MAX);
+     },
+     0, 0, 100, 100, 0x123456},
+};
+
+TEST_P(HostileSceneTest, FinishesAndDrawsOnlyWhatItShould) {
+    std::fill(target_.colour.begin(), target_.colour.end(), 0x123456u);
+    GetParam().build(*this);
+    rm_->Tick(1);
+    const HostileScene& scene = GetParam();
+    int wrong = 0;
+    for (int32_t y = scene.top; y < scene.bottom; ++y)
+        for (int32_t x = scene.left; x < scene.right; ++x)
+            wrong += target_.At(x, y) != scene.colour;
+    EXPECT_EQ(wrong, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, HostileSceneTest, testing::ValuesIn(kHostileScenes),
+                         [](const testing::TestParamInfo<HostileScene>& scene) {
+                             return std::string(scene.param.name);
+                         });
 
 TEST_F(SceneTest, NearerMeshesHideFartherOnes) {
     AddSquare(10, 3, rm::D3DRMRENDER_UNLITFLAT, 0xFF0000FF);

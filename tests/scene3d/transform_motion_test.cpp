@@ -226,7 +226,7 @@ TEST_F(Scene3DMotionTest, RandomMotionDrawsInItsOrderAndZeroRangeIsRefused) {
     EXPECT_EQ(kr3D::modelMotion[0].move[2].speed, before.move[2].speed);
 }
 
-TEST_F(Scene3DMotionTest, ProjectionGivesPixelsOrMinus9999BehindAndOnTheBackPlane) {
+TEST_F(Scene3DMotionTest, ProjectionGivesSaturatedPixelsOrMinus9999BehindAndOnTheBackPlane) {
     rm::Frame* frame = kr3D::CreateObject();
     kr3D::SetPosition(frame, 0, 0, -10);
     int32_t x = 0, y = 0;
@@ -245,6 +245,15 @@ TEST_F(Scene3DMotionTest, ProjectionGivesPixelsOrMinus9999BehindAndOnTheBackPlan
     EXPECT_EQ(x, -9999);
     kr3D::ProjectObject(frame, 4, &x, &y, &depth);  // never created
     EXPECT_EQ(x, -9999);
+    // Far to the side of the camera the pixel leaves the 32-bit range and saturates.
+    kr3D::SetPosition(frame, 1e12f, 1e12f, -10);
+    kr3D::ProjectObject(frame, 1, &x, &y, &depth);
+    EXPECT_EQ(x, INT32_MAX);
+    EXPECT_EQ(y, INT32_MAX);
+    kr3D::SetPosition(frame, -1e12f, -1e12f, -10);
+    kr3D::ProjectObject(frame, 1, &x, &y, &depth);
+    EXPECT_EQ(x, INT32_MIN);
+    EXPECT_EQ(y, INT32_MIN);
     kr3D::DeleteObject(&frame);
 }
 

@@ -78,11 +78,24 @@ TEST_F(PathTest, AFileErrorNamesTheFileAndTheProblem) {
     }
 }
 
-TEST_F(ShellTest, AnOverlongErrorTextIsCutInsideItsBuffer) {
-    const std::string operation(400, 'x');
-    krSystem::ErrorBox(operation.c_str(), "message");
-    ASSERT_EQ(headless::Boxes().size(), 1u);
-    EXPECT_EQ(headless::Boxes()[0].text.size(), 255u);
+std::string Repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+// Box texts are cut to 255 bytes, and never inside a character.
+TEST_F(ShellTest, AnOverlongBoxTextIsCutInsideItsBufferBetweenCharacters) {
+    krSystem::ErrorBox(std::string(400, 'x').c_str(), "message");
+    krSystem::ErrorBox(("x" + Repeated("あ", 100)).c_str(), "message");
+    krSystem::ErrorBox(("xyz" + Repeated("😀", 70)).c_str(), "message");
+    krSystem::MessageBox("%s", Repeated("あ", 100).c_str());
+    ASSERT_EQ(headless::Boxes().size(), 4u);
+    EXPECT_EQ(headless::Boxes()[0].text, std::string(255, 'x'));
+    EXPECT_EQ(headless::Boxes()[1].text, "x" + Repeated("あ", 84));
+    EXPECT_EQ(headless::Boxes()[2].text, "xyz" + Repeated("😀", 63));
+    EXPECT_EQ(headless::Boxes()[3].text, Repeated("あ", 84) + "\r\n");
 }
 
 TEST_F(ShellTest, MessageBoxesFormatAndEndTheLine) {

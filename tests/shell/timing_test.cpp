@@ -73,9 +73,14 @@ TEST_F(TimingTest, PauseSpinsPastItsDeadlineThenRestartsTheFrameTimer) {
     EXPECT_GT(returned, 5000u);
     EXPECT_EQ(returned, krSystemState.frameStartTick);
     EXPECT_FLOAT_EQ(krSystemState.frameSeconds, 0.0f);
-    const uint32_t before = headless::Clock();
-    krSystem::Pause(250);
-    EXPECT_GT(headless::Clock(), before + 250);
+    // Starts where the deadline wraps past zero, or lands on the one tick no clock exceeds.
+    for (const uint32_t before : {5000u, UINT32_MAX - 100u, UINT32_MAX - 250u}) {
+        headless::SetClock(before);
+        krSystem::Pause(250);
+        const uint32_t waited = headless::Clock() - before;
+        EXPECT_GT(waited, 250u) << before;
+        EXPECT_LT(waited, 260u) << before;
+    }
 }
 
 }  // namespace

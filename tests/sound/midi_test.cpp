@@ -1,5 +1,6 @@
 // krMidi and the window procedure's end-of-piece path: the music loops until told not to.
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "platform/mci/mci.h"
@@ -109,6 +110,20 @@ TEST_F(MidiTest, PlayWhileOpenStopsAndClosesFirst) {
     // The first play's notification was aborted: it must not restart anything.
     DrainMessages();
     EXPECT_EQ(mci::TakeCommandHistory(), Commands{});
+}
+
+TEST_F(MidiTest, ALongPathOpensUnderTheAliasItIsClosedBy) {
+    const std::string folder = std::string(150, 'd') + "/";
+    const std::string name = folder + std::string(150, 'n') + ".mid";
+    std::filesystem::create_directory(DataPath(folder));
+    WriteDataFile(name, ShortPiece());
+    krMidi::Play(name.c_str());
+    EXPECT_EQ(mci::TakeCommandHistory().at(0), OpenCommand(name));
+    EXPECT_EQ(Mode(), "playing");
+    krMidi::Stop();
+    EXPECT_EQ(Mode(), "") << "closed";
+    krMidi::Play("short.mid");
+    EXPECT_EQ(Mode(), "playing") << "the alias is free again";
 }
 
 TEST_F(MidiTest, StopSendsNothingWhenNothingIsOpenAndCloseAlwaysSends) {

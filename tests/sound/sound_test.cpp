@@ -1,6 +1,7 @@
 // krSound: the sound table, buffer selection, clamping, loading and release.
 #include <climits>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/mci/mci.h"
 #include "platform/win/resources.h"
@@ -349,6 +350,26 @@ TEST_F(SoundTest, QuitReleasesSound) {
     EXPECT_EQ(Entry(0, 0).buffer, nullptr);
     EXPECT_EQ(Slot(0).inUse, 1) << "the table stays for a later restore";
     EXPECT_FALSE(headless::AudioOpen());
+}
+
+TEST_F(SoundTest, LoadingAfterQuitLoadsNothing) {
+    krSystem::Quit();
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 1), 0);
+    EXPECT_EQ(Slot(0).inUse, 0);
+}
+
+// A name that only its cut-off start would find is missing, however long the data path.
+TEST_F(SoundTest, AMissingFileBehindALongPathIsNotTakenForItsPrefix) {
+    const std::string deep = dataDirectory + std::string(250 - dataDirectory.size(), 'd') + "/";
+    std::filesystem::create_directory(deep);
+    headless::SetModulePath(deep + "kr-tests");
+    ASSERT_EQ(std::strlen(krSystem::GetDataPath(0)), 251u);
+    WriteDataFile(deep.substr(dataDirectory.size()) + "beep.wav",
+                  SteadyWave({22050, 1, 16}, 2205, 0.5f));
+    EXPECT_EQ(krSound::LoadObject("beep.wav_missing_file.wav", 1), 0);
+    EXPECT_EQ(Slot(0).inUse, 0);
+    EXPECT_EQ(krSound::LoadObject("beep.wav", 1), 0) << "the real name still loads";
+    EXPECT_EQ(Slot(0).inUse, 1);
 }
 
 TEST_F(SoundTest, WithoutAnAudioDeviceEverythingIsSilent) {

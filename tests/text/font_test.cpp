@@ -54,6 +54,13 @@ TEST_F(FontTest, BeginWritesOnlyItsFieldsAndKeepsTheFaceAcrossScopes) {
     EXPECT_EQ(Face(), "標準明朝");
     EXPECT_EQ(font.lfWeight, gdi::FW_NORMAL);
     krFont::End();
+    // Angles beyond a turn give the same escapement as within it, never a wrapped one.
+    krFont::Begin(0, 12, INT32_MAX, 0, 0, 0);
+    EXPECT_EQ(font.lfEscapement, INT32_MAX % 360 * 10);
+    krFont::End();
+    krFont::Begin(0, 12, INT32_MIN, 0, 0, 0);
+    EXPECT_EQ(font.lfEscapement, INT32_MIN % 360 * 10);
+    krFont::End();
 }
 
 // One line in the overlay style at (x, y), opaque or transparent.

@@ -24,17 +24,16 @@ run() {  # name args...
     shift
     KIRVA_QUIET_BOXES=1 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$program" "$@" &
     pid=$!
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^KIRVA$' | head -n 1)
-    [ -n "$window" ] || { echo "$name: no window"; exit 1; }
+    wait_for_window
     # The map box is drawn once frames run.
     for _ in $(seq 100); do
-        xwd -root -silent | convert xwd:- "$work/$name.png"
+        capture "$work/$name.png"
         eval "$(xdotool getwindowgeometry --shell "$window")"
         [ "$(shade "$work/$name.png" $((X + 550)) $((Y + 219)))" = 1 ] && break
         [ "$(shade "$work/$name.png" 939 283)" = 1 ] && break
         sleep 0.2
     done
-    xwd -root -silent | convert xwd:- "$work/$name.png"
+    capture "$work/$name.png"
     eval "$(xdotool getwindowgeometry --shell "$window")"
     xdotool windowfocus --sync "$window"
     xdotool key --window "$window" Escape

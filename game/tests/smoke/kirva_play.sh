@@ -7,7 +7,7 @@ program=$1
 . "$(dirname "$0")/virtual_display.sh"
 start_virtual_display 640x480
 
-shot() { xwd -root -silent | convert xwd:- "$work/$1.png"; }
+shot() { capture "$work/$1.png"; }
 # Where the red dot is on the map, as "x,y" of its first red pixel.
 dot() {
     convert "$work/$1.png" -crop 100x100+500+120 +repage txt:- |
@@ -35,8 +35,7 @@ hold_until() {  # key condition...
 
 KIRVA_QUIET_BOXES=1 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$program" &
 pid=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^KIRVA$' | head -n 1)
-[ -n "$window" ] || { echo "no window titled KIRVA"; exit 1; }
+wait_for_window
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$X,$Y,$WIDTH,$HEIGHT" = "0,0,640,480" ] || { echo "not full screen: $X,$Y ${WIDTH}x$HEIGHT"; exit 1; }
 xdotool windowfocus --sync "$window"

@@ -14,4 +14,14 @@ done
 status=0
 "$replay" --frames x 2>/dev/null || status=$?
 [ "$status" = 2 ] || { echo "a bad value gave status $status"; exit 1; }
+# SIGINT ends a run that would last for hours through the normal way out, with its summary.
+"$replay" --frames 100000000 >"$work/interrupted" 2>/dev/null &
+running=$!
+sleep 1
+kill -INT $running
+status=0
+timeout 20 tail --pid=$running -f /dev/null || { kill -9 $running; echo "SIGINT did not end it"; exit 1; }
+wait $running || status=$?
+[ "$status" = 0 ] || { echo "SIGINT gave status $status"; exit 1; }
+grep -q 'quitState=2' "$work/interrupted" || { echo "no summary after SIGINT"; exit 1; }
 echo "replay tool as expected"

@@ -182,6 +182,9 @@ class Surface {
     bool Inside(const RECT& rect) const;
     RECT Whole() const;
     void Presented(const RECT& area);
+    // Desktop coordinates to the surface's own: a windowed primary stands for the window's
+    // picture, which the window owns wherever it is on (or off) the desktop.
+    RECT Placed(const RECT& rect) const;
     void FillRect(const RECT& rect, uint32_t value);
     void CopyRect(const RECT& destination, Surface& source, const RECT& sourceRect, bool keyed);
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/backend/backend.h"
+#include "platform/crt/saturate.h"
 #include "platform/dd/machine.h"
 #include "platform/gdi/gdi.h"
 
@@ -265,7 +266,7 @@ HRESULT Surface::Unlock(void*) {
 HRESULT Surface::Blt(const RECT* destination, Surface* source, const RECT* sourceRect, DWORD flags,
                      const DDBLTFX* effects) {
     if (HRESULT result = CheckDrawable(flags, DDBLT_WAIT); result != DD_OK) return result;
-    const RECT to = destination != nullptr ? *destination : Whole();
+    const RECT to = destination != nullptr ? Placed(*destination) : Whole();
     if ((flags & DDBLT_COLORFILL) != 0) {
         if (effects == nullptr) return DDERR_INVALIDPARAMS;
         if (!Inside(to)) return DDERR_INVALIDRECT;
@@ -295,7 +296,7 @@ HRESULT Surface::BltFast(LONG x, LONG y, Surface* source, const RECT* sourceRect
     const RECT from = sourceRect != nullptr ? *sourceRect : source->Whole();
     if (!source->Inside(from) || source->format_ != format_) return DDERR_INVALIDRECT;
     const RECT to =
-        WidthHeight(x, y, int64_t{from.right} - from.left, int64_t{from.bottom} - from.top);
+        Placed(WidthHeight(x, y, int64_t{from.right} - from.left, int64_t{from.bottom} - from.top));
     if (!Inside(to)) return DDERR_INVALIDRECT;
     if (Empty(to)) return DD_OK;
     CopyRect(to, *source, from, (flags & DDBLTFAST_SRCCOLORKEY) != 0);
@@ -442,6 +443,15 @@ pixels::View Surface::Pixels() {
 DepthView Surface::Depth() {
     if (zDepth_ == 0) return DepthView{nullptr, 0, 0, 0};
     return DepthView{reinterpret_cast<uint16_t*>(memory_.data()), pitch_ / 2, width_, height_};
+}
+
+RECT Surface::Placed(const RECT& rect) const {
+    if ((caps_ & DDSCAPS_PRIMARYSURFACE) == 0 || owner_.Exclusive()) return rect;
+    int x = 0, y = 0;
+    backend::Active().ClientPosition(x, y);
+    return WidthHeight(crt::Saturate32(int64_t{rect.left} - x),
+                       crt::Saturate32(int64_t{rect.top} - y), int64_t{rect.right} - rect.left,
+                       int64_t{rect.bottom} - rect.top);
 }
 
 void Surface::Presented(const RECT& area) {

@@ -12,22 +12,22 @@ namespace gdi {
 
 namespace {
 
-// Source and destination of a stretched copy, normalised to positive extents.
+// Source and destination of a stretched copy, normalised to positive extents. In 64 bits, so
+// that any 32-bit start and extent fit: (2i + 1) * length stays below 2^63.
 struct Span {
-    int start, length;
+    int64_t start, length;
     bool reversed;
 };
 
 Span Normalise(int start, int length) {
-    if (length < 0) return {start + length, -length, true};
+    if (length < 0) return {int64_t{start} + length, -int64_t{length}, true};
     return {start, length, false};
 }
 
 // Nearest sample: the source offset under the centre of destination offset i.
-int SourceOffset(int i, const Span& destination, const Span& source, bool mirror) {
-    const int64_t offset = (2 * static_cast<int64_t>(i) + 1) * source.length /
-                           (2 * static_cast<int64_t>(destination.length));
-    return mirror ? source.length - 1 - static_cast<int>(offset) : static_cast<int>(offset);
+int64_t SourceOffset(int64_t i, const Span& destination, const Span& source, bool mirror) {
+    const int64_t offset = (2 * i + 1) * source.length / (2 * destination.length);
+    return mirror ? source.length - 1 - offset : offset;
 }
 
 uint32_t Convert(uint32_t pixel, const pixels::Format& from, const pixels::Format& to) {
@@ -128,15 +128,17 @@ BOOL StretchBlt(HDC destination, int x, int y, int width, int height, HDC source
     const bool mirrorY = rows.reversed != sourceRows.reversed;
     const pixels::View& to = destination->view;
     const pixels::View& from = source->view;
-    for (int j = std::max(0, -rows.start); j < rows.length && rows.start + j < to.height; ++j) {
-        const int sy = sourceRows.start + SourceOffset(j, rows, sourceRows, mirrorY);
+    for (int64_t j = std::max<int64_t>(0, -rows.start);
+         j < rows.length && rows.start + j < to.height; ++j) {
+        const int64_t sy = sourceRows.start + SourceOffset(j, rows, sourceRows, mirrorY);
         if (sy < 0 || sy >= from.height) continue;
-        for (int i = std::max(0, -columns.start);
+        for (int64_t i = std::max<int64_t>(0, -columns.start);
              i < columns.length && columns.start + i < to.width; ++i) {
-            const int sx = sourceColumns.start + SourceOffset(i, columns, sourceColumns, mirrorX);
+            const int64_t sx =
+                sourceColumns.start + SourceOffset(i, columns, sourceColumns, mirrorX);
             if (sx < 0 || sx >= from.width) continue;
-            WritePixel(to, columns.start + i, rows.start + j,
-                       Convert(ReadPixel(from, sx, sy), from.format, to.format));
+            WritePixel(to, int(columns.start + i), int(rows.start + j),
+                       Convert(ReadPixel(from, int(sx), int(sy)), from.format, to.format));
         }
     }
     return TRUE;

@@ -59,6 +59,12 @@ void TracePath(cairo_t* cairo, const std::vector<PointF>& points, double offset,
     if (closed) cairo_close_path(cairo);
 }
 
+// cairo's coordinates hold 24 bits of whole pixels: a wider pen is drawn this wide, which still
+// covers a surface near its path, as the real width would.
+int StrokeWidth(const Pen& pen) {
+    return std::min(pen.width, 1 << 22);
+}
+
 // The pen's line through the points. A wide pen is centred on the pixels of the path: an even
 // width covers width / 2 pixels on either side of it.
 void Outline(Mask& mask, const Box& box, const Pen& pen, const std::vector<PointF>& points,
@@ -73,7 +79,7 @@ void Outline(Mask& mask, const Box& box, const Pen& pen, const std::vector<Point
     }
     cairo_t* cairo = mask.Cairo();
     TracePath(cairo, points, pen.width % 2 == 1 ? 0.5 : 0.0, closed);
-    cairo_set_line_width(cairo, pen.width);
+    cairo_set_line_width(cairo, StrokeWidth(pen));
     cairo_set_line_cap(cairo, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_join(cairo, CAIRO_LINE_JOIN_ROUND);
     cairo_set_source_rgba(cairo, 0, 0, 0, 1);
@@ -90,7 +96,7 @@ void Fill(Mask& mask, const std::vector<PointF>& points, int fillMode) {
     cairo_fill(cairo);
 }
 
-Box Bounds(const std::vector<PointF>& points, int margin) {
+Box Bounds(const std::vector<PointF>& points, int64_t margin) {
     double left = points.front().x, right = left, top = points.front().y, bottom = top;
     for (const PointF& point : points) {
         left = std::min(left, point.x);
@@ -99,14 +105,16 @@ Box Bounds(const std::vector<PointF>& points, int margin) {
         bottom = std::max(bottom, point.y);
     }
     // Clamped first: the box is later cut to the surface.
-    const auto clamp = [](double value) { return static_cast<int>(std::clamp(value, -1e8, 1e8)); };
-    return {clamp(std::floor(left)) - margin, clamp(std::floor(top)) - margin,
-            clamp(std::ceil(right)) + margin + 1, clamp(std::ceil(bottom)) + margin + 1};
+    const auto edge = [](double value, int64_t by) {
+        return static_cast<int>(std::clamp(value, -1e8, 1e8) + double(by));
+    };
+    return {edge(std::floor(left), -margin), edge(std::floor(top), -margin),
+            edge(std::ceil(right), margin + 1), edge(std::ceil(bottom), margin + 1)};
 }
 
 void DrawShape(HDC dc, const std::vector<PointF>& points, bool closed, bool filled) {
     const Pen& pen = Selected<Pen>(dc, ObjectKind::Pen);
-    const Box box = Intersect(Bounds(points, pen.width), ViewBox(dc->view));
+    const Box box = Intersect(Bounds(points, StrokeWidth(pen)), ViewBox(dc->view));
     Mask& mask = ScratchMask();
     if (!mask.Start(box)) return;
     const Shade brush = filled ? BrushShade(dc) : Shade{};
@@ -164,14 +172,11 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
     if (right < left) std::swap(left, right);
     if (bottom < top) std::swap(top, bottom);
     const Pen& pen = Selected<Pen>(dc, ObjectKind::Pen);
-    if (pen.style == PS_INSIDEFRAME) {
-        left += pen.width / 2;
-        top += pen.width / 2;
-        right -= (pen.width - 1) / 2;
-        bottom -= (pen.width - 1) / 2;
-    }
+    const int inside = pen.style == PS_INSIDEFRAME ? pen.width / 2 : 0;
+    const int insideFar = pen.style == PS_INSIDEFRAME ? (pen.width - 1) / 2 : 0;
     // The outline runs through the last column and row inside the rectangle.
-    const double l = left, t = top, r = right - 1, b = bottom - 1;
+    const double l = double(left) + inside, t = double(top) + inside;
+    const double r = double(right) - insideFar - 1, b = double(bottom) - insideFar - 1;
     DrawShape(dc, {{l, t}, {r, t}, {r, b}, {l, b}}, true, true);
     return TRUE;
 }

@@ -303,7 +303,10 @@ PangoLayout* BoxLayout(const Face& face, std::string content, const RECT& rect, 
     pango_attr_list_unref(attributes);
     pango_layout_set_text(layout, content.data(), static_cast<int>(content.size()));
     if ((format & DT_WORDBREAK) != 0) {
-        pango_layout_set_width(layout, std::max(0, int(rect.right - rect.left)) * PANGO_SCALE);
+        // pango measures in 1/1024 pixel in an int: a wider box wraps at the widest it holds.
+        const int64_t width =
+            std::clamp<int64_t>(int64_t{rect.right} - rect.left, 0, INT32_MAX / PANGO_SCALE);
+        pango_layout_set_width(layout, static_cast<int>(width) * PANGO_SCALE);
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
     }
     return layout;

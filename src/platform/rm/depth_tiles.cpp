@@ -20,6 +20,8 @@ DepthTiles::DepthTiles(const Target& target)
       farthest_(size_t(columns_) * size_t(rows_), uint16_t(0xFFFF)) {}
 
 bool DepthTiles::TilesUnder(const Vertex* corners, size_t count, Tiles* tiles) const {
+    if (target_.clipLeft >= target_.clipRight || target_.clipTop >= target_.clipBottom)
+        return false;
     float left = corners[0].x, right = corners[0].x, top = corners[0].y, bottom = corners[0].y;
     for (size_t i = 1; i < count; ++i) {
         left = std::min(left, corners[i].x);

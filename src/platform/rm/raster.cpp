@@ -81,6 +81,7 @@ Plane MakePlane(const Setup& s, double a0, double a1, double a2) {
 
 // Orders the corners clockwise; false for a culled or degenerate triangle.
 bool Prepare(const State& state, const Vertex& a, const Vertex& b, const Vertex& c, Setup* s) {
+    if (!Drawable(a) || !Drawable(b) || !Drawable(c)) return false;
     s->v[0] = &a;
     s->v[1] = &b;
     s->v[2] = &c;
@@ -410,6 +411,14 @@ void FastRow(const Target& t, const State& state, const Packing& packing, const 
 
 }  // namespace
 
+bool Drawable(const Vertex& v) {
+    constexpr float kLimit = 0x1p24f;
+    const float values[] = {v.z, v.invW, v.r, v.g, v.b, v.u, v.v};
+    return std::abs(v.x) <= kLimit && std::abs(v.y) <= kLimit &&
+           std::all_of(std::begin(values), std::end(values),
+                       [](float value) { return std::isfinite(value); });
+}
+
 Packing PackingOf(const pixels::Format& format) {
     auto channel = [](uint32_t mask, int32_t* shift, int32_t* loss) {
         const int32_t bits = std::popcount(mask);
@@ -467,6 +476,7 @@ bool DrawTriangleReference(const Target& t, const State& state, const Vertex& a,
 }
 
 void DrawLine(const Target& t, const State& state, const Vertex& a, const Vertex& b) {
+    if (!Drawable(a) || !Drawable(b)) return;
     const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
     const int64_t steps = std::max<int64_t>(1, std::llround(std::max(std::abs(dx), std::abs(dy))));
     State flat = state;

@@ -45,6 +45,10 @@ struct Target {
     int32_t clipLeft, clipTop, clipRight, clipBottom;  // right and bottom exclusive
 };
 
+// Screen positions the fixed-point set-up holds exactly: finite and within 2^24 pixels of the
+// origin. Nothing else is drawn.
+bool Drawable(const Vertex& v);
+
 // True when the triangle was front-facing (or culling is off) and not degenerate.
 bool DrawTriangle(const Target& target, const State& state, const Vertex& a, const Vertex& b,
                   const Vertex& c);

@@ -147,14 +147,7 @@ class SceneRenderer {
           eye_(Row(WorldOf(viewport.camera()), 3)),
           lights_(CollectLights(viewport.camera()->Root())),
           ramp_(device->GetColorModel() == D3DCOLOR_MONO) {
-        const RECT r = viewport.rect();
-        target_ = {target.colour,
-                   target.depth,
-                   target.depthPitch,
-                   std::max<int32_t>(0, r.left),
-                   std::max<int32_t>(0, r.top),
-                   std::min<int32_t>(target.colour.width, r.right),
-                   std::min<int32_t>(target.colour.height, r.bottom)};
+        target_ = ClipTo(viewport.rect(), target);
         if (target.depth != nullptr) tiles_.emplace(target_);
     }
 
@@ -359,7 +352,10 @@ Camera CameraOf(const Viewport& viewport) {
 }
 
 void RenderScene(const Viewport& viewport, Device* device, const RenderTarget& target) {
-    if (viewport.camera() == nullptr) return;
+    const raster::Target clipped = ClipTo(viewport.rect(), target);
+    if (viewport.camera() == nullptr || clipped.clipLeft == clipped.clipRight ||
+        clipped.clipTop == clipped.clipBottom)
+        return;
     SceneRenderer renderer(viewport, device, target);
     renderer.Draw(viewport.camera()->Root());
 }

@@ -445,7 +445,7 @@ class Viewport : public Object {
     HRESULT SetCamera(Frame* camera);
     Frame* camera() const { return camera_; }
     HRESULT Configure(int32_t x, int32_t y, int32_t width, int32_t height);
-    RECT rect() const { return {x_, y_, x_ + width_, y_ + height_}; }
+    RECT rect() const;  // right and bottom saturate at the largest int32
     HRESULT ForceUpdate(int32_t left, int32_t top, int32_t right, int32_t bottom);
     const std::vector<RECT>& forcedRects() const { return forced_; }
     // World point to homogeneous screen coordinates (x/w, y/w in device pixels including the

@@ -1,5 +1,7 @@
 #include "platform/rm/scene.h"
+
 #include <algorithm>
+#include <cmath>
 
 namespace rm {
 namespace {
@@ -71,17 +73,22 @@ void WalkFrames(Frame* root, const std::function<void(const VisitedFrame&)>& vis
     Walk(root, Matrix::Identity(), {false, 0, nullptr}, true, &path, visit);
 }
 
+bool Finite(const D3DVECTOR& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
 bool FacesCamera(const D3DVECTOR& a, const D3DVECTOR& b, const D3DVECTOR& c) {
     return Dot(Cross(b - a, c - a), a) < 0;
 }
 
 raster::Vertex Project(const Viewport::Projection& p, const CameraVertex& v) {
-    const float z = v.position.z;
-    const float k = p.scale * p.front / (z * p.field);
-    return {p.centreX + v.position.x * k,
-            p.centreY - v.position.y * k,
-            (1 - p.front / z) / (1 - p.front / p.back),
-            1 / z,
+    // Callers clip z to [front, back] and front > 0, so nothing here divides by zero.
+    const double z = v.position.z;
+    const double k = double(p.scale) * p.front / (z * p.field);
+    return {float(p.centreX + v.position.x * k),
+            float(p.centreY - v.position.y * k),
+            float((1 - p.front / z) / (1 - double(p.front) / p.back)),
+            float(1 / z),
             v.r,
             v.g,
             v.b,
@@ -92,20 +99,38 @@ raster::Vertex Project(const Viewport::Projection& p, const CameraVertex& v) {
 void ClipAndProject(const Camera& camera, const CameraVertex face[3],
                     std::vector<raster::Vertex>* out) {
     const Viewport::Projection& p = camera.projection;
+    out->clear();
+    if (!std::all_of(face, face + 3, [](const CameraVertex& v) { return Finite(v.position); }))
+        return;
     const float front = p.front, back = p.back;
     if (!(back > front)) return;  // nothing lies between the planes
     std::vector<CameraVertex> polygon(face, face + 3);
     const float guard = kGuardBand * p.field / p.front;  // x/z at the screen's larger edge, widened
     ClipPolygon(&polygon, [front](D3DVECTOR v) { return v.z - front; });
     ClipPolygon(&polygon, [back](D3DVECTOR v) { return back - v.z; });
+    // A cut far from its corners can round past the plane it was cut at.
+    for (CameraVertex& v : polygon)
+        v.position.z = std::clamp(v.position.z, front, back);
     ClipPolygon(&polygon, [guard](D3DVECTOR v) { return guard * v.z - v.x; });
     ClipPolygon(&polygon, [guard](D3DVECTOR v) { return guard * v.z + v.x; });
     ClipPolygon(&polygon, [guard](D3DVECTOR v) { return guard * v.z - v.y; });
     ClipPolygon(&polygon, [guard](D3DVECTOR v) { return guard * v.z + v.y; });
-    out->clear();
     if (polygon.size() < 3) return;
     for (const CameraVertex& v : polygon)
         out->push_back(Project(p, v));
+    if (!std::all_of(out->begin(), out->end(), raster::Drawable)) out->clear();
+}
+
+raster::Target ClipTo(const RECT& rect, const RenderTarget& target) {
+    const int32_t left = std::max<int32_t>(0, rect.left), top = std::max<int32_t>(0, rect.top);
+    // An empty rectangle keeps right >= left so that nothing downstream walks backwards.
+    return {target.colour,
+            target.depth,
+            target.depthPitch,
+            left,
+            top,
+            std::max(left, std::min<int32_t>(target.colour.width, rect.right)),
+            std::max(top, std::min<int32_t>(target.colour.height, rect.bottom))};
 }
 
 }  // namespace rm

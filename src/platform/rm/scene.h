@@ -38,14 +38,17 @@ struct Camera {
     Viewport::Projection projection;
 };
 
+bool Finite(const D3DVECTOR& v);
 // True when the face shows its front (clockwise on the screen) to the camera.
 bool FacesCamera(const D3DVECTOR& a, const D3DVECTOR& b, const D3DVECTOR& c);
 // The face cut to the front and back planes (and a guard band around the screen), projected.
-// An empty result means nothing of it is visible.
+// An empty result means nothing of it is visible, or a corner was not a finite number.
 void ClipAndProject(const Camera& camera, const CameraVertex face[3],
                     std::vector<raster::Vertex>* out);
 raster::Vertex Project(const Viewport::Projection& p, const CameraVertex& v);
 Camera CameraOf(const Viewport& viewport);
+// The target with its clip rectangle set to the part of rect that lies on it (maybe empty).
+raster::Target ClipTo(const RECT& rect, const RenderTarget& target);
 
 // Draws the scene that holds the viewport's camera into the target (already cleared).
 void RenderScene(const Viewport& viewport, Device* device, const RenderTarget& target);

@@ -66,6 +66,13 @@ HRESULT Viewport::ForceUpdate(int32_t left, int32_t top, int32_t right, int32_t 
     return D3DRM_OK;
 }
 
+RECT Viewport::rect() const {
+    const auto end = [](int32_t start, int32_t size) {
+        return int32_t(std::min<int64_t>(int64_t(start) + size, INT32_MAX));
+    };
+    return {x_, y_, end(x_, width_), end(y_, height_)};
+}
+
 Viewport::Projection Viewport::projection() const {
     const float scale = float(std::max(width_, height_)) / 2;
     return {scale, float(x_) + float(width_) / 2, float(y_) + float(height_) / 2, front_, back_,
@@ -97,13 +104,7 @@ HRESULT Viewport::InverseTransform(D3DVECTOR* world, const D3DRMVECTOR4D* screen
 HRESULT Viewport::Clear(const RenderTarget& target) const {
     const D3DCOLOR background =
         camera_ != nullptr ? camera_->GetSceneBackground() : D3DCOLOR{0xFF000000};
-    const raster::Target t{target.colour,
-                           target.depth,
-                           target.depthPitch,
-                           std::max<int32_t>(0, x_),
-                           std::max<int32_t>(0, y_),
-                           std::min<int32_t>(target.colour.width, x_ + width_),
-                           std::min<int32_t>(target.colour.height, y_ + height_)};
+    const raster::Target t = ClipTo(rect(), target);
     const COLORREF colour =
         RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
     raster::Clear(t, pixels::Pack(target.colour.format, colour));

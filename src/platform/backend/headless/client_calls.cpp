@@ -8,6 +8,7 @@ namespace krHeadless {
 
 void Install(uint32_t clockStart) {
     headless::Install(clockStart);
+    headless::CloseOnStopSignals();
 }
 
 void SetProgramPath(const char* path) {

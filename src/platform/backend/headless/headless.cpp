@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -33,6 +34,12 @@ struct State {
 };
 
 State state;
+
+volatile std::sig_atomic_t stopSignalled = 0;
+
+void NoteStopSignal(int) {
+    stopSignalled = 1;
+}
 
 void Keep(const pixels::View& shown) {
     Picture& picture = state.picture;
@@ -69,7 +76,11 @@ class HeadlessBackend final : public backend::Backend {
     }
     void DestroyWindow() override { state.window.exists = false; }
 
-    void PumpEvents() override {}
+    void PumpEvents() override {
+        if (stopSignalled == 0) return;
+        stopSignalled = 0;
+        win::NotifyCloseRequest();
+    }
     void WaitEvent() override {}
 
     uint32_t TickCount() override {
@@ -165,8 +176,22 @@ void MoveMouse(int x, int y) {
 void SetActive(bool active) {
     win::NotifyActivation(active);
 }
+void MoveWindow(int x, int y) {
+    state.window.x = x;
+    state.window.y = y;
+    win::NotifyMoved(x, y);
+}
+
 void RequestClose() {
     win::NotifyCloseRequest();
+}
+
+void CloseOnStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = NoteStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }
 
 const std::vector<Box>& Boxes() {

@@ -27,8 +27,13 @@ void SetTickStep(uint32_t milliseconds);
 void PressKey(int virtualKey);
 void ReleaseKey(int virtualKey);
 void MoveMouse(int x, int y);
+// Moves the window's client area to (x, y) on the desktop and says so, as a window manager does.
+void MoveWindow(int x, int y);
 void SetActive(bool active);
 void RequestClose();
+// From now on SIGINT and SIGTERM request a close (at the next look for messages), as the
+// window's close button does, instead of killing the process.
+void CloseOnStopSignals();
 
 struct Box {
     std::string caption;

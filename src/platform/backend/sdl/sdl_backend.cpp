@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/backend/sdl/frame_pacer.h"
 #include "platform/dd/dd.h"
@@ -36,6 +38,24 @@ int64_t MonotonicMicros() {
 // The shell has written its own line about the box on standard error already.
 int AnswerWithoutScreen(UINT type) {
     return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+}
+
+// Without a display SDL falls back to drivers that show nothing, and a program would run
+// unseen. Unless SDL_VIDEODRIVER chooses, only the displays the environment names are tried.
+bool ChooseVideoDrivers() {
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (chosen != nullptr && chosen[0] != '\0') return true;
+    std::string drivers;
+    for (const auto& [variable, driver] :
+         {std::pair{"DISPLAY", "x11"}, {"WAYLAND_DISPLAY", "wayland"}}) {
+        const char* value = std::getenv(variable);
+        if (value == nullptr || value[0] == '\0') continue;
+        if (!drivers.empty()) drivers += ',';
+        drivers += driver;
+    }
+    if (drivers.empty()) return false;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    return true;
 }
 
 class SdlBackend final : public backend::Backend {
@@ -257,8 +277,16 @@ class SdlBackend final : public backend::Backend {
         dd::LoseAllSurfaces();
     }
 
+    // Tried once; a failure is told in one line.
     bool StartVideo() {
-        if (!videoReady_) videoReady_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        if (videoTried_) return videoReady_;
+        videoTried_ = true;
+        videoReady_ = ChooseVideoDrivers() && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        if (!videoReady_) {
+            const char* path = backend::ExecutablePath();
+            const char* slash = std::strrchr(path, '/');
+            std::cerr << (slash != nullptr ? slash + 1 : path) << ": no display could be opened\n";
+        }
         return videoReady_;
     }
 
@@ -331,7 +359,7 @@ class SdlBackend final : public backend::Backend {
     SDL_Texture* texture_ = nullptr;
     int textureWidth_ = 0, textureHeight_ = 0;
     Uint32 textureFormat_ = 0;
-    bool videoReady_ = false;
+    bool videoTried_ = false, videoReady_ = false;
     bool paced_ = true;
     FramePacer pacer_;
 };
