@@ -112,6 +112,26 @@ bool AppendNodes(const aiScene& scene, Geometry* out) {
     return true;
 }
 
+// Every face names existing vertices, and the mesh's primitive kinds are those its faces have.
+bool FacesAreSound(const aiScene& scene) {
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh& mesh = *scene.mMeshes[m];
+        unsigned kinds = 0;
+        for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+            const aiFace& face = mesh.mFaces[f];
+            if (face.mNumIndices == 0) return false;
+            for (unsigned i = 0; i < face.mNumIndices; ++i)
+                if (face.mIndices[i] >= mesh.mNumVertices) return false;
+            kinds |= face.mNumIndices == 1   ? aiPrimitiveType_POINT
+                     : face.mNumIndices == 2 ? aiPrimitiveType_LINE
+                     : face.mNumIndices == 3 ? aiPrimitiveType_TRIANGLE
+                                             : aiPrimitiveType_POLYGON;
+        }
+        if (kinds != mesh.mPrimitiveTypes) return false;
+    }
+    return true;
+}
+
 // The X files checked first and handed over from memory, so that the importer reads exactly the
 // bytes that were checked; other formats as the importer finds them.
 const aiScene* Import(Assimp::Importer& importer, const char* path, const std::string& bytes) {
@@ -120,7 +140,11 @@ const aiScene* Import(Assimp::Importer& importer, const char* path, const std::s
     if (!xfile::IsXFile(path, bytes)) return importer.ReadFile(path, kSteps);
     const std::string_view body = xfile::WithoutByteOrderMark(bytes);
     if (xfile::CheckBytes(body) != D3DRM_OK) return nullptr;
-    return importer.ReadFileFromMemory(body.data(), body.size(), kSteps, "x");
+    // The importer's own steps assert on meshes whose faces it read wrong: they run only on
+    // meshes that are checked first.
+    const aiScene* scene = importer.ReadFileFromMemory(body.data(), body.size(), 0, "x");
+    if (scene == nullptr || !FacesAreSound(*scene)) return nullptr;
+    return importer.ApplyPostProcessing(kSteps);
 }
 
 // Vertices without normals take the average of their faces' normals.
