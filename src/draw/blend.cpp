@@ -1,21 +1,16 @@
 // In-place blurs of a rectangle of the Back surface, with optional darkening and an upward
 // drift, and the square-pixel zooms through the Buffer object.
+#include "draw/effects.h"
 #include "draw/pixels16.h"
 #include "platform/crt/crt.h"
 
 namespace krDraw {
 
+PaceState paces;
+
 namespace {
 
 using pixels16::Locked;
-
-// How often BlurUp copies instead of averaging; each blur kind keeps its own pair for the run.
-struct Pace {
-    int32_t counter = 0;
-    int32_t threshold = 3;
-};
-
-Pace blurUpPace, blurUpFadePace;
 
 struct Darken {
     bool red, green, blue;
@@ -143,12 +138,13 @@ int32_t Zoom(int32_t scale, int32_t x, int32_t y, uint32_t width, uint32_t heigh
 }  // namespace
 
 int32_t BlurUp(int32_t x, int32_t y, uint32_t width, uint32_t height) {
-    return DriftUp(blurUpPace, kNoDarken, x, y, width, height);
+    return DriftUp(paces.blurUp, kNoDarken, x, y, width, height);
 }
 
 int32_t BlurUpFade(int32_t darkenRed, int32_t darkenGreen, int32_t darkenBlue, int32_t x, int32_t y,
                    uint32_t width, uint32_t height) {
-    return DriftUp(blurUpFadePace, Flags(darkenRed, darkenGreen, darkenBlue), x, y, width, height);
+    return DriftUp(paces.blurUpFade, Flags(darkenRed, darkenGreen, darkenBlue), x, y, width,
+                   height);
 }
 
 int32_t Blur(int32_t x, int32_t y, uint32_t width, uint32_t height) {
@@ -166,11 +162,6 @@ int32_t Zoom2x(int32_t x, int32_t y, uint32_t width, uint32_t height, int32_t mo
 
 int32_t Zoom4x(int32_t x, int32_t y, uint32_t width, uint32_t height, int32_t mode) {
     return Zoom(4, x, y, width, height, mode);
-}
-
-void ResetPaces() {
-    blurUpPace = Pace{};
-    blurUpFadePace = Pace{};
 }
 
 }  // namespace krDraw

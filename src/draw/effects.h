@@ -1,8 +1,20 @@
 #pragma once
-// The module state of the clip wipes and the resets of the effects' state.
+// The effects' module-wide state records: row-effect animation, clip wipe and blur paces.
 #include "draw/display.h"
 
 namespace krDraw {
+
+// Each row effect's phase and scroll, shared by every object drawn with it, kept for the run.
+struct RowState {
+    float wavePhaseA = 0;
+    int32_t alternatingSign = 1;
+    float tileOffsetX = 0, tileOffsetY = 0;
+    float wavePhaseB = 0, scrollB = 0;
+    float wavePhaseC = 0, scrollC = 0;
+    float drumPhase = 0;
+};
+
+extern RowState rows;
 
 struct WipeState {
     int32_t state = 0;  // 0 idle, 1 opening, 2 closing, -1 closed
@@ -16,8 +28,16 @@ struct WipeState {
 
 extern WipeState wipe;
 
-void ResetRowEffects();
-void ResetWipes();
-void ResetPaces();
+// How often a blur copies instead of averaging; each blur kind keeps its own pair for the run.
+struct Pace {
+    int32_t counter = 0;
+    int32_t threshold = 3;
+};
+
+struct PaceState {
+    Pace blurUp, blurUpFade;
+};
+
+extern PaceState paces;
 
 }  // namespace krDraw

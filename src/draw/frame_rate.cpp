@@ -16,11 +16,6 @@ namespace {
 constexpr int32_t kMostFrames = 999;
 constexpr uint32_t kSampleMilliseconds = 2000;
 
-// Seeded at start-up, so that the first call samples at once.
-FrameRateState StartingFrameRate() {
-    return {0, win::GetTickCount(), 0.0f, 0.0f, 99.9f, ""};
-}
-
 void SampleIfDue() {
     if (win::GetTickCount() < frameRate.deadline) return;
     frameRate.current = static_cast<float>(frameRate.frames) / 2.0f;
@@ -42,11 +37,11 @@ void OverlayText(int32_t x, int32_t y, const char* text) {
 
 }  // namespace
 
-FrameRateState frameRate = StartingFrameRate();
-
-void ResetFrameRate() {
-    frameRate = StartingFrameRate();
+FrameRateState StartingFrameRate() {
+    return {0, win::GetTickCount(), 0.0f, 0.0f, 99.9f, ""};
 }
+
+FrameRateState frameRate = StartingFrameRate();
 
 void ShowFps() {
     SampleIfDue();

@@ -14,7 +14,8 @@ struct FrameRateState {
 
 extern FrameRateState frameRate;
 
-// Back to the start-up state: no frames, a sample due now, 0.0 / 0.0 / 99.9.
-void ResetFrameRate();
+// The start-up state: no frames, a sample due now (so the first call samples at once),
+// 0.0 / 0.0 / 99.9.
+FrameRateState StartingFrameRate();
 
 }  // namespace krDraw

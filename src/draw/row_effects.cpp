@@ -8,18 +8,9 @@
 
 namespace krDraw {
 
-namespace {
-
-struct RowState {
-    float wavePhaseA = 0;
-    int32_t alternatingSign = 1;
-    float tileOffsetX = 0, tileOffsetY = 0;
-    float wavePhaseB = 0, scrollB = 0;
-    float wavePhaseC = 0, scrollC = 0;
-    float drumPhase = 0;
-};
-
 RowState rows;
+
+namespace {
 
 // In double precision, so that exact values such as cos 60 degrees come out whole.
 int32_t CosineOffset(int32_t n, float phase, int32_t amplitude) {
@@ -149,10 +140,6 @@ void DrumObject(int32_t x, int32_t y, int32_t direction, float speed, int32_t ob
         rows.drumPhase += step;
         if (rows.drumPhase >= static_cast<float>(n)) rows.drumPhase -= static_cast<float>(n);
     }
-}
-
-void ResetRowEffects() {
-    rows = RowState{};
 }
 
 }  // namespace krDraw

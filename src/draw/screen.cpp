@@ -334,15 +334,14 @@ void ResetForNextRun() {
         display.directDraw->Release();
     }
     display = InitialDisplay();
-    for (int32_t object = 0; object < kObjectSlots; ++object)
-        EmptySlot(object);
+    std::ranges::fill(sprites, SpriteSlot{});
     loadSetting = LoadSetting{};
     clip = RECT{};
     krDrawPresentation = krDrawPresentationRecord{};
-    ResetFrameRate();
-    ResetRowEffects();
-    ResetWipes();
-    ResetPaces();
+    frameRate = StartingFrameRate();
+    rows = RowState{};
+    wipe = WipeState{};
+    paces = PaceState{};
 }
 
 }  // namespace krDraw

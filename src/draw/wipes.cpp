@@ -212,8 +212,4 @@ void RestoreClipOnSceneChange() {
     wipe.state = kIdle;
 }
 
-void ResetWipes() {
-    wipe = WipeState{};
-}
-
 }  // namespace krDraw

@@ -1,4 +1,5 @@
 // The device search, the device on the 3D surface, the scene root, the render and the counts.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -203,12 +204,9 @@ void ClearMotion(MotionSlot& slot) {
 void ResetForNextRun() {
     Release();
     kr3DState = InitialState();
-    for (MotionSlot& slot : cameraMotion)
-        slot = MotionSlot{};
-    for (MotionSlot& slot : modelMotion)
-        slot = MotionSlot{};
-    for (LightSlot& light : lights)
-        light = LightSlot{};
+    std::ranges::fill(cameraMotion, MotionSlot{});
+    std::ranges::fill(modelMotion, MotionSlot{});
+    std::ranges::fill(lights, LightSlot{});
     ClearLoadSettings();
 }
 

@@ -16,7 +16,7 @@ class FrameRateTest : public DrawTest {
     void SetUp() override {
         DrawTest::SetUp();
         ASSERT_EQ(OpenDisplay(), 1);
-        krDraw::ResetFrameRate();  // start-up: a sample is due at once
+        krDraw::frameRate = krDraw::StartingFrameRate();  // start-up: a sample is due at once
     }
     // Frames at a steady rate: the milliseconds between frames repeat the pattern.
     static void Frames(int count, std::initializer_list<uint32_t> pattern) {

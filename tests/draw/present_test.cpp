@@ -77,19 +77,7 @@ TEST_F(PresentTest, TheMaskTransitionRunsBackward) {
     EXPECT_EQ(krDrawPresentation.transitionDirection, 0);
 }
 
-TEST_F(PresentTest, ASlideUpRunBackwardsMovesTheSnapshotOffAScreenfulInTenSteps) {
-    OpenWithMask();
-    Paint(krDraw::sprites[krDraw::kScreenObject].surface, kRed);
-    krDrawPresentation.transitionKind = 5;
-    krDrawPresentation.transitionLength = 10;
-    krDrawPresentation.transitionStep = 10;
-    krDrawPresentation.transitionDirection = -1;
-    for (int k = 1; k <= 10; ++k) {
-        FlipOverGreen();
-        EXPECT_EQ(CountShown(kRed), 640 * (480 - 48 * k)) << k;  // drawn at y = -48k
-    }
-    EXPECT_EQ(krDrawPresentation.transitionStep, 0);
-}
+constexpr uint16_t kGreen565 = 0x07E0;
 
 // A snapshot whose every pixel tells where it came from (5-6-5 values, none of them green).
 uint16_t SnapshotPixel(int32_t x, int32_t y) {
@@ -159,7 +147,6 @@ class SnapshotReference {
     }
 
   private:
-    static constexpr uint16_t kGreen565 = 0x07E0;
     void Put(int32_t x, int32_t y, int32_t l, int32_t t, int32_t r, int32_t b) {
         for (int32_t j = 0; j < b - t; ++j)
             for (int32_t i = 0; i < r - l; ++i)
@@ -186,11 +173,12 @@ int32_t Differences(const std::vector<uint16_t>& a, const std::vector<uint16_t>&
     return count;
 }
 
-// Lengths that do not divide the screen: every step of a backward run, picture for picture.
-TEST_F(PresentTest, SnapshotKindsDrawTheirTableAtLengthsThreeAndSeven) {
+// Lengths that do and do not divide the screen: every step of a backward run, picture for
+// picture.
+TEST_F(PresentTest, SnapshotKindsDrawTheirTableAtLengthsThreeSevenAndTen) {
     OpenWithMask();
     PaintSnapshot(krDraw::sprites[krDraw::kScreenObject].surface);
-    for (int32_t length : {3, 7}) {
+    for (int32_t length : {3, 7, 10}) {
         for (int32_t kind : {1, 2, 5, 6, 7, 8, 9, 10, 11, 12}) {
             krDrawPresentation.transitionKind = kind;
             krDrawPresentation.transitionLength = length;
@@ -242,34 +230,142 @@ TEST_F(PresentTest, AnOverlayAfterAFailedBackgroundLeavesTheBufferObjectAlone) {
     EXPECT_STRNE(krDraw::sprites[0].name, "TILE.BMP");
 }
 
-TEST_F(PresentTest, TheOverlayScrollsWithTheKeysWithinItsPage) {
-    assets::Picture page(640, 1000);
-    for (int y = 0; y < 1000; ++y)
-        page.FillRect(0, y, 640, y + 1, {255, static_cast<uint8_t>(y % 2 == 0 ? 255 : 0), 0});
-    WriteBitmap("PAGE.BMP", page);
-    WriteBitmap("TILE.BMP", assets::Picture(64, 48, {0, 0, 255}));
+// A picture whose every pixel tells where it came from; black (keyed) where the key says so.
+assets::Picture Patterned(int32_t width, int32_t height, int32_t seed, bool (*keyed)(int, int)) {
+    assets::Picture picture(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (!keyed(x, y))
+                picture.at(x, y) = {static_cast<uint8_t>(8 + 8 * ((x + seed) % 30)),
+                                    static_cast<uint8_t>(4 * ((y + seed) % 60)),
+                                    static_cast<uint8_t>(8 * seed)};
+    return picture;
+}
+
+// The overlay drawn plainly from its arithmetic over a green frame: tiles, then the page, each
+// put with the clipping rules and refused when the clipped source leaves its picture.
+class OverlayReference {
+  public:
+    void Load(const assets::Picture& page, const assets::Picture& tile, int32_t height) {
+        page_ = &page;
+        tile_ = &tile;
+        pageHeight_ = height;
+        scroll_ = 0.0f;
+    }
+    std::vector<uint16_t> Frame(const RECT& clip, float seconds, int32_t key) {
+        picture_.assign(640 * 480, kGreen565);
+        clip_ = clip;
+        for (int32_t c = 0; c <= 10; ++c)
+            for (int32_t r = 0; r <= 10; ++r)
+                Put(c * 64 + static_cast<int32_t>(tileX_), r * 48 + static_cast<int32_t>(tileY_),
+                    *tile_, 0, 0, 64, 48);
+        tileX_ -= seconds * 10.0f;
+        tileY_ -= seconds * 10.0f;
+        if (tileX_ <= -64) tileX_ += 64;
+        if (tileY_ <= -48) tileY_ += 48;
+        const auto p = static_cast<int32_t>(scroll_);
+        Put(clip.left, clip.top, *page_, 0, p, clip.right - clip.left, p + clip.bottom - clip.top);
+        if (key == VK_DOWN) scroll_ += seconds * 100.0f;
+        if (key == VK_LEFT) scroll_ -= seconds * 300.0f;
+        if (scroll_ < 0) scroll_ = 0;
+        const int32_t m = pageHeight_ - (clip.bottom - clip.top);
+        if (static_cast<float>(m) < scroll_) scroll_ = static_cast<float>(m);
+        return picture_;
+    }
+
+  private:
+    void Put(int32_t x, int32_t y, const assets::Picture& source, int32_t l, int32_t t, int32_t r,
+             int32_t b) {
+        if (x + (r - l) > clip_.right) r -= x + (r - l) - clip_.right;
+        if (y + (b - t) > clip_.bottom) b -= y + (b - t) - clip_.bottom;
+        if (x < clip_.left) l += clip_.left - x, x = clip_.left;
+        if (y < clip_.top) t += clip_.top - y, y = clip_.top;
+        if (r < l || b < t || l < 0 || t < 0 || r > source.width || b > source.height) return;
+        for (int32_t j = 0; j < b - t; ++j)
+            for (int32_t i = 0; i < r - l; ++i) {
+                const assets::Rgb c =
+                    source.pixels[static_cast<size_t>((t + j) * source.width + l + i)];
+                if (c.r == 0 && c.g == 0 && c.b == 0) continue;
+                picture_[static_cast<size_t>((y + j) * 640 + x + i)] =
+                    static_cast<uint16_t>(pixels::Pack(pixels::kRgb565, RGB(c.r, c.g, c.b)));
+            }
+    }
+    const assets::Picture* page_ = nullptr;
+    const assets::Picture* tile_ = nullptr;
+    int32_t pageHeight_ = 0;
+    float scroll_ = 0.0f, tileX_ = 0.0f, tileY_ = 0.0f;
+    RECT clip_{};
+    std::vector<uint16_t> picture_;
+};
+
+// Pages smaller than the screen: with the whole screen as clip the page's source leaves the
+// picture and only the tiles show; within a narrower clip the page scrolls to its last row.
+// The tiles drift and wrap across frames, and a second load swaps both pictures into the same
+// objects and scrolls back to the top while the drift goes on.
+TEST_F(PresentTest, TheOverlayTilesDriftAndWrapUnderAPageSmallerThanTheScreen) {
+    const auto column = [](int x, int) { return x == 10; };
+    const assets::Picture page1 =
+        Patterned(320, 200, 1, [](int x, int) { return x >= 100 && x < 140; });
+    const assets::Picture tile1 = Patterned(64, 48, 2, column);
+    const assets::Picture page2 =
+        Patterned(300, 400, 3, [](int x, int) { return x >= 200 && x < 230; });
+    const assets::Picture tile2 = Patterned(64, 48, 4, [](int, int y) { return y == 20; });
+    WriteBitmap("PAGE1.BMP", page1);
+    WriteBitmap("TILE1.BMP", tile1);
+    WriteBitmap("PAGE2.BMP", page2);
+    WriteBitmap("TILE2.BMP", tile2);
     OpenWithMask();
-    krDraw::LoadOverlay("PAGE.BMP", "TILE.BMP", 1000);
+    krDraw::LoadOverlay("PAGE1.BMP", "TILE1.BMP", 200);
+    const int32_t pageObject = krDrawPresentation.pageObject;
+    const int32_t tileObject = krDrawPresentation.backgroundObject;
     krDraw::ToggleOverlay();
     ASSERT_EQ(krDrawPresentation.overlayShown, 1);
     headless::PressKey(VK_DOWN);
     DrainMessages();
-    EXPECT_EQ(krSystemState.overlayKey, VK_DOWN);  // keys go to the overlay while it is shown
+    ASSERT_EQ(krSystemState.overlayKey, VK_DOWN);  // keys go to the overlay while it is shown
     EXPECT_EQ(krSystemState.lastKey, 0);
-    krSystemState.frameSeconds = 1.0f;
-    for (int i = 0; i < 10; ++i) {
-        FlipOverGreen();
-        EXPECT_GE(krDrawPresentation.scrollPosition, 0.0f);
-        EXPECT_LE(krDrawPresentation.scrollPosition, 520.0f);
-    }
-    EXPECT_FLOAT_EQ(krDrawPresentation.scrollPosition, 520.0f);
-    FlipOverGreen();
-    EXPECT_EQ(headless::LastPicture().At(0, 0), RGB(255, 255, 0));  // page row 520
-    EXPECT_EQ(headless::LastPicture().At(0, 1), kRed);
-    krSystemState.overlayKey = VK_LEFT;
-    for (int i = 0; i < 3; ++i)
-        FlipOverGreen();
-    EXPECT_FLOAT_EQ(krDrawPresentation.scrollPosition, 0.0f);
+    OverlayReference expected;
+    expected.Load(page1, tile1, 200);
+    const RECT whole{0, 0, 640, 480}, narrow{40, 30, 300, 180};
+    struct Frame {
+        RECT clip;
+        float seconds;
+        int32_t key;
+    };
+    const auto show = [&](std::initializer_list<Frame> frames, const char* when) {
+        int32_t index = 0;
+        for (const Frame& frame : frames) {
+            krDraw::clip = frame.clip;
+            krSystemState.frameSeconds = frame.seconds;
+            krSystemState.overlayKey = frame.key;
+            const std::vector<uint16_t> reference =
+                expected.Frame(frame.clip, frame.seconds, frame.key);
+            FlipOverGreen();
+            EXPECT_EQ(Differences(ShownPixels(), reference), 0) << when << " frame " << index++;
+        }
+    };
+    // Tiles alone until x wraps apart from y, then the page scrolls down to its last row.
+    show({{whole, 0.37f, VK_DOWN},
+          {whole, 2.5f, VK_DOWN},
+          {whole, 3.6f, 0},
+          {whole, 0.5f, 0},
+          {narrow, 0.0f, 0},
+          {narrow, 0.25f, VK_DOWN},
+          {narrow, 2.5f, VK_DOWN},
+          {narrow, 0.3f, VK_DOWN}},
+         "first load");
+    krDraw::LoadOverlay("PAGE2.BMP", "TILE2.BMP", 400);
+    EXPECT_EQ(krDrawPresentation.pageObject, pageObject);
+    EXPECT_EQ(krDrawPresentation.backgroundObject, tileObject);
+    EXPECT_EQ(krDrawPresentation.overlayShown, 1);
+    expected.Load(page2, tile2, 400);
+    show({{narrow, 0.4f, 0},
+          {narrow, 3.3f, VK_DOWN},
+          {narrow, 2.0f, VK_DOWN},
+          {narrow, 0.05f, VK_LEFT},
+          {narrow, 1.0f, VK_LEFT},
+          {whole, 0.2f, 0}},
+         "second load");
     krDraw::ToggleOverlay();
     EXPECT_EQ(krDrawPresentation.overlayShown, 0);
 }

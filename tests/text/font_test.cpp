@@ -18,7 +18,8 @@ std::string Face() {
     return krFontState.description->lfFaceName;
 }
 
-TEST_F(FontTest, TheFontDescriptionLivesFromTheDisplayToTheQuit) {
+// The quit's free of the block is checked with the order of every module's release.
+TEST_F(FontTest, TheFontDescriptionComesZeroedWithTheDisplay) {
     EXPECT_EQ(krFont::Begin(1, 12, 0, 0, 0, 0), nullptr);  // no display yet: no scope
     EXPECT_EQ(krFont::Print(0, 0, "a"), FALSE);
     krFont::End();
@@ -26,8 +27,6 @@ TEST_F(FontTest, TheFontDescriptionLivesFromTheDisplayToTheQuit) {
     ASSERT_NE(krFontState.description, nullptr);
     const auto* bytes = reinterpret_cast<const uint8_t*>(krFontState.description);
     EXPECT_TRUE(std::all_of(bytes, bytes + 60, [](uint8_t b) { return b == 0; }));
-    krSystem::Quit();
-    EXPECT_EQ(krFontState.description, nullptr);
 }
 
 TEST_F(FontTest, BeginWritesOnlyItsFieldsAndKeepsTheFaceAcrossScopes) {

@@ -4,6 +4,7 @@
 
 #include "platform/backend/backend.h"
 #include "platform/dd/machine.h"
+#include "platform/release_log.h"
 
 namespace dd {
 
@@ -75,8 +76,10 @@ uint32_t DirectDraw::AddRef() {
 
 uint32_t DirectDraw::Release() {
     const uint32_t left = --references_;
-    if (left == 0) delete this;
-    return left;
+    if (left > 0) return left;
+    delete this;
+    platform::NoteRelease("display device");
+    return 0;
 }
 
 HRESULT DirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/backend/audio.h"
+#include "platform/release_log.h"
 
 namespace mixer {
 
@@ -69,7 +70,9 @@ bool AcquireOutput() {
 void ReleaseOutput() {
     std::lock_guard guard(State().outputLock);
     if (State().outputUsers == 0) return;
-    if (--State().outputUsers == 0) backend::ActiveAudio().Close();
+    if (--State().outputUsers > 0) return;
+    backend::ActiveAudio().Close();
+    platform::NoteRelease("audio device");
 }
 
 }  // namespace mixer

@@ -1,6 +1,7 @@
 // The device, the retained-mode object that makes everything, Tick, and the device list.
 #include <algorithm>
 
+#include "platform/release_log.h"
 #include "platform/rm/scene.h"
 
 namespace rm {
@@ -31,6 +32,7 @@ Device::Device(Direct3DRM* owner, TargetSource* source, int32_t width, int32_t h
 
 Device::~Device() {
     if (owner_ != nullptr) owner_->Unregister(this);
+    platform::NoteRelease("3D device");
 }
 
 HRESULT Device::SetBufferCount(DWORD count) {

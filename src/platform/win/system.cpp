@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/backend/backend.h"
+#include "platform/release_log.h"
 #include "platform/win/win.h"
 
 namespace win {
@@ -214,6 +215,7 @@ size_t TakeLargestGlobalRequest() {
 }
 
 HGLOBAL GlobalFree(HGLOBAL block) {
+    if (block != nullptr) platform::NoteRelease("global block");
     std::free(block);
     return nullptr;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/backend/backend.h"
+#include "platform/release_log.h"
 #include "platform/win/events.h"
 #include "platform/win/resources.h"
 #include "platform/win/win.h"
@@ -146,6 +147,7 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int, int, int, int, UINT) {
 BOOL CloseWindow(HWND window) {
     if (window != TheWindow()) return FALSE;
     backend::Active().MinimizeWindow();
+    platform::NoteRelease("window");
     return TRUE;
 }
 
