@@ -1,6 +1,5 @@
 // Writes the fuzzers' first inputs with the project's own writers: pictures, sounds, tunes,
 // the game's models (text, compressed and binary) and small text files.
-#include <zlib.h>
 
 #include <cstring>
 #include <filesystem>
@@ -10,6 +9,7 @@
 
 #include "bmp_writer.h"
 #include "sound_writer.h"
+#include "x_writer.h"
 
 namespace {
 
@@ -27,25 +27,6 @@ std::string ReadAll(const fs::path& path) {
     std::ostringstream out;
     out << std::ifstream(path, std::ios::binary).rdbuf();
     return out.str();
-}
-
-// The compressed form: the header, six bytes, then one block of a length, "CK" and raw deflate.
-std::string Compressed(const std::string& text) {
-    std::string body = text.substr(16);
-    body.resize(std::min<size_t>(body.size(), 30000));  // one block's worth
-    z_stream stream{};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string packed(compressBound(uLong(body.size())) + 16, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(body.data());
-    stream.avail_in = uInt(body.size());
-    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
-    stream.avail_out = uInt(packed.size());
-    deflate(&stream, Z_FINISH);
-    packed.resize(stream.total_out);
-    deflateEnd(&stream);
-    const auto length = uint16_t(packed.size());
-    return "xof 0302tzip0032" + std::string(6, '\0') +
-           std::string(reinterpret_cast<const char*>(&length), 2) + "CK" + packed;
 }
 
 // A triangle in the binary form: tokens of 16-bit ids, counted lists of integers and floats.
@@ -75,7 +56,7 @@ int main(int argc, char** argv) {
     for (const char* name : {"SAMPLE8.X", "ball.X"}) {
         const std::string text = ReadAll(data / name);
         Write(out / "x" / name, text);
-        Write(out / "x" / (std::string(name) + ".tzip"), Compressed(text));
+        Write(out / "x" / (std::string(name) + ".tzip"), assets::CompressedX(text));
     }
     Write(out / "x" / "triangle.bin", BinaryTriangle());
 

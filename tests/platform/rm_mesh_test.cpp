@@ -1,7 +1,6 @@
 // Loading meshes (good, broken and hostile .X files), the mesh builder, and BMP textures.
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <unistd.h>
 #include <cstring>
@@ -11,6 +10,7 @@
 
 #include "platform/rm/rm.h"
 #include "platform/rm/xfile_check.h"
+#include "x_writer.h"
 
 namespace {
 
@@ -237,35 +237,15 @@ TEST_F(MeshFileTest, BinaryFilesAreCheckedTheSameWay) {
     EXPECT_NE(Load(cut), rm::D3DRM_OK);
 }
 
-// The compressed form: the header, six bytes, then blocks of a length, "CK" and deflate data.
-std::string Compressed(const std::string& text, const char* kind = "tzip") {
-    std::string body = text.substr(16);
-    z_stream stream{};
-    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string packed(compressBound(uLong(body.size())) + 16, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(body.data());
-    stream.avail_in = uInt(body.size());
-    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
-    stream.avail_out = uInt(packed.size());
-    deflate(&stream, Z_FINISH);
-    packed.resize(stream.total_out);
-    deflateEnd(&stream);
-    std::string file = "xof 0302" + std::string(kind) + "0032";
-    file += std::string(6, '\0');
-    const auto length = uint16_t(packed.size());
-    file.append(reinterpret_cast<const char*>(&length), 2);
-    return file + "CK" + packed;
-}
-
 TEST_F(MeshFileTest, CompressedFilesAreInflatedForTheCheck) {
-    EXPECT_EQ(Load(Compressed(kQuad)), rm::D3DRM_OK);
+    EXPECT_EQ(Load(assets::CompressedX(kQuad)), rm::D3DRM_OK);
     EXPECT_EQ(builder_->geometry().indices.size(), 6u);
     const std::string hostile = "xof 0302txt 0032\nMesh { 400000000; 0;0;0;;\n 1; 3; 0,0,0;; }\n";
-    EXPECT_EQ(Load(Compressed(hostile)), rm::D3DRMERR_BADFILE);
-    std::string corrupt = Compressed(kQuad);
+    EXPECT_EQ(Load(assets::CompressedX(hostile)), rm::D3DRMERR_BADFILE);
+    std::string corrupt = assets::CompressedX(kQuad);
     corrupt[28] = char(0xFF);  // reserved block type inside the deflate data
     EXPECT_EQ(Load(corrupt), rm::D3DRMERR_BADFILE);
-    std::string unmarked = Compressed(kQuad);
+    std::string unmarked = assets::CompressedX(kQuad);
     unmarked[24] = 'X';  // no "CK"
     EXPECT_EQ(Load(unmarked), rm::D3DRMERR_BADFILE);
     // Thousands of empty blocks would ask for a block of memory each.
