@@ -370,4 +370,21 @@ TEST_F(PresentTest, TheOverlayTilesDriftAndWrapUnderAPageSmallerThanTheScreen) {
     EXPECT_EQ(krDrawPresentation.overlayShown, 0);
 }
 
+// Surfaces lost between drawing a frame and flipping it, in the middle of the mask transition:
+// the flip restores them and reloads the mask, and every frame of the transition still shows.
+TEST_F(PresentTest, ALossInTheMiddleOfTheMaskTransitionKeepsItsFrames) {
+    OpenWithMask();
+    krDraw::TransitionOut();
+    for (int frame = 0; frame < 10; ++frame) {
+        Paint(display.back, kGreen);
+        if (frame == 4) dd::LoseAllSurfaces();
+        krDraw::Flip();
+        EXPECT_EQ(headless::LastPicture().At(100, 100), MaskColour(frame)) << frame;
+        EXPECT_EQ(headless::PresentCount(), frame + 1);
+    }
+    EXPECT_EQ(krDrawPresentation.transitionDirection, 0);
+    FlipOverGreen();
+    EXPECT_EQ(CountShown(kGreen), 640 * 480);
+}
+
 }  // namespace
