@@ -2,13 +2,16 @@
 
 #include <kr/kr.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "maze.h"
 #include "maze_scene.h"
@@ -98,7 +101,9 @@ struct Run {
     const Options* options = nullptr;
     int32_t frames = 0;
     bool shotsWritten = true;
-    Clock::time_point firstFrameStart, lastFrameEnd;
+    Clock::time_point firstFrameStart, lastFrameEnd, firstFrameEnd;
+    std::clock_t firstFrameCpu = 0, lastFrameCpu = 0;
+    std::vector<float> frameMilliseconds;  // in a benchmark only
 } run;
 
 void QueueKeys(int32_t frame) {
@@ -119,10 +124,20 @@ void WriteShots(int32_t frame) {
 }
 
 void ReplayFrame() {
-    if (run.frames == 0) run.firstFrameStart = Clock::now();
+    const Clock::time_point start = Clock::now();
+    if (run.frames == 0) {
+        run.firstFrameStart = start;
+        run.firstFrameCpu = std::clock();
+    }
     MazeFrame();
     run.frames += 1;
     run.lastFrameEnd = Clock::now();
+    run.lastFrameCpu = std::clock();
+    if (run.frames == 1) run.firstFrameEnd = run.lastFrameEnd;
+    if (run.options->bench) {
+        run.frameMilliseconds.push_back(
+            std::chrono::duration<float, std::milli>(run.lastFrameEnd - start).count());
+    }
     if (!run.options->bench) WriteShots(run.frames);
     if (run.options->afterFrame) run.options->afterFrame(run.frames);
     if (run.options->loseEvery > 0 && run.frames % run.options->loseEvery == 0)
@@ -176,6 +191,31 @@ bool RunUntilQuit(const Options& options) {
     return false;
 }
 
+double Median(std::vector<float> values) {
+    if (values.empty()) return 0;
+    const auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    if (values.size() % 2 == 1) return *middle;
+    return (double(*middle) + double(*std::max_element(values.begin(), middle))) / 2;
+}
+
+double SecondsOf(Clock::time_point when) {
+    return std::chrono::duration<double>(when.time_since_epoch()).count();
+}
+
+void MeasureBenchmark(Outcome* outcome) {
+    const double seconds =
+        std::chrono::duration<double>(run.lastFrameEnd - run.firstFrameStart).count();
+    if (run.frames == 0 || seconds <= 0) return;
+    outcome->framesPerSecond = run.frames / seconds;
+    outcome->millisecondsPerFrame = 1000.0 * seconds / run.frames;
+    outcome->cpuMillisecondsPerFrame =
+        1000.0 * double(run.lastFrameCpu - run.firstFrameCpu) / CLOCKS_PER_SEC / run.frames;
+    outcome->medianMilliseconds = Median(std::move(run.frameMilliseconds));
+    outcome->firstFrameEnd = SecondsOf(run.firstFrameEnd);
+    outcome->lastPresent = krHeadless::LastPresentSeconds();
+}
+
 }  // namespace
 
 bool ParseArguments(int argc, const char* const* argv, Options* options, std::string* error) {
@@ -212,13 +252,8 @@ Outcome Run(const Options& options) {
     MazeRelease();
     outcome.frames = run.frames;
     outcome.shotsWritten = run.shotsWritten;
-    const double seconds =
-        std::chrono::duration<double>(run.lastFrameEnd - run.firstFrameStart).count();
-    if (run.frames > 0 && seconds > 0) {
-        outcome.framesPerSecond = run.frames / seconds;
-        outcome.millisecondsPerFrame = 1000.0 * seconds / run.frames;
-    }
-    run.options = nullptr;
+    MeasureBenchmark(&outcome);
+    run = {};
     return outcome;
 }
 
@@ -235,8 +270,10 @@ std::string Summary(const Outcome& outcome, bool bench) {
                   double(mazeScene.heading), mazeScene.facing, krSystemState.quitState);
     std::string summary = line;
     if (bench) {
-        std::snprintf(line, sizeof line, " fps=%.1f msPerFrame=%.3f", outcome.framesPerSecond,
-                      outcome.millisecondsPerFrame);
+        std::snprintf(line, sizeof line,
+                      " fps=%.1f msPerFrame=%.3f cpuMsPerFrame=%.3f medianMs=%.3f",
+                      outcome.framesPerSecond, outcome.millisecondsPerFrame,
+                      outcome.cpuMillisecondsPerFrame, outcome.medianMilliseconds);
         summary += line;
     }
     return summary;

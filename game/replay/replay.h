@@ -40,6 +40,13 @@ struct Outcome {
     bool shotsWritten = true;
     double framesPerSecond = 0;
     double millisecondsPerFrame = 0;
+    // In a benchmark: the process's processor time per maze frame, the median of the frames'
+    // own times, and on the monotonic clock in seconds, when the first frame ended and when the
+    // last picture was presented (a script that starts the tool reads start and exit off them).
+    double cpuMillisecondsPerFrame = 0;
+    double medianMilliseconds = 0;
+    double firstFrameEnd = 0;
+    double lastPresent = 0;
 };
 
 extern const char* const kUsage;

@@ -16,7 +16,7 @@ namespace krHeadless {
 // Call before krSystem::StartUp. Message boxes are answered with OK (No for yes/no questions);
 // the framework writes one line about each on standard error, as it always does.
 // SIGINT and SIGTERM then close the program the normal way, as the window's close button
-// would.
+// would. No sound device is opened: what plays is mixed for nobody.
 void Install(uint32_t clockStart = 1000);
 // Where the program is taken to be: its data files are looked for in this path's folder.
 void SetProgramPath(const char* path);
@@ -38,6 +38,8 @@ void LoseSurfaces();
 
 // How many pictures the display has presented since Install.
 int32_t PresentCount();
+// When the last picture was presented, in seconds on the monotonic clock (for timing runs).
+double LastPresentSeconds();
 // Writes the last presented picture as a PNG file; false when there is none or the file cannot
 // be written.
 bool WritePicture(const char* pngPath);

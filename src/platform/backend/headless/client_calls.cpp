@@ -2,6 +2,7 @@
 #include <kr/headless.h>
 
 #include "platform/backend/headless/headless.h"
+#include "platform/backend/headless/headless_audio.h"
 #include "platform/dd/dd.h"
 
 namespace krHeadless {
@@ -9,6 +10,7 @@ namespace krHeadless {
 void Install(uint32_t clockStart) {
     headless::Install(clockStart);
     headless::CloseOnStopSignals();
+    headless::UseManualAudio();
 }
 
 void SetProgramPath(const char* path) {
@@ -45,6 +47,10 @@ void LoseSurfaces() {
 
 int32_t PresentCount() {
     return headless::PresentCount();
+}
+
+double LastPresentSeconds() {
+    return headless::LastPresentSeconds();
 }
 
 bool WritePicture(const char* pngPath) {

@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <iostream>
@@ -30,6 +31,7 @@ struct State {
     int64_t calendarTime = 0;
     Picture picture;
     int presents = 0;
+    std::chrono::steady_clock::time_point presentedAt;
     std::vector<std::unique_ptr<backend::JoystickReading>> joysticks;
 };
 
@@ -52,6 +54,7 @@ void Keep(const pixels::View& shown) {
         std::memcpy(picture.memory.data() + rowBytes * static_cast<size_t>(y), shown.Row(y),
                     rowBytes);
     ++state.presents;
+    state.presentedAt = std::chrono::steady_clock::now();
 }
 
 class HeadlessBackend final : public backend::Backend {
@@ -247,6 +250,10 @@ const Picture& LastPicture() {
 
 int PresentCount() {
     return state.presents;
+}
+
+double LastPresentSeconds() {
+    return std::chrono::duration<double>(state.presentedAt.time_since_epoch()).count();
 }
 
 bool WritePicturePng(const std::string& path) {

@@ -82,6 +82,8 @@ struct Picture {
 };
 const Picture& LastPicture();
 int PresentCount();
+// When the last picture was presented, in seconds on the monotonic clock.
+double LastPresentSeconds();
 // Writes the last picture as a PNG file; false when there is none or the file cannot be written.
 bool WritePicturePng(const std::string& path);
 

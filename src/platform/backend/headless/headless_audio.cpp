@@ -34,6 +34,10 @@ void InstallManualAudio(bool available) {
     backend::InstallAudio(&manual);
 }
 
+void UseManualAudio() {
+    if (&backend::ActiveAudio() != &manual) InstallManualAudio();
+}
+
 void UninstallManualAudio() {
     backend::InstallAudio(nullptr);
 }

@@ -7,6 +7,9 @@ namespace headless {
 
 // Makes the hand-pulled device the active one; with available false every open fails.
 void InstallManualAudio(bool available = true);
+// Makes the hand-pulled device the active one unless it is already (as a test may have made it,
+// refusing to open): a headless run then looks for no sound device and starts no audio thread.
+void UseManualAudio();
 // Back to the SDL device.
 void UninstallManualAudio();
 bool AudioOpen();
