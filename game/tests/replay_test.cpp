@@ -1,6 +1,7 @@
 // The maze game as a player sees it, replayed on the headless backend.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <unistd.h>
 #include <cstring>
 #include <filesystem>
@@ -93,6 +94,17 @@ TEST(MazeReplay, TheSameSeedGivesTheSameMaze) {
         std::memcmp(first.verticalWall, maze.verticalWall, sizeof maze.verticalWall) == 0 &&
             std::memcmp(first.horizontalWall, maze.horizontalWall, sizeof maze.horizontalWall) == 0,
         true);
+}
+
+// A replay is silent and quick to start and end: the sound goes to the hand-pulled device (no
+// audio thread to wait for at exit) and the music synthesiser, unused, is never loaded.
+TEST(MazeReplay, OpensNoSoundDeviceAndLoadsNoSynthesiser) {
+    replay::Options options = ReplayOptions(2);
+    bool manualAudio = false;
+    options.afterFrame = [&](int32_t) { manualAudio = headless::AudioOpen(); };
+    Replay(options);
+    EXPECT_TRUE(manualAudio);
+    EXPECT_EQ(dlopen("libfluidsynth.so.3", RTLD_LAZY | RTLD_NOLOAD), nullptr);
 }
 
 // Each idle frame after the maze is complete, the chooser names the key to hold for the next

@@ -1,5 +1,6 @@
 #include "platform/mci/sequencer.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -11,6 +12,30 @@
 #include "platform/win/events.h"
 
 namespace mci {
+
+// The synthesiser library's calls. The library is opened when the first piece is: most runs
+// play no music, and it brings a dozen libraries of its own that would otherwise all load
+// before the program starts.
+struct Synthesiser {
+    decltype(&new_fluid_settings) newSettings;
+    decltype(&delete_fluid_settings) deleteSettings;
+    decltype(&fluid_settings_setnum) setNumber;
+    decltype(&fluid_settings_setstr) setString;
+    decltype(&new_fluid_synth) newSynth;
+    decltype(&delete_fluid_synth) deleteSynth;
+    decltype(&fluid_synth_sfload) loadSoundFont;
+    decltype(&fluid_synth_write_float) writeFloat;
+    decltype(&fluid_synth_all_sounds_off) allSoundsOff;
+    decltype(&new_fluid_player) newPlayer;
+    decltype(&delete_fluid_player) deletePlayer;
+    decltype(&fluid_player_add_mem) addMemory;
+    decltype(&fluid_player_seek) seek;
+    decltype(&fluid_player_play) play;
+    decltype(&fluid_player_get_current_tick) currentTick;
+    decltype(&fluid_player_get_total_ticks) totalTicks;
+    decltype(&fluid_player_get_status) status;
+    decltype(&fluid_set_log_function) setLogFunction;
+};
 
 namespace {
 
@@ -24,14 +49,51 @@ constexpr double kGain = 1.6;
 // The synthesiser's own block: the player's events land on block boundaries.
 constexpr int kBlockFrames = 64;
 
-void QuietenLibrary() {
-    static const bool quiet = [] {
+template <typename Function>
+bool Bind(void* library, const char* name, Function* function) {
+    *function = reinterpret_cast<Function>(dlsym(library, name));
+    return *function != nullptr;
+}
+
+bool BindAll(void* library, Synthesiser* s) {
+    return Bind(library, "new_fluid_settings", &s->newSettings) &&
+           Bind(library, "delete_fluid_settings", &s->deleteSettings) &&
+           Bind(library, "fluid_settings_setnum", &s->setNumber) &&
+           Bind(library, "fluid_settings_setstr", &s->setString) &&
+           Bind(library, "new_fluid_synth", &s->newSynth) &&
+           Bind(library, "delete_fluid_synth", &s->deleteSynth) &&
+           Bind(library, "fluid_synth_sfload", &s->loadSoundFont) &&
+           Bind(library, "fluid_synth_write_float", &s->writeFloat) &&
+           Bind(library, "fluid_synth_all_sounds_off", &s->allSoundsOff) &&
+           Bind(library, "new_fluid_player", &s->newPlayer) &&
+           Bind(library, "delete_fluid_player", &s->deletePlayer) &&
+           Bind(library, "fluid_player_add_mem", &s->addMemory) &&
+           Bind(library, "fluid_player_seek", &s->seek) &&
+           Bind(library, "fluid_player_play", &s->play) &&
+           Bind(library, "fluid_player_get_current_tick", &s->currentTick) &&
+           Bind(library, "fluid_player_get_total_ticks", &s->totalTicks) &&
+           Bind(library, "fluid_player_get_status", &s->status) &&
+           Bind(library, "fluid_set_log_function", &s->setLogFunction);
+}
+
+// The opened library, or null when it is missing or lacks a call (music is then silent). It
+// stays open for the rest of the run.
+const Synthesiser* OpenSynthesiser() {
+    static const Synthesiser* const opened = []() -> const Synthesiser* {
+        static Synthesiser calls;
+        // The library of the version 2.2 and later interface.
+        void* library = dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) return nullptr;
+        if (!BindAll(library, &calls)) {
+            dlclose(library);
+            return nullptr;
+        }
         // A broken file is the sequencer's own failure to report; the library says nothing.
         for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            fluid_set_log_function(level, nullptr, nullptr);
-        return true;
+            calls.setLogFunction(level, nullptr, nullptr);
+        return &calls;
     }();
-    (void)quiet;
+    return opened;
 }
 
 }  // namespace
@@ -50,21 +112,22 @@ std::string SoundFontPath() {
 
 std::unique_ptr<Sequencer> Sequencer::Open(std::vector<uint8_t> midiFile, UINT deviceId,
                                            MCIERROR* error) {
-    QuietenLibrary();
     *error = MCIERR_SEQ_NOMIDIPRESENT;
-    if (!mixer::AcquireOutput()) return nullptr;
+    const Synthesiser* fluid = OpenSynthesiser();
+    if (fluid == nullptr || !mixer::AcquireOutput()) return nullptr;
     std::unique_ptr<Sequencer> sequencer(new Sequencer);
+    sequencer->fluid_ = fluid;
     sequencer->midi_ = std::move(midiFile);
     sequencer->deviceId_ = deviceId;
-    sequencer->settings_ = new_fluid_settings();
-    fluid_settings_setnum(sequencer->settings_, "synth.sample-rate", mixer::kRate);
-    fluid_settings_setnum(sequencer->settings_, "synth.gain", kGain);
+    sequencer->settings_ = fluid->newSettings();
+    fluid->setNumber(sequencer->settings_, "synth.sample-rate", mixer::kRate);
+    fluid->setNumber(sequencer->settings_, "synth.gain", kGain);
     // Rendered by our mixer, the player must count time in rendered samples.
-    fluid_settings_setstr(sequencer->settings_, "player.timing-source", "sample");
-    sequencer->synth_ = new_fluid_synth(sequencer->settings_);
+    fluid->setString(sequencer->settings_, "player.timing-source", "sample");
+    sequencer->synth_ = fluid->newSynth(sequencer->settings_);
     const std::string soundFont = SoundFontPath();
     if (sequencer->synth_ == nullptr || soundFont.empty() ||
-        fluid_synth_sfload(sequencer->synth_, soundFont.c_str(), 1) < 0) {
+        fluid->loadSoundFont(sequencer->synth_, soundFont.c_str(), 1) < 0) {
         return nullptr;
     }
     mixer::Attach(sequencer.get());
@@ -74,9 +137,9 @@ std::unique_ptr<Sequencer> Sequencer::Open(std::vector<uint8_t> midiFile, UINT d
 
 Sequencer::~Sequencer() {
     mixer::Detach(this);
-    if (player_ != nullptr) delete_fluid_player(player_);
-    if (synth_ != nullptr) delete_fluid_synth(synth_);
-    if (settings_ != nullptr) delete_fluid_settings(settings_);
+    if (player_ != nullptr) fluid_->deletePlayer(player_);
+    if (synth_ != nullptr) fluid_->deleteSynth(synth_);
+    if (settings_ != nullptr) fluid_->deleteSettings(settings_);
     mixer::ReleaseOutput();
 }
 
@@ -87,20 +150,20 @@ void Sequencer::Play() {
         Complete();
         return;
     }
-    player_ = new_fluid_player(synth_);
-    fluid_player_add_mem(player_, midi_.data(), midi_.size());
-    if (position_ > 0) fluid_player_seek(player_, position_);
-    fluid_player_play(player_);
+    player_ = fluid_->newPlayer(synth_);
+    fluid_->addMemory(player_, midi_.data(), midi_.size());
+    if (position_ > 0) fluid_->seek(player_, position_);
+    fluid_->play(player_);
     mode_ = Mode::Playing;
 }
 
 void Sequencer::Halt(Mode mode) {
     mixer::Guard guard(mixer::Lock());
     if (player_ != nullptr) {
-        position_ = fluid_player_get_current_tick(player_);
-        delete_fluid_player(player_);
+        position_ = fluid_->currentTick(player_);
+        fluid_->deletePlayer(player_);
         player_ = nullptr;
-        fluid_synth_all_sounds_off(synth_, -1);
+        fluid_->allSoundsOff(synth_, -1);
     }
     mode_ = mode;
 }
@@ -152,10 +215,10 @@ void Sequencer::Complete() {
 // notes have died away. A piece the player could not load ends at once, and silently: its end
 // would otherwise restart it without pause.
 void Sequencer::FollowPlayer() {
-    const int total = fluid_player_get_total_ticks(player_);
-    const bool done = fluid_player_get_status(player_) == FLUID_PLAYER_DONE;
-    if (!done && (total == 0 || fluid_player_get_current_tick(player_) < total)) return;
-    delete_fluid_player(player_);
+    const int total = fluid_->totalTicks(player_);
+    const bool done = fluid_->status(player_) == FLUID_PLAYER_DONE;
+    if (!done && (total == 0 || fluid_->currentTick(player_) < total)) return;
+    fluid_->deletePlayer(player_);
     player_ = nullptr;
     mode_ = Mode::Stopped;
     atEnd_ = total > 0;
@@ -166,7 +229,7 @@ void Sequencer::AddTo(float* stereoFrames, int frameCount) {
     float block[2 * kBlockFrames];
     for (int done = 0; done < frameCount; done += kBlockFrames) {
         const int frames = std::min(kBlockFrames, frameCount - done);
-        fluid_synth_write_float(synth_, frames, block, 0, 2, block, 1, 2);
+        fluid_->writeFloat(synth_, frames, block, 0, 2, block, 1, 2);
         for (int i = 0; i < 2 * frames; ++i)
             stereoFrames[2 * done + i] += block[i];
         if (player_ != nullptr) FollowPlayer();

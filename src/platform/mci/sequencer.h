@@ -20,6 +20,8 @@ std::string SoundFontPath();
 
 enum class Mode { Stopped, Playing, Paused };
 
+struct Synthesiser;
+
 class Sequencer final : public mixer::Source {
   public:
     // Null (with the error) when no soundfont or no audio device is there.
@@ -51,6 +53,7 @@ class Sequencer final : public mixer::Source {
 
     std::vector<uint8_t> midi_;
     UINT deviceId_ = 0;
+    const Synthesiser* fluid_ = nullptr;
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     fluid_player_t* player_ = nullptr;  // exists while playing
