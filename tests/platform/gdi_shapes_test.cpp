@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <random>
 
 #include "platform/gdi/gdi.h"
 #include "platform/gdi_canvas.h"
@@ -90,6 +92,77 @@ TEST(GdiRectangle, ThinAndNullPensExcludeTheRightAndBottomEdges) {
         if (In(x, 9, 18) && In(y, 9, 18)) return kBlack;  // null pen: one pixel smaller
         return thin(x, y);
     });
+}
+
+// Rectangle writes axis-aligned boxes with square pen corners straight into the surface; the
+// same outline drawn as a polygon goes through cairo's mask and must give the same pixels.
+struct RectangleCase {
+    int penStyle;
+    int penWidth;
+    gdi::LOGBRUSH brush;
+};
+
+HDC Select(HDC dc, const RectangleCase& shape, COLORREF line) {
+    gdi::SelectObject(dc, gdi::CreatePen(shape.penStyle, shape.penWidth, line));
+    gdi::SelectObject(dc, gdi::CreateBrushIndirect(&shape.brush));
+    gdi::SetBkColor(dc, RGB(1, 2, 3));
+    return dc;
+}
+
+void PutBack(HDC dc) {
+    gdi::DeleteObject(gdi::SelectObject(dc, gdi::GetStockObject(gdi::BLACK_PEN)));
+    gdi::DeleteObject(gdi::SelectObject(dc, gdi::GetStockObject(gdi::WHITE_BRUSH)));
+}
+
+// The outline's corners as Rectangle places them: through the last row and column inside, or a
+// wide inside-frame pen's centre inside the rectangle.
+void DrawAsPolygon(HDC dc, const RectangleCase& shape, RECT r) {
+    const int inside = shape.penStyle == gdi::PS_INSIDEFRAME ? shape.penWidth / 2 : 0;
+    const int insideFar = shape.penStyle == gdi::PS_INSIDEFRAME ? (shape.penWidth - 1) / 2 : 0;
+    const int left = std::min(r.left, r.right) + inside, top = std::min(r.top, r.bottom) + inside;
+    const int right = std::max(r.left, r.right) - insideFar - 1;
+    const int bottom = std::max(r.top, r.bottom) - insideFar - 1;
+    const POINT corners[] = {{left, top}, {right, top}, {right, bottom}, {left, bottom}};
+    gdi::Polygon(dc, corners, 4);
+}
+
+TEST(GdiRectangle, DirectBoxesHaveTheMasksPixels) {
+    const gdi::LOGBRUSH solid{gdi::BS_SOLID, 0, 0}, none{gdi::BS_NULL, 0, 0};
+    const gdi::LOGBRUSH hatched{gdi::BS_HATCHED, 0, gdi::HS_DIAGCROSS};
+    const RectangleCase cases[] = {
+        {gdi::PS_SOLID, 1, solid},       {gdi::PS_SOLID, 2, solid},
+        {gdi::PS_SOLID, 3, solid},       {gdi::PS_SOLID, 2, none},
+        {gdi::PS_SOLID, 3, hatched},     {gdi::PS_INSIDEFRAME, 2, solid},
+        {gdi::PS_INSIDEFRAME, 3, solid}, {gdi::PS_NULL, 1, solid},
+        {gdi::PS_NULL, 1, hatched},      {gdi::PS_SOLID, 1, none},
+    };
+    std::mt19937 random(15);
+    std::uniform_int_distribution<int> coordinate(-6, 30), channel(0, 255);
+    const auto byte = [&] { return static_cast<uint8_t>(channel(random)); };
+    const auto colour = [&] { return RGB(byte(), byte(), byte()); };
+    for (const pixels::Format& format : kFormats) {
+        for (const RectangleCase& shape : cases) {
+            for (int trial = 0; trial < 60; ++trial) {
+                const COLORREF background = colour(), line = colour();
+                RectangleCase coloured = shape;
+                coloured.brush.lbColor = colour();
+                const RECT r{coordinate(random), coordinate(random), coordinate(random),
+                             coordinate(random)};
+                Canvas direct(24, 20, format, background), mask(24, 20, format, background);
+                gdi::Rectangle(Select(direct.dc(), coloured, line), r.left, r.top, r.right,
+                               r.bottom);
+                DrawAsPolygon(Select(mask.dc(), coloured, line), coloured, r);
+                PutBack(direct.dc());
+                PutBack(mask.dc());
+                ExpectPicture(direct, [&](int x, int y) { return mask.At(x, y); });
+                if (HasFailure()) {
+                    FAIL() << "pen style " << shape.penStyle << " width " << shape.penWidth
+                           << " brush " << shape.brush.lbStyle << " rectangle " << r.left << ","
+                           << r.top << "," << r.right << "," << r.bottom;
+                }
+            }
+        }
+    }
 }
 
 TEST(GdiLines, TheEndPointIsNotDrawnInAnyDirection) {

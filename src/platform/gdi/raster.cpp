@@ -93,7 +93,34 @@ void PaintRows(const pixels::View& view, const Coverage& coverage, const Box& ar
     }
 }
 
+template <class Pixel>
+void PaintAreaRows(const pixels::View& view, const Box& area, const Shade& shade) {
+    const auto solid = static_cast<Pixel>(shade.value);
+    for (int y = area.top; y < area.bottom; ++y) {
+        uint8_t* row = view.Row(y) + area.left * static_cast<int>(sizeof(Pixel));
+        if (shade.kind == Shade::Kind::Solid) {
+            for (int x = area.left; x < area.right; ++x, row += sizeof(Pixel))
+                Store(row, solid);
+            continue;
+        }
+        for (int x = area.left; x < area.right; ++x, row += sizeof(Pixel)) {
+            uint32_t value;
+            if (ShadeAt(shade, x, y, value)) Store(row, static_cast<Pixel>(value));
+        }
+    }
+}
+
 }  // namespace
+
+void PaintArea(const pixels::View& view, const Box& area, const Shade& shade) {
+    const Box inside = Intersect(area, ViewBox(view));
+    if (inside.Empty() || shade.kind == Shade::Kind::None) return;
+    if (view.format.bitsPerPixel == 16) {
+        PaintAreaRows<uint16_t>(view, inside, shade);
+    } else {
+        PaintAreaRows<uint32_t>(view, inside, shade);
+    }
+}
 
 Box Intersect(const Box& a, const Box& b) {
     return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),

@@ -48,6 +48,10 @@ Shade SolidShade(const pixels::Format& format, COLORREF colour);
 Shade PenShade(HDC dc);
 Shade BrushShade(HDC dc);
 
+// Colours every pixel of area that lies in the view with the shade (where a pattern has no gap
+// colour, its gaps stay as they are).
+void PaintArea(const pixels::View& view, const Box& area, const Shade& shade);
+
 // Colours the covered pixels inside clip: low-level ones with low, high-level ones with high.
 void Paint(const pixels::View& view, const Coverage& coverage, const Box& clip, const Shade& low,
            const Shade& high);

@@ -153,6 +153,47 @@ std::vector<PointF> Flatten(const POINT* points, DWORD count) {
     return out;
 }
 
+// Pens up to this width draw a rectangle's corners square (wider ones round them off).
+constexpr int kSquarePenWidth = 3;
+// cairo's stroke fills a narrower hole inside the outline too.
+constexpr int64_t kLeastHole = 2;
+
+// The pixels of outer around inner, which lies inside it.
+void PaintFrame(const pixels::View& view, const Box& outer, const Box& inner, const Shade& shade) {
+    PaintArea(view, {outer.left, outer.top, outer.right, inner.top}, shade);
+    PaintArea(view, {outer.left, inner.bottom, outer.right, outer.bottom}, shade);
+    PaintArea(view, {outer.left, inner.top, inner.left, inner.bottom}, shade);
+    PaintArea(view, {inner.right, inner.top, outer.right, inner.bottom}, shade);
+}
+
+// The rectangle whose outline runs through pixels l..r and t..b, written straight into the
+// surface: the brush over [l, r) x [t, b) and the pen's square frame over it, the pixels the
+// mask would give. False (nothing drawn) where the mask is needed: round corners of a wider pen,
+// a narrow inside, or a rectangle not wholly on the surface (cairo's clipping adds pixels).
+bool PaintSquareRectangle(HDC dc, int64_t l, int64_t t, int64_t r, int64_t b) {
+    const Pen& pen = Selected<Pen>(dc, ObjectKind::Pen);
+    const bool outlined = pen.style != PS_NULL;
+    if (outlined && pen.width > kSquarePenWidth) return false;
+    // A pen covers the pixels whose centres lie within half its width of the path (a thin one,
+    // the path's own pixels); an odd width's path runs through pixel centres.
+    const int width = outlined ? std::max(pen.width, 1) : 0;
+    const int64_t before = width / 2, after = (width + 1) / 2;
+    const pixels::View& view = dc->view;
+    const int64_t least = outlined ? kLeastHole + width : 1;
+    if (r - l < least || b - t < least || l - before < 0 || t - before < 0 ||
+        r + after > view.width || b + after > view.height)
+        return false;
+    const auto box = [](int64_t left, int64_t top, int64_t right, int64_t bottom) {
+        return Box{int(left), int(top), int(right), int(bottom)};
+    };
+    PaintArea(view, box(l, t, r, b), BrushShade(dc));
+    if (outlined) {
+        PaintFrame(view, box(l - before, t - before, r + after, b + after),
+                   box(l + after, t + after, r - before, b - before), PenShade(dc));
+    }
+    return true;
+}
+
 bool Drawable(HDC dc) {
     return dc != nullptr && dc->kind != DCKind::Window;
 }
@@ -175,9 +216,11 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
     const int inside = pen.style == PS_INSIDEFRAME ? pen.width / 2 : 0;
     const int insideFar = pen.style == PS_INSIDEFRAME ? (pen.width - 1) / 2 : 0;
     // The outline runs through the last column and row inside the rectangle.
-    const double l = double(left) + inside, t = double(top) + inside;
-    const double r = double(right) - insideFar - 1, b = double(bottom) - insideFar - 1;
-    DrawShape(dc, {{l, t}, {r, t}, {r, b}, {l, b}}, true, true);
+    const int64_t l = int64_t{left} + inside, t = int64_t{top} + inside;
+    const int64_t r = int64_t{right} - insideFar - 1, b = int64_t{bottom} - insideFar - 1;
+    if (PaintSquareRectangle(dc, l, t, r, b)) return TRUE;
+    const double lf = double(l), tf = double(t), rf = double(r), bf = double(b);
+    DrawShape(dc, {{lf, tf}, {rf, tf}, {rf, bf}, {lf, bf}}, true, true);
     return TRUE;
 }
 
