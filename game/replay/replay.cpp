@@ -123,6 +123,14 @@ void WriteShots(int32_t frame) {
     }
 }
 
+// Only the pictures of frames with a shot are kept: copying each picture costs time.
+void KeepPictureFor(int32_t frame) {
+    const auto& shots = run.options->shots;
+    const bool shot = std::any_of(shots.begin(), shots.end(),
+                                  [frame](const Shot& taken) { return taken.frame == frame; });
+    krHeadless::KeepPictures(shot && !run.options->bench);
+}
+
 void ReplayFrame() {
     const Clock::time_point start = Clock::now();
     if (run.frames == 0) {
@@ -143,6 +151,7 @@ void ReplayFrame() {
     if (run.options->loseEvery > 0 && run.frames % run.options->loseEvery == 0)
         krHeadless::LoseSurfaces();
     QueueKeys(run.frames + 1);
+    KeepPictureFor(run.frames + 1);
     if (run.frames == run.options->frames) {
         krHeadless::PressKey(VK_ESCAPE);
         krHeadless::ReleaseKey(VK_ESCAPE);
@@ -164,6 +173,7 @@ void StartProgram(const Options& options) {
     // Nothing has drawn a random number yet: the maze is carved from the first frame on.
     crt::srand(options.seed);
     QueueKeys(1);
+    KeepPictureFor(1);
 }
 
 // Each presented picture moves the virtual clock by one tick, or, in a benchmark, to the real

@@ -40,6 +40,10 @@ void LoseSurfaces();
 int32_t PresentCount();
 // When the last picture was presented, in seconds on the monotonic clock (for timing runs).
 double LastPresentSeconds();
+// Whether presented pictures are kept for WritePicture and PictureColour (they are after
+// Install). Off, presents are only counted and the kept picture is forgotten: a run that takes
+// no pictures saves a copy of each.
+void KeepPictures(bool keep);
 // Writes the last presented picture as a PNG file; false when there is none or the file cannot
 // be written.
 bool WritePicture(const char* pngPath);

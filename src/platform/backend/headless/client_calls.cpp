@@ -49,6 +49,10 @@ int32_t PresentCount() {
     return headless::PresentCount();
 }
 
+void KeepPictures(bool keep) {
+    headless::KeepPictures(keep);
+}
+
 double LastPresentSeconds() {
     return headless::LastPresentSeconds();
 }

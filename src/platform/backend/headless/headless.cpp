@@ -30,6 +30,7 @@ struct State {
     int beeps = 0;
     int64_t calendarTime = 0;
     Picture picture;
+    bool keepPictures = true;
     int presents = 0;
     std::chrono::steady_clock::time_point presentedAt;
     std::vector<std::unique_ptr<backend::JoystickReading>> joysticks;
@@ -44,6 +45,9 @@ void NoteStopSignal(int) {
 }
 
 void Keep(const pixels::View& shown) {
+    ++state.presents;
+    state.presentedAt = std::chrono::steady_clock::now();
+    if (!state.keepPictures) return;
     Picture& picture = state.picture;
     picture.width = shown.width;
     picture.height = shown.height;
@@ -53,8 +57,6 @@ void Keep(const pixels::View& shown) {
     for (int32_t y = 0; y < shown.height; ++y)
         std::memcpy(picture.memory.data() + rowBytes * static_cast<size_t>(y), shown.Row(y),
                     rowBytes);
-    ++state.presents;
-    state.presentedAt = std::chrono::steady_clock::now();
 }
 
 class HeadlessBackend final : public backend::Backend {
@@ -246,6 +248,11 @@ COLORREF Picture::At(int32_t x, int32_t y) const {
 
 const Picture& LastPicture() {
     return state.picture;
+}
+
+void KeepPictures(bool keep) {
+    state.keepPictures = keep;
+    if (!keep) state.picture = Picture{};
 }
 
 int PresentCount() {

@@ -81,6 +81,9 @@ struct Picture {
     COLORREF At(int32_t x, int32_t y) const;
 };
 const Picture& LastPicture();
+// Whether presented pictures are kept (they are after Install). Off, presents are only counted
+// and the kept picture is forgotten: a run that takes no pictures saves a copy of each.
+void KeepPictures(bool keep);
 int PresentCount();
 // When the last picture was presented, in seconds on the monotonic clock.
 double LastPresentSeconds();
