@@ -3,7 +3,24 @@
 #include <cstdlib>
 #include <string>
 
+#include <kr/kr.h>
+
 #include "replay.h"
+
+namespace {
+
+// 0 when the played run ended as the recorded one, else 3 with both lines.
+int CompareWithDemo(const std::string& path, const replay::Outcome& outcome) {
+    const std::string recorded = krDemo::RecordedLine();
+    const std::string played = replay::Summary(outcome, false);
+    krDemo::Finish("");
+    if (played == recorded) return 0;
+    std::fprintf(stderr, "kirva-replay: demo %s ended otherwise\nrecorded: %s\nplayed:   %s\n",
+                 path.c_str(), recorded.c_str(), played.c_str());
+    return 3;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // Replays are silent: no sound device is looked for.
@@ -18,11 +35,16 @@ int main(int argc, char** argv) {
         std::fputs(replay::kUsage, stdout);
         return 0;
     }
+    if (!options.demo.empty() && !krDemo::Play(options.demo.c_str())) {
+        std::fprintf(stderr, "kirva-replay: %s\n", krDemo::Error());
+        return 2;
+    }
     const replay::Outcome outcome = replay::Run(options);
     if (options.bench) {
         std::printf("%.1f frames per second, %.3f ms per frame\n", outcome.framesPerSecond,
                     outcome.millisecondsPerFrame);
     }
     std::printf("%s\n", replay::Summary(outcome, options.bench).c_str());
-    return outcome.quitNormally && outcome.shotsWritten ? 0 : 1;
+    if (!outcome.quitNormally || !outcome.shotsWritten) return 1;
+    return options.demo.empty() ? 0 : CompareWithDemo(options.demo, outcome);
 }
