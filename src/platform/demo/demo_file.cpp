@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace demo {
 
@@ -155,13 +154,11 @@ bool ReadFrame(Reader& in, uint32_t frame, Demo* demo) {
 }
 
 bool ReadHeader(Reader& in, Demo* demo, uint32_t* frames) {
-    char magic[sizeof kMagic];
-    for (char& c : magic) {
+    for (char expected : kMagic) {
         uint8_t byte = 0;
-        if (!in.Byte(&byte)) return in.Fail("not a demo");
-        c = static_cast<char>(byte);
+        if (in.Left() == 0 || !in.Byte(&byte) || byte != static_cast<uint8_t>(expected))
+            return in.Fail("not a demo");
     }
-    if (std::memcmp(magic, kMagic, sizeof kMagic) != 0) return in.Fail("not a demo");
     uint16_t version = 0;
     if (!in.Little(&version)) return false;
     if (version != kFormatVersion) return in.Fail("another format version");
