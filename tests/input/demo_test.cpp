@@ -19,7 +19,7 @@ namespace {
 
 // What the client saw in one frame.
 struct Seen {
-    int32_t lastKey, direction, button;
+    int32_t lastKey, direction, direction1, button;
     uint32_t tick;
     int random;
     friend bool operator==(const Seen&, const Seen&) = default;
@@ -31,8 +31,8 @@ void StartWithInput() {
     krSystemState.scene = 1;
 }
 void Watch() {
-    seen.push_back({krSystemState.lastKey, krInput::GetDirection(0), krInput::IsButtonDown(0, 1),
-                    win::GetTickCount(), crt::rand()});
+    seen.push_back({krSystemState.lastKey, krInput::GetDirection(0), krInput::GetDirection(1),
+                    krInput::IsButtonDown(0, 1), win::GetTickCount(), crt::rand()});
 }
 
 class DemoTest : public ShellTest {
@@ -90,11 +90,15 @@ TEST_F(DemoTest, APlaybackSeesTheRecordedSeedClockKeysAndJoystickAndNothingLive)
     ASSERT_EQ(krDemo::Play(path.c_str()), 1);
     EXPECT_EQ(krDemo::FrameCount(), 40u);
     EXPECT_STREQ(krDemo::RecordedLine(), "frames=40 end");
+    // Live joysticks and keys other than Escape are not the demo's.
+    headless::PlugJoystick();
+    headless::PlugJoystick().axes[0] = -32768;
     Start();
-    headless::PressKey('A');  // live keys other than Escape are not the demo's
+    headless::PressKey('A');
     RunUntilQuit();
     EXPECT_EQ(seen, recorded);
     EXPECT_EQ(krSystemState.quitState, 2);
+    headless::Install(777);  // unplugs the live joysticks
 
     // Escape pressed live ends the playback through the closing scene.
     Restart();
