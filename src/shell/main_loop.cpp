@@ -267,7 +267,8 @@ LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_KEYDOWN:
             if (IsScreenshotKey(wParam)) {
-                TakeScreenshot();
+                // One picture a press: the key's repeats (bit 30, down before) take none.
+                if ((static_cast<uintptr_t>(lParam) & (uintptr_t{1} << 30)) == 0) TakeScreenshot();
                 return 0;
             }
             if (krSystemState.inputHeld == 1) {

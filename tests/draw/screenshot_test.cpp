@@ -12,6 +12,7 @@
 #include "draw/draw_fixture.h"
 #include "kr/draw_gdi.h"
 #include "platform/backend/headless/headless.h"
+#include "platform/win/win.h"
 
 namespace {
 
@@ -95,6 +96,11 @@ TEST_F(ScreenshotTest, ASecondShotInTheSameSecondGetsAnotherNameAndTheGameNeverS
     EXPECT_EQ(PressF12(), "kirva: screenshot saved to " +
                               (home_ / "Pictures/kirva-20261206-213005-2.png").string() + "\n");
     EXPECT_EQ(krSystemState.lastKey, 0);
+    // The key held down repeats without taking more pictures.
+    win::PostMessage(krSystemState.windowHandle, WM_KEYDOWN, VK_F12, LPARAM{1} << 30);
+    headless::ReleaseKey(VK_F12);
+    DrainMessages();
+    EXPECT_FALSE(fs::exists(home_ / "Pictures/kirva-20261206-213005-3.png"));
     int32_t state = 0;
     krInput::GetKey(VK_F12, &state);
     EXPECT_EQ(state, 0);
