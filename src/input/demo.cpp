@@ -16,6 +16,7 @@
 #include "input/demo_hooks.h"
 #include "platform/demo/demo_file.h"
 #include "platform/win/win.h"
+#include "shell/shell.h"
 
 namespace {
 
@@ -65,7 +66,8 @@ void RecordJoysticks(uint32_t frame) {
     }
 }
 
-// A playback gives the window procedure the frame's key messages and takes its joysticks.
+// A playback gives the window procedure the frame's key messages and takes its joysticks. The
+// screenshot key is never recorded: a demo that holds it anyway writes no pictures.
 void PlayEvents(uint32_t frame) {
     const std::vector<demo::Event>& events = krDemoState.demo.events;
     for (; krDemoState.nextEvent < events.size(); ++krDemoState.nextEvent) {
@@ -73,7 +75,7 @@ void PlayEvents(uint32_t frame) {
         if (event.frame != frame) return;
         if (event.kind == demo::EventKind::Joystick) {
             krDemoState.joysticks[event.code] = event.joystick;
-        } else {
+        } else if (!krSystem::IsScreenshotKey(event.code)) {
             const UINT message = event.kind == demo::EventKind::KeyDown ? WM_KEYDOWN : WM_KEYUP;
             krSystem::WindowProc(krSystemState.windowHandle, message, event.code, 0);
         }
