@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bmp_writer.h"
+#include "platform/demo/demo_file.h"
 #include "sound_writer.h"
 #include "x_writer.h"
 
@@ -48,6 +49,25 @@ std::string BinaryTriangle() {
     return out;
 }
 
+// A short walk: keys, a joystick plugged in and moved, frames of 16 and 17 ms.
+demo::Demo Walk() {
+    demo::Demo walk;
+    walk.programVersion = "0.1";
+    walk.seed = 1765056000;
+    walk.startTick = 123456;
+    walk.frameMilliseconds.assign(40, 16);
+    walk.frameMilliseconds[0] = 0;
+    walk.frameMilliseconds[7] = 17;
+    walk.events = {{0, demo::EventKind::Joystick, 0, {true, 32767, 32767, 0}},
+                   {3, demo::EventKind::KeyDown, 39, {}},
+                   {5, demo::EventKind::KeyUp, 39, {}},
+                   {9, demo::EventKind::Joystick, 0, {true, 32767, 0, 1}},
+                   {20, demo::EventKind::Joystick, 1, {}},
+                   {39, demo::EventKind::KeyDown, 27, {}}};
+    walk.closingLine = "frames=30 mazeSteps=62 playerX=0 playerY=-2 quitState=2";
+    return walk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,5 +99,7 @@ int main(int argc, char** argv) {
 
     Write(out / "data_root" / "root.txt", std::string("/tmp/kirva-save\n"));
     Write(out / "number" / "score.txt", std::string("12345"));
+    Write(out / "demo" / "walk.demo", demo::Encode(Walk()));
+    Write(out / "demo" / "empty.demo", demo::Encode(demo::Demo{}));
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "maze_scene.h"
 
+#include <cinttypes>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 #include "maze.h"
@@ -190,4 +192,18 @@ void MazeRelease() {
     kr3D::DeleteObject(&mazeScene.ballModel);
     kr3D::ReleaseTexture(&mazeScene.wallTexture);
     kr3D::ReleaseTexture(&mazeScene.ballTexture);
+}
+
+std::string MazeStateLine(int32_t frames) {
+    int32_t removed = 0;
+    for (int32_t wall = 0; wall < kMazeWalls; ++wall)
+        removed += (maze.verticalWall[wall] == 0) + (maze.horizontalWall[wall] == 0);
+    char line[400];
+    std::snprintf(line, sizeof line,
+                  "frames=%" PRId32 " mazeSteps=%" PRId32 " wallsRemoved=%" PRId32
+                  " playerX=%" PRId32 " playerY=%" PRId32 " heading=%g facing=%" PRId32
+                  " quitState=%" PRId32,
+                  frames, maze.mazeSteps, removed, mazeScene.playerX, mazeScene.playerY,
+                  double(mazeScene.heading), mazeScene.facing, krSystemState.quitState);
+    return line;
 }

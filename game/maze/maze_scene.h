@@ -4,6 +4,7 @@
 #include <kr/kr.h>
 
 #include <cstdint>
+#include <string>
 
 inline constexpr int32_t kWallFrames = 180;
 
@@ -32,6 +33,10 @@ void MazeInit();
 void MazeFrame();
 // Lets go of the game's own handles to its models and textures once the program has quit.
 void MazeRelease();
+// The game's state in one line of key=value pairs, after the given number of maze frames:
+// frames, mazeSteps, wallsRemoved, playerX, playerY, heading, facing, quitState. Replays print it
+// and demos end with it.
+std::string MazeStateLine(int32_t frames);
 // The flag of the wall in front of the player: 0 once it is removed.
 int8_t WallAhead();
 // Places and turns every wall frame from the maze's wall flags; mode 0 re-places standing walls.

@@ -2,7 +2,24 @@
 #include <cstdio>
 #include <string>
 
+#include <kr/kr.h>
+
 #include "replay.h"
+
+namespace {
+
+// 0 when the played run ended as the recorded one, else 3 with both lines.
+int CompareWithDemo(const std::string& path, const replay::Outcome& outcome) {
+    const std::string recorded = krDemo::RecordedLine();
+    const std::string played = replay::Summary(outcome, false);
+    krDemo::Finish("");
+    if (played == recorded) return 0;
+    std::fprintf(stderr, "kirva-replay: demo %s ended otherwise\nrecorded: %s\nplayed:   %s\n",
+                 path.c_str(), recorded.c_str(), played.c_str());
+    return 3;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     replay::Options options;
@@ -15,6 +32,10 @@ int main(int argc, char** argv) {
         std::fputs(replay::kUsage, stdout);
         return 0;
     }
+    if (!options.demo.empty() && !krDemo::Play(options.demo.c_str())) {
+        std::fprintf(stderr, "kirva-replay: %s\n", krDemo::Error());
+        return 2;
+    }
     const replay::Outcome outcome = replay::Run(options);
     if (options.bench) {
         std::printf(
@@ -26,5 +47,6 @@ int main(int argc, char** argv) {
                     outcome.firstFrameEnd, outcome.lastPresent);
     }
     std::printf("%s\n", replay::Summary(outcome, options.bench).c_str());
-    return outcome.quitNormally && outcome.shotsWritten ? 0 : 1;
+    if (!outcome.quitNormally || !outcome.shotsWritten) return 1;
+    return options.demo.empty() ? 0 : CompareWithDemo(options.demo, outcome);
 }

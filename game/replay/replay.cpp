@@ -20,13 +20,14 @@ namespace replay {
 
 const char* const kUsage =
     "usage: kirva-replay [--seed S] [--frames N] [--tick MS] [--key F:VK[:HOLD]]...\n"
-    "                    [--shot F:FILE.png]... [--lose-every N] [--bench] [--help]\n"
+    "                    [--shot F:FILE.png]... [--lose-every N] [--demo FILE] [--bench] [--help]\n"
     "  --seed S           seed of the random generator (default 1)\n"
     "  --frames N         press Escape after N frames (default 120)\n"
     "  --tick MS          virtual milliseconds per frame (default 16)\n"
     "  --key F:VK[:HOLD]  press virtual key VK at frame F, release it HOLD frames later (1)\n"
     "  --shot F:FILE.png  write the picture presented at frame F\n"
     "  --lose-every N     lose every surface after each N frames, as a device reset does\n"
+    "  --demo FILE        play a demo recorded by kirva --record; exit 3 if it ends otherwise\n"
     "  --bench            real clock, no pictures: frames per second and ms per frame\n"
     "  --help             this text\n";
 
@@ -86,6 +87,9 @@ bool ParseValue(const std::string& name, const char* value, Options* options) {
     } else if (name == "--lose-every") {
         if (!ParseNumber(value, 1, kMaxFrames, &number)) return false;
         options->loseEvery = int32_t(number);
+    } else if (name == "--demo") {
+        options->demo = value;
+        return !options->demo.empty();
     } else if (name == "--key") {
         options->keys.emplace_back();
         return ParseKey(value, &options->keys.back());
@@ -152,7 +156,8 @@ void ReplayFrame() {
         krHeadless::LoseSurfaces();
     QueueKeys(run.frames + 1);
     KeepPictureFor(run.frames + 1);
-    if (run.frames == run.options->frames) {
+    // A demo brings its own Escape.
+    if (run.frames == run.options->frames && !krDemo::IsPlaying()) {
         krHeadless::PressKey(VK_ESCAPE);
         krHeadless::ReleaseKey(VK_ESCAPE);
     }
@@ -170,8 +175,9 @@ void StartProgram(const Options& options) {
     krHeadless::SetProgramPath((folder / "kirva").c_str());
     krSystem::RegisterClient(MazeInit, {{1, ReplayFrame}});
     krSystem::StartUp(nullptr, "", SW_SHOWNORMAL);
-    // Nothing has drawn a random number yet: the maze is carved from the first frame on.
-    crt::srand(options.seed);
+    // Nothing has drawn a random number yet: the maze is carved from the first frame on. A demo
+    // has seeded it already.
+    if (!krDemo::IsPlaying()) crt::srand(options.seed);
     QueueKeys(1);
     KeepPictureFor(1);
 }
@@ -181,7 +187,8 @@ void StartProgram(const Options& options) {
 bool RunUntilQuit(const Options& options) {
     const uint32_t clockStart = krHeadless::Clock();
     const Clock::time_point realStart = Clock::now();
-    const int64_t presentLimit = int64_t(options.frames) + 10000;
+    const int64_t frames = krDemo::IsPlaying() ? int64_t{krDemo::FrameCount()} : options.frames;
+    const int64_t presentLimit = frames + 10000;
     int presents = krHeadless::PresentCount();
     while (krHeadless::PresentCount() < presentLimit) {
         if (!krSystem::RunLoopPass()) return true;
@@ -236,7 +243,7 @@ bool ParseArguments(int argc, const char* const* argv, Options* options, std::st
         } else if (name == "--bench") {
             options->bench = true;
         } else if (name == "--seed" || name == "--frames" || name == "--tick" || name == "--key" ||
-                   name == "--shot" || name == "--lose-every") {
+                   name == "--shot" || name == "--lose-every" || name == "--demo") {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
                 return false;
@@ -268,17 +275,8 @@ Outcome Run(const Options& options) {
 }
 
 std::string Summary(const Outcome& outcome, bool bench) {
-    int32_t removed = 0;
-    for (int32_t wall = 0; wall < kMazeWalls; ++wall)
-        removed += (maze.verticalWall[wall] == 0) + (maze.horizontalWall[wall] == 0);
-    char line[400];
-    std::snprintf(line, sizeof line,
-                  "frames=%" PRId32 " mazeSteps=%" PRId32 " wallsRemoved=%" PRId32
-                  " playerX=%" PRId32 " playerY=%" PRId32 " heading=%g facing=%" PRId32
-                  " quitState=%" PRId32,
-                  outcome.frames, maze.mazeSteps, removed, mazeScene.playerX, mazeScene.playerY,
-                  double(mazeScene.heading), mazeScene.facing, krSystemState.quitState);
-    std::string summary = line;
+    std::string summary = MazeStateLine(outcome.frames);
+    char line[100];
     if (bench) {
         std::snprintf(line, sizeof line,
                       " fps=%.1f msPerFrame=%.3f cpuMsPerFrame=%.3f medianMs=%.3f",

@@ -26,6 +26,7 @@ struct Options {
     std::vector<KeyPress> keys;
     std::vector<Shot> shots;
     int32_t loseEvery = 0;  // every surface lost after each such number of frames; 0: never
+    std::string demo;       // a demo to play instead of the seed and keys, loaded by the caller
     bool bench = false;     // real clock, no captures
     bool help = false;
     // Where the data files are; empty: beside the running program.

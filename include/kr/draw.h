@@ -73,6 +73,9 @@ void ClearRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
 void ClearWhite();
 void ClearRectWhite(int32_t left, int32_t top, int32_t right, int32_t bottom);
 void Flip();
+// Writes the picture on the screen (the screen-sized picture last presented) as a PNG file; 1
+// when written, 0 before the display is open or when the file cannot be written.
+int32_t WritePicture(const char* pngPath);
 void LoadMask(const char* name);
 void LoadOverlay(const char* pageName, const char* backgroundName, int32_t pageHeight);
 void ToggleOverlay();

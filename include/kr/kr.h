@@ -1,5 +1,6 @@
 #pragma once
 // KIRVA: the framework's public header. A client program includes only this.
+#include <kr/demo.h>
 #include <kr/draw.h>
 #include <kr/draw_gdi.h>
 #include <kr/font.h>

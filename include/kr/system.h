@@ -73,6 +73,11 @@ bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand);
 bool RunLoopPass();
 void ResetForNextRun();
 
+// The key that writes the picture on the screen to the user's pictures folder as
+// "prefix-YYYYMMDD-HHMMSS.png" ("-2", "-3", ... added when taken), saying where on standard
+// error; the key never reaches the program's own key handling. 0: no such key (the default).
+void SetScreenshotKey(int32_t virtualKey, const char* namePrefix);
+
 LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void OnKeyDown(int32_t virtualKey);
 int32_t Quit();

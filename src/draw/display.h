@@ -61,6 +61,10 @@ HRESULT KeySetting(dd::Surface* surface, COLORREF colour);
 // Empties a slot without releasing its surface.
 void EmptySlot(int32_t object);
 
+// The picture the player sees: the Front surface's screen-sized corner; false before the
+// display is open. Valid until the next drawing call.
+bool ScreenPicture(pixels::View* picture);
+
 // The quit's release of every sprite surface, the display's surfaces and the device.
 void ReleaseDisplay();
 // Everything back to the state before the display was opened (tests and replays).

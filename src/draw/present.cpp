@@ -1,7 +1,10 @@
 // The presentation: the screen transitions, the overlay page over its drifting tiles, and the
 // move of the Back surface to the screen by a page flip or one copy.
+#include <algorithm>
+
 #include "draw/display.h"
 #include "platform/crt/crt.h"
+#include "platform/pixels/png.h"
 
 krDrawPresentationRecord krDrawPresentation;
 
@@ -188,6 +191,20 @@ void Flip() {
     } else {
         PresentByCopy();
     }
+}
+
+bool ScreenPicture(pixels::View* picture) {
+    if (display.front == nullptr) return false;
+    *picture = display.front->Pixels();
+    picture->width = std::min(picture->width, krSystemState.screenWidth);
+    picture->height = std::min(picture->height, krSystemState.screenHeight);
+    return picture->width > 0 && picture->height > 0;
+}
+
+int32_t WritePicture(const char* pngPath) {
+    pixels::View picture{};
+    if (pngPath == nullptr || !ScreenPicture(&picture)) return 0;
+    return pixels::WritePng(picture, pngPath, false) == 0 ? 1 : 0;
 }
 
 void LoadMask(const char* name) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <iterator>
 
+#include "input/demo_hooks.h"
 #include "platform/joy/joy.h"
 #include "platform/win/win.h"
 
@@ -43,6 +44,8 @@ void Put(int32_t* out, int32_t value) {
 bool ReadDevice(uint32_t joystick, DWORD flags) {
     krInputState.info.dwSize = sizeof(joy::JOYINFOEX);
     krInputState.info.dwFlags = flags;
+    bool plugged = false;
+    if (krDemo::HeldJoystick(joystick, &krInputState.info, &plugged)) return plugged;
     return joy::joyGetPosEx(joystick, &krInputState.info) == joy::JOYERR_NOERROR;
 }
 

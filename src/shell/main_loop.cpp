@@ -6,6 +6,8 @@
 #include <kr/draw_gdi.h>
 
 #include "draw/display.h"
+#include "draw/frame_rate.h"
+#include "input/demo_hooks.h"
 #include "platform/crt/crt.h"
 #include "platform/mci/mci.h"
 #include "platform/win/win.h"
@@ -173,6 +175,9 @@ void RegisterClient(void (*initialise)(), std::initializer_list<krSceneFrame> sc
 }
 
 bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand) {
+    krDemo::BeginStartUp();
+    // The first frame-rate sample is due at the start, on the clock a demo may hold.
+    krDraw::frameRate = krDraw::StartingFrameRate();
     RegisterWindowClass(instance);
     krSystemState.windowHandle = CreateApplicationWindow(instance);
     if (krSystemState.windowHandle == nullptr) return false;
@@ -184,7 +189,7 @@ bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand) {
     }
     krSystemState.instanceHandle = instance;
     CopyCommandLine(commandLine);
-    crt::srand(static_cast<unsigned int>(std::time(nullptr)));
+    crt::srand(krDemo::TakeSeed(static_cast<unsigned int>(std::time(nullptr))));
     EnableIME(0);
     if (client.initialise != nullptr) client.initialise();
     ResetFrameTimer();
@@ -195,10 +200,11 @@ bool RunLoopPass() {
     MSG message{};
     if (win::PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) return false;
+        if (!IsScreenshotKey(message) && !krDemo::TakeMessage(message)) return true;
         win::TranslateMessage(&message);
         win::DispatchMessage(&message);
     } else if (krSystemState.active == 1) {
-        RunFrame();
+        if (krDemo::BeginFrame()) RunFrame();
     } else {
         win::WaitMessage();
     }
@@ -260,6 +266,11 @@ LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == SC_SCREENSAVE) return 1;
             break;
         case WM_KEYDOWN:
+            if (IsScreenshotKey(wParam)) {
+                // One picture a press: the key's repeats (bit 30, down before) take none.
+                if ((static_cast<uintptr_t>(lParam) & (uintptr_t{1} << 30)) == 0) TakeScreenshot();
+                return 0;
+            }
             if (krSystemState.inputHeld == 1) {
                 krSystemState.heldKey = static_cast<int32_t>(wParam);
             } else {
@@ -267,6 +278,7 @@ LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_KEYUP:
+            if (IsScreenshotKey(wParam)) return 0;
             OnKeyUp(static_cast<int32_t>(wParam));
             break;
         case WM_SYSKEYDOWN:
@@ -415,6 +427,7 @@ void ResetForNextRun() {
     krSystemState = InitialState();
     client = ClientTable{};
     wholeCommandLine.clear();
+    SetScreenshotKey(0, "");
     krFont::ResetForNextRun();  // before the display takes the Back surface away
     krDraw::ResetForNextRun();
     ResetWaits();

@@ -18,6 +18,12 @@ std::string ProgramPath();
 // any file.
 std::optional<std::string> DataFolder(bool useDataRoot);
 
+// The screenshot key set by SetScreenshotKey, as a key message or a key code; its press writes
+// the picture to the pictures folder and says where on standard error.
+bool IsScreenshotKey(const MSG& message);
+bool IsScreenshotKey(WPARAM virtualKey);
+void TakeScreenshot();
+
 // The client size of a windowed program.
 inline constexpr int32_t kWindowedWidth = 640;
 inline constexpr int32_t kWindowedHeight = 480;

@@ -85,7 +85,23 @@ int GetSystemMetrics(int index) {
     }
 }
 
+namespace {
+std::optional<DWORD> heldTickCount;
+}  // namespace
+
 DWORD GetTickCount() {
+    return heldTickCount ? *heldTickCount : backend::Active().TickCount();
+}
+
+void HoldTickCount(DWORD milliseconds) {
+    heldTickCount = milliseconds;
+}
+
+void FreeTickCount() {
+    heldTickCount.reset();
+}
+
+DWORD LiveTickCount() {
     return backend::Active().TickCount();
 }
 
@@ -147,16 +163,42 @@ DWORD GetModuleFileName(HINSTANCE, char* buffer, DWORD size) {
     return CopyOut(backend::Active().ModulePath(), buffer, size);
 }
 
-UINT GetWindowsDirectory(char* buffer, UINT size) {
+namespace {
+
+std::string HomeDirectory() {
+    const char* home = std::getenv("HOME");
+    return home ? home : "";
+}
+
+std::string ConfigDirectory() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string directory;
-    if (config != nullptr && config[0] != '\0') {
-        directory = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        directory = std::string(home ? home : "") + "/.config";
+    if (config != nullptr && config[0] != '\0') return config;
+    return HomeDirectory() + "/.config";
+}
+
+// The folder of one line XDG_PICTURES_DIR="$HOME/..." or "/...", the only forms the file has.
+std::optional<std::string> PicturesLine(const std::string& line) {
+    const std::string key = "XDG_PICTURES_DIR=\"";
+    if (line.rfind(key, 0) != 0 || line.size() < key.size() + 1 || line.back() != '"') return {};
+    const std::string value = line.substr(key.size(), line.size() - key.size() - 1);
+    if (value.rfind("$HOME", 0) == 0) return HomeDirectory() + value.substr(5);
+    if (value.rfind('/', 0) == 0) return value;
+    return {};
+}
+
+}  // namespace
+
+UINT GetWindowsDirectory(char* buffer, UINT size) {
+    return CopyOut(ConfigDirectory(), buffer, size);
+}
+
+std::string GetPicturesDirectory() {
+    std::ifstream dirs(ConfigDirectory() + "/user-dirs.dirs");
+    std::optional<std::string> folder;
+    for (std::string line; std::getline(dirs, line);) {
+        if (std::optional<std::string> named = PicturesLine(line)) folder = named;
     }
-    return CopyOut(directory, buffer, size);
+    return folder.value_or(HomeDirectory() + "/Pictures");
 }
 
 void GetLocalTime(SYSTEMTIME* time) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace win {
 
@@ -41,6 +42,11 @@ void PostQuitMessage(int exitCode);
 
 int GetSystemMetrics(int index);
 DWORD GetTickCount();
+// A recorded run's clock: GetTickCount reads the held value until it is freed. LiveTickCount
+// reads the machine's clock whatever is held.
+void HoldTickCount(DWORD milliseconds);
+void FreeTickCount();
+DWORD LiveTickCount();
 
 int MessageBox(HWND owner, const char* text, const char* caption, UINT type);
 BOOL MessageBeep(UINT type);
@@ -64,6 +70,9 @@ BOOL WINNLSEnableIME(HWND window, BOOL enable);
 DWORD GetModuleFileName(HINSTANCE instance, char* buffer, DWORD size);
 // The directory for the data-root file: $XDG_CONFIG_HOME, else ~/.config.
 UINT GetWindowsDirectory(char* buffer, UINT size);
+// The user's pictures folder: XDG_PICTURES_DIR of user-dirs.dirs in that directory, else
+// ~/Pictures.
+std::string GetPicturesDirectory();
 
 struct SYSTEMTIME {
     WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;

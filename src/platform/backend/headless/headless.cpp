@@ -1,7 +1,5 @@
 #include "platform/backend/headless/headless.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -10,6 +8,7 @@
 #include <memory>
 
 #include "platform/backend/backend.h"
+#include "platform/pixels/png.h"
 #include "platform/win/events.h"
 
 namespace headless {
@@ -264,25 +263,11 @@ double LastPresentSeconds() {
 }
 
 bool WritePicturePng(const std::string& path) {
-    const Picture& picture = state.picture;
-    if (picture.width <= 0 || picture.height <= 0) return false;
-    cairo_surface_t* image =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width, picture.height);
-    cairo_surface_flush(image);
-    unsigned char* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    for (int32_t y = 0; y < picture.height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
-        for (int32_t x = 0; x < picture.width; ++x) {
-            const COLORREF colour = picture.At(x, y);
-            row[x] = (uint32_t{GetRValue(colour)} << 16) | (uint32_t{GetGValue(colour)} << 8) |
-                     GetBValue(colour);
-        }
-    }
-    cairo_surface_mark_dirty(image);
-    const bool written = cairo_surface_write_to_png(image, path.c_str()) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(image);
-    return written;
+    Picture& picture = state.picture;
+    const int32_t pitch = picture.width * static_cast<int32_t>(BytesPerPixel(picture.format));
+    return pixels::WritePng(
+               {picture.memory.data(), pitch, picture.width, picture.height, picture.format}, path,
+               false) == 0;
 }
 
 bool CursorVisible() {
