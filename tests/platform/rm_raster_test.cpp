@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/pixels/vector_units.h"
 #include "platform/rm/raster.h"
 
 namespace {
@@ -91,58 +92,43 @@ TEST(Raster, TrianglesSharingAnEdgeDrawEachPixelOnce) {
     EXPECT_GT(first.Covered() + second.Covered(), 150);
 }
 
-TEST(Raster, FastSpansMatchThePlainPerPixelWalk) {
-    std::mt19937 random(7);
-    std::uniform_real_distribution<float> coordinate(-20, 100), shade(0, 255), depth(0, 0.99f);
-    for (const pixels::Format format : {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888}) {
-        for (int trial = 0; trial < 60; ++trial) {
-            Canvas fast(80, 70, format), plain(80, 70, format);
-            auto f = fast.Target(), p = plain.Target();
-            Vertex v[3];
-            for (Vertex& corner : v)
-                corner = {coordinate(random),
-                          coordinate(random),
-                          depth(random),
-                          1,
-                          shade(random),
-                          shade(random),
-                          shade(random),
-                          0,
-                          0};
-            const State both{.cull = false};
-            rm::raster::DrawTriangle(f, both, v[0], v[1], v[2]);
-            rm::raster::DrawTriangleReference(p, both, v[0], v[1], v[2]);
-            for (int32_t y = 0; y < 70; ++y)
-                for (int32_t x = 0; x < 80; ++x) {
-                    ASSERT_EQ(fast.depth[size_t(y) * 80 + x] == 0xFFFF,
-                              plain.depth[size_t(y) * 80 + x] == 0xFFFF)
-                        << trial << ": " << x << "," << y;
-                    const COLORREF a = pixels::Unpack(format, fast.At(x, y));
-                    const COLORREF b = pixels::Unpack(format, plain.At(x, y));
-                    const int tolerance = format.bitsPerPixel == 16 ? 9 : 1;
-                    EXPECT_NEAR(GetRValue(a), GetRValue(b), tolerance);
-                    EXPECT_NEAR(GetGValue(a), GetGValue(b), tolerance);
-                    EXPECT_NEAR(GetBValue(a), GetBValue(b), tolerance);
-                }
-        }
+// Every path with the wide vector units and without: the pixels may not differ.
+class RasterPaths : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override {
+        wide_ = pixels::WideVectors();
+        pixels::SetWideVectors(GetParam());
     }
-}
+    void TearDown() override { pixels::SetWideVectors(wide_); }
 
-// Random triangles over a canvas partly covered by a nearer square, drawn by both paths.
-TEST(Raster, TexturedAndRampRowsMatchThePlainWalkExactly) {
+  private:
+    bool wide_ = false;
+};
+INSTANTIATE_TEST_SUITE_P(Raster, RasterPaths, ::testing::Bool(),
+                         [](const auto& param) { return param.param ? "Wide" : "Generic"; });
+
+// Random triangles of every kind over a canvas partly covered by a nearer square, drawn by the
+// fast rows and by the plain walk of the bounding box.
+TEST_P(RasterPaths, EveryKindOfTriangleMatchesThePlainWalkExactly) {
     std::mt19937 random(11);
-    std::uniform_real_distribution<float> coordinate(-20, 100), shade(0, 255), depth(0, 0.99f),
+    std::uniform_real_distribution<float> coordinate(-20, 140), shade(-30, 290), depth(0, 0.99f),
         uv(-2, 3), invW(0.05f, 1);
-    const std::vector<uint32_t> texels = {0x000000, 0xFF0000, 0x00FF00, 0x123456, 0x0000FF,
-                                          0x808080, 0xFFFFFF, 0x000000, 0x44AA22};
-    const rm::raster::Texture textures[] = {{texels.data(), 3, 3, true, 0x000000},
-                                            {texels.data(), 2, 4, false, 0}};
+    std::uniform_int_distribution<uint32_t> texel(0, 0xFFFFFF);
+    std::vector<uint32_t> texels(16 * 8);
+    for (uint32_t& t : texels)
+        t = texel(random) & 0xF0F0F0;  // few colours, so that the decal key is hit
+    const rm::raster::Texture textures[] = {{texels.data(), 3, 3, true, texels[4]},
+                                            {texels.data(), 2, 4, false, 0},
+                                            {texels.data(), 16, 8, false, 0},
+                                            {texels.data(), 8, 16, true, texels[9]}};
     for (const pixels::Format format : {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888})
-        for (int trial = 0; trial < 48; ++trial) {
-            // Untextured triangles are ramp-shaded: plain Gouraud has its own kernel.
-            const bool untextured = trial % 4 == 3 && trial % 5 != 0;
+        for (int trial = 0; trial < 160; ++trial) {
+            const bool textured = trial % 4 != 3;
             const State state{.cull = false,
-                              .texture = untextured ? nullptr : &textures[trial % 2],
+                              .depthTest = trial % 7 != 1,
+                              .depthWrite = trial % 9 != 2,
+                              .depthBias = trial % 11 == 5 ? 300 : 0,
+                              .texture = textured ? &textures[trial / 4 % 4] : nullptr,
                               .perspective = trial % 3 != 0,
                               .shades = trial % 5 == 0 ? 0u : uint32_t(trial % 32 + 1),
                               .rampBase = 0xC08040};
@@ -151,12 +137,12 @@ TEST(Raster, TexturedAndRampRowsMatchThePlainWalkExactly) {
                 corner = {coordinate(random), coordinate(random), depth(random),
                           invW(random),       shade(random),      shade(random),
                           shade(random),      uv(random),         uv(random)};
-            Canvas fast(80, 70, format), plain(80, 70, format);
+            Canvas fast(150, 120, format), plain(150, 120, format);
             for (Canvas* canvas : {&fast, &plain}) {
                 auto target = canvas->Target();
                 Square([&](Vertex a, Vertex b,
-                           Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); },
-                       10, 10, 40, 30, 0.4f, 90);
+                           Vertex c) { rm::raster::DrawTriangleReference(target, {}, a, b, c); },
+                       10, 10, 90, 50, 0.4f, 90);
             }
             auto f = fast.Target(), p = plain.Target();
             rm::raster::DrawTriangle(f, state, v[0], v[1], v[2]);

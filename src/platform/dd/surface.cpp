@@ -7,6 +7,7 @@
 #include "platform/crt/saturate.h"
 #include "platform/dd/machine.h"
 #include "platform/gdi/gdi.h"
+#include "platform/pixels/vector_units.h"
 
 namespace dd {
 
@@ -65,18 +66,13 @@ template <typename Pixel>
                                                   Pixel key) {
     CopyKeyedByValue<Pixel, 32>(to, from, mask, key);
 }
-
-bool WideVectors() {
-    static const bool avx2 = __builtin_cpu_supports("avx2") != 0;
-    return avx2;
-}
 #endif
 
 template <typename Pixel>
 void CopyAreaKeyedByValue(const Area& to, const Area& from, const KeyRange& key) {
     const auto mask = static_cast<Pixel>(key.mask), value = static_cast<Pixel>(key.low);
 #if defined(__x86_64__)
-    if (WideVectors()) return CopyKeyedByValueWide<Pixel>(to, from, mask, value);
+    if (pixels::WideVectors()) return CopyKeyedByValueWide<Pixel>(to, from, mask, value);
 #endif
     CopyKeyedByValueNarrow<Pixel>(to, from, mask, value);
 }

@@ -395,13 +395,17 @@ bool UsesFastSpan(const State& state) {
 }
 
 void FastRow(const Target& t, const State& state, const Packing& packing, const Planes& planes,
-             int64_t py, int64_t left, int64_t right) {
-    const double x = double(left) + 0.5, y = double(py) + 0.5;
-    const GouraudSpan span{
-        ToFixed(planes.r.At(x, y), kColourOne), ToFixed(planes.g.At(x, y), kColourOne),
-        ToFixed(planes.b.At(x, y), kColourOne), ToFixed(planes.z.At(x, y), kDepthScale),
-        ToFixed(planes.r.dx, kColourOne),       ToFixed(planes.g.dx, kColourOne),
-        ToFixed(planes.b.dx, kColourOne),       ToFixed(planes.z.dx, kDepthScale)};
+             const RowStart& steps, int64_t py, int64_t left, int64_t right) {
+    const RowStart row = RowAt(planes, steps, KindOf(state), py);
+    const auto at = uint32_t(left);
+    const GouraudSpan span{row.r + at * row.dr,
+                           row.g + at * row.dg,
+                           row.b + at * row.db,
+                           row.z + at * row.dz,
+                           row.dr,
+                           row.dg,
+                           row.db,
+                           row.dz};
     const uint32_t bytes = pixels::BytesPerPixel(t.colour.format);
     const bool hasDepth = t.depth != nullptr;
     FillGouraudSpan(t.colour.Row(int32_t(py)) + left * bytes, bytes,
@@ -448,7 +452,7 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
         SpanOf(s, t, py, &left, &right);
         if (left >= right) continue;
         if (UsesFastSpan(state)) {
-            FastRow(t, state, context.packing, planes, py, left, right);
+            FastRow(t, state, context.packing, planes, steps, py, left, right);
             continue;
         }
         SteppedRow(context, drawRow, planes, steps, py, left, right);

@@ -84,8 +84,8 @@ class DepthTiles {
 
 // The vectorised span of Gouraud colour with depth (in its own file, built for wider units).
 struct GouraudSpan {
-    int32_t r, g, b, z;      // at the first pixel: colour 16.16, depth 16.12
-    int32_t dr, dg, db, dz;  // per pixel
+    uint32_t r, g, b, z;      // at the first pixel: colour 16.16, depth 16.12, modular
+    uint32_t dr, dg, db, dz;  // per pixel
 };
 struct Packing {
     int32_t rShift, gShift, bShift;  // where each 8-bit channel's kept bits go

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/pixels/vector_units.h"
 #include "platform/rm/raster.h"
 
 // Regions of AVX2 code, chosen at run time by the processor's features; both compilers get
@@ -25,15 +26,9 @@ namespace {
 constexpr int32_t kColourMax = 255 << 16;
 constexpr int32_t kDepthMax = 65535 << 12;
 
-// Keeps every value of the span inside [0, max] by bending the ends when rounding left them
-// outside, so that the loop needs no clamping.
-void Fit(int32_t* start, int32_t* step, int32_t count, int32_t max) {
-    const int64_t end = int64_t(*start) + int64_t(*step) * (count - 1);
-    if (*start >= 0 && *start <= max && end >= 0 && end <= max) return;
-    const int64_t first = std::clamp<int64_t>(*start, 0, max);
-    const int64_t last = std::clamp<int64_t>(end, 0, max);
-    *start = int32_t(first);
-    *step = count > 1 ? int32_t((last - first) / (count - 1)) : 0;
+// A modular fixed-point value read as signed and held to [0, max], as every path reads it.
+inline __attribute__((always_inline)) uint32_t Held(uint32_t value, int32_t max) {
+    return uint32_t(std::clamp(int32_t(value), 0, max));
 }
 
 // Where the kept bits of each 8-bit channel go.
@@ -59,18 +54,19 @@ inline __attribute__((always_inline)) void Span(Pixel* __restrict out, uint16_t*
                                                 int32_t count, const GouraudSpan& s,
                                                 const Packing& p) {
     // Modular steps: the same bits whatever the vector width.
-    uint32_t r = uint32_t(s.r), g = uint32_t(s.g), b = uint32_t(s.b), z = uint32_t(s.z);
+    uint32_t r = s.r, g = s.g, b = s.b, z = s.z;
     for (int32_t i = 0; i < count; ++i) {
-        const auto depthHere = static_cast<uint16_t>(z >> 12);
-        const Pixel pixel = static_cast<Pixel>(Packer::Pack(r >> 16, g >> 16, b >> 16, p));
+        const auto depthHere = static_cast<uint16_t>(Held(z, kDepthMax) >> 12);
+        const Pixel pixel = static_cast<Pixel>(Packer::Pack(
+            Held(r, kColourMax) >> 16, Held(g, kColourMax) >> 16, Held(b, kColourMax) >> 16, p));
         const uint16_t stored = depth[i];
         const bool pass = !kTest || std::min(depthHere, stored) == depthHere;
         out[i] = pass ? pixel : out[i];
         if (kWrite) depth[i] = pass ? depthHere : stored;
-        r += uint32_t(s.dr);
-        g += uint32_t(s.dg);
-        b += uint32_t(s.db);
-        z += uint32_t(s.dz);
+        r += s.dr;
+        g += s.dg;
+        b += s.db;
+        z += s.dz;
     }
 }
 
@@ -86,9 +82,14 @@ inline __attribute__((always_inline)) void SpanFor(Pixel* out, uint16_t* depth, 
 
 KR_AVX2_BEGIN
 
+__m256i HeldAvx2(__m256i value, int32_t max) {
+    return _mm256_min_epi32(_mm256_max_epi32(value, _mm256_setzero_si256()),
+                            _mm256_set1_epi32(max));
+}
+
 // Channels still 16.16 fixed point.
 __m256i Place(__m256i channel, int loss, int shift) {
-    return _mm256_slli_epi32(_mm256_srli_epi32(channel, 16 + loss), shift);
+    return _mm256_slli_epi32(_mm256_srli_epi32(HeldAvx2(channel, kColourMax), 16 + loss), shift);
 }
 
 template <typename Packer>
@@ -99,14 +100,14 @@ __m256i PackAvx2(__m256i r, __m256i g, __m256i b) {
 }
 
 // Eight lanes of a span starting at value: value, value + step, ...
-__m256i FirstEight(int32_t value, int32_t step) {
+__m256i FirstEight(uint32_t value, uint32_t step) {
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    return _mm256_add_epi32(_mm256_set1_epi32(value),
-                            _mm256_mullo_epi32(lanes, _mm256_set1_epi32(step)));
+    return _mm256_add_epi32(_mm256_set1_epi32(int32_t(value)),
+                            _mm256_mullo_epi32(lanes, _mm256_set1_epi32(int32_t(step))));
 }
 
-__m256i EightSteps(int32_t step) {
-    return _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(step) * 8u));
+__m256i EightSteps(uint32_t step) {
+    return _mm256_set1_epi32(int32_t(step * 8u));
 }
 
 // Sixteen 16-bit pixels a step, by hand: the compiler's own vectorising of the 16-bit case is
@@ -120,7 +121,7 @@ void Span16Avx2(uint16_t* out, uint16_t* depth, int32_t count, const GouraudSpan
                   dz = EightSteps(s.dz);
     auto pack = [&](__m256i* pixel, __m256i* depthHere) {
         *pixel = PackAvx2<Packer>(r, g, b);
-        *depthHere = _mm256_srli_epi32(z, 12);
+        *depthHere = _mm256_srli_epi32(HeldAvx2(z, kDepthMax), 12);
         r = _mm256_add_epi32(r, dr);
         g = _mm256_add_epi32(g, dg);
         b = _mm256_add_epi32(b, db);
@@ -144,10 +145,10 @@ void Span16Avx2(uint16_t* out, uint16_t* depth, int32_t count, const GouraudSpan
         _mm256_storeu_si256(outAt, _mm256_blendv_epi8(_mm256_loadu_si256(outAt), pixel, pass));
         if (kWrite) _mm256_storeu_si256(depthAt, _mm256_blendv_epi8(stored, depthHere, pass));
     }
-    const GouraudSpan rest{_mm256_cvtsi256_si32(r),
-                           _mm256_cvtsi256_si32(g),
-                           _mm256_cvtsi256_si32(b),
-                           _mm256_cvtsi256_si32(z),
+    const GouraudSpan rest{uint32_t(_mm256_cvtsi256_si32(r)),
+                           uint32_t(_mm256_cvtsi256_si32(g)),
+                           uint32_t(_mm256_cvtsi256_si32(b)),
+                           uint32_t(_mm256_cvtsi256_si32(z)),
                            s.dr,
                            s.dg,
                            s.db,
@@ -173,7 +174,7 @@ bool operator==(const Packing& a, const Packing& b) {
 
 void Span16(uint16_t* out, uint16_t* depth, int32_t count, const GouraudSpan& s, const Packing& p,
             bool test, bool write) {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    const bool avx2 = pixels::WideVectors();
     const bool is565 = p == Packing{11, 5, 0, 3, 2, 3}, is555 = p == Packing{10, 5, 0, 3, 3, 3};
     if (avx2 && is565) return Span16Avx2For<Pack565>(out, depth, count, s, p, test, write);
     if (avx2 && is555) return Span16Avx2For<Pack555>(out, depth, count, s, p, test, write);
@@ -182,15 +183,26 @@ void Span16(uint16_t* out, uint16_t* depth, int32_t count, const GouraudSpan& s,
     SpanFor<uint16_t, AnyPacking>(out, depth, count, s, p, test, write);
 }
 
-__attribute__((target_clones("avx2", "default"))) void Span32(uint32_t* out, uint16_t* depth,
-                                                              int32_t count, const GouraudSpan& s,
-                                                              const Packing& p, bool test,
-                                                              bool write) {
+inline __attribute__((always_inline)) void Span32Of(uint32_t* out, uint16_t* depth, int32_t count,
+                                                    const GouraudSpan& s, const Packing& p,
+                                                    bool test, bool write) {
     if (p == Packing{16, 8, 0, 0, 0, 0})
         SpanFor<uint32_t, Pack888>(out, depth, count, s, p, test, write);
     else
         SpanFor<uint32_t, AnyPacking>(out, depth, count, s, p, test, write);
 }
+
+// The same loop built twice: for the baseline and, vectorised wider, for AVX2.
+void Span32Generic(uint32_t* out, uint16_t* depth, int32_t count, const GouraudSpan& s,
+                   const Packing& p, bool test, bool write) {
+    Span32Of(out, depth, count, s, p, test, write);
+}
+KR_AVX2_BEGIN
+void Span32Avx2(uint32_t* out, uint16_t* depth, int32_t count, const GouraudSpan& s,
+                const Packing& p, bool test, bool write) {
+    Span32Of(out, depth, count, s, p, test, write);
+}
+KR_AVX2_END
 
 KR_AVX2_BEGIN
 
@@ -337,8 +349,7 @@ bool IsPowerOfTwo(int32_t size) {
 }  // namespace
 
 bool RampTexturedVectorised(const Texture& texture) {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2 && IsPowerOfTwo(texture.width) && IsPowerOfTwo(texture.height);
+    return pixels::WideVectors() && IsPowerOfTwo(texture.width) && IsPowerOfTwo(texture.height);
 }
 
 int64_t RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
@@ -350,22 +361,18 @@ int64_t RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
                      const GouraudSpan& span, const Packing& packing, bool depthTest,
                      bool depthWrite) {
-    GouraudSpan fitted = span;
-    Fit(&fitted.r, &fitted.dr, count, kColourMax);
-    Fit(&fitted.g, &fitted.dg, count, kColourMax);
-    Fit(&fitted.b, &fitted.db, count, kColourMax);
-    Fit(&fitted.z, &fitted.dz, count, kDepthMax);
     if (bytesPerPixel == 2)
-        Span16(reinterpret_cast<uint16_t*>(pixels), depth, count, fitted, packing, depthTest,
-               depthWrite);
+        return Span16(reinterpret_cast<uint16_t*>(pixels), depth, count, span, packing, depthTest,
+                      depthWrite);
+    auto* out = reinterpret_cast<uint32_t*>(pixels);
+    if (pixels::WideVectors())
+        Span32Avx2(out, depth, count, span, packing, depthTest, depthWrite);
     else
-        Span32(reinterpret_cast<uint32_t*>(pixels), depth, count, fitted, packing, depthTest,
-               depthWrite);
+        Span32Generic(out, depth, count, span, packing, depthTest, depthWrite);
 }
 
 uint16_t FarthestIn(const uint16_t* depth, int32_t pitch, int32_t width, int32_t height) {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2 && width == 16) return FarthestOfSixteenAvx2(depth, pitch, height);
+    if (pixels::WideVectors() && width == 16) return FarthestOfSixteenAvx2(depth, pitch, height);
     uint16_t farthest = 0;
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
@@ -373,9 +380,8 @@ uint16_t FarthestIn(const uint16_t* depth, int32_t pitch, int32_t width, int32_t
     return farthest;
 }
 
-__attribute__((target_clones("avx2", "default"))) bool AnyDepthPasses(const uint16_t* depth,
-                                                                      int32_t count, uint32_t z,
-                                                                      uint32_t dz, int32_t bias) {
+inline __attribute__((always_inline)) bool AnyDepthPassesOf(const uint16_t* depth, int32_t count,
+                                                            uint32_t z, uint32_t dz, int32_t bias) {
     // In blocks, so that the vectorised test can stop at the first visible block.
     constexpr int32_t kBlock = 32;
     for (int32_t start = 0; start < count; start += kBlock) {
@@ -389,6 +395,24 @@ __attribute__((target_clones("avx2", "default"))) bool AnyDepthPasses(const uint
         if (passes != 0) return true;
     }
     return false;
+}
+
+namespace {
+bool AnyDepthPassesGeneric(const uint16_t* depth, int32_t count, uint32_t z, uint32_t dz,
+                           int32_t bias) {
+    return AnyDepthPassesOf(depth, count, z, dz, bias);
+}
+KR_AVX2_BEGIN
+bool AnyDepthPassesAvx2(const uint16_t* depth, int32_t count, uint32_t z, uint32_t dz,
+                        int32_t bias) {
+    return AnyDepthPassesOf(depth, count, z, dz, bias);
+}
+KR_AVX2_END
+}  // namespace
+
+bool AnyDepthPasses(const uint16_t* depth, int32_t count, uint32_t z, uint32_t dz, int32_t bias) {
+    return pixels::WideVectors() ? AnyDepthPassesAvx2(depth, count, z, dz, bias)
+                                 : AnyDepthPassesGeneric(depth, count, z, dz, bias);
 }
 
 // The first row is filled, the others copied from it.
