@@ -4,6 +4,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/pixels/vector_units.h"
@@ -206,17 +207,19 @@ KR_AVX2_END
 
 KR_AVX2_BEGIN
 
-// Texture coordinates of four pixels to wrapped texel indices, as the pixel-at-a-time path
-// does: rounded to float, scaled by the side, floored, masked.
-__m128i WrappedFour(__m256d coordinate, int32_t size) {
-    const __m256d scaled =
-        _mm256_mul_pd(_mm256_cvtps_pd(_mm256_cvtpd_ps(coordinate)), _mm256_set1_pd(size));
-    return _mm_and_si128(_mm256_cvttpd_epi32(_mm256_floor_pd(scaled)), _mm_set1_epi32(size - 1));
+// Texture coordinates of eight pixels to wrapped texel indices, as the pixel-at-a-time path
+// does: rounded to float, scaled by the side, floored, masked. Scaling by a power of two is
+// exact in float as in double, and both conversions give the same out-of-range value.
+__m256i WrappedEight(const __m256d coordinate[2], int32_t size) {
+    const __m256 rounded =
+        _mm256_setr_m128(_mm256_cvtpd_ps(coordinate[0]), _mm256_cvtpd_ps(coordinate[1]));
+    const __m256 scaled = _mm256_floor_ps(_mm256_mul_ps(rounded, _mm256_set1_ps(float(size))));
+    return _mm256_and_si256(_mm256_cvttps_epi32(scaled), _mm256_set1_epi32(size - 1));
 }
 
-// u or v of eight pixels from column px on, divided by w when perspective-correct.
-void CoordinatesOfEight(double start, double step, const RampTexturedRow& s, __m256d columns[2],
-                        __m256d coordinates[2]) {
+// u or v of eight pixels at the given columns, divided by w when perspective-correct.
+void CoordinatesOfEight(double start, double step, const RampTexturedRow& s,
+                        const __m256d columns[2], __m256d coordinates[2]) {
     for (int half = 0; half < 2; ++half) {
         // Written as start + column·step, never contracted: the scalar path rounds the same.
         const __m256d product = _mm256_mul_pd(columns[half], _mm256_set1_pd(step));
@@ -228,46 +231,43 @@ void CoordinatesOfEight(double start, double step, const RampTexturedRow& s, __m
     }
 }
 
-__m256i TexelIndices(int64_t px, const RampTexturedRow& s) {
-    const __m128i base = _mm_set1_epi32(int32_t(px));
-    __m256d columns[2] = {_mm256_cvtepi32_pd(_mm_add_epi32(base, _mm_setr_epi32(0, 1, 2, 3))),
-                          _mm256_cvtepi32_pd(_mm_add_epi32(base, _mm_setr_epi32(4, 5, 6, 7)))};
+// The sides are powers of two: the row of a texel is a shift.
+__m256i TexelIndices(const __m256d columns[2], const RampTexturedRow& s) {
     __m256d u[2], v[2];
     CoordinatesOfEight(s.u, s.du, s, columns, u);
     CoordinatesOfEight(s.v, s.dv, s, columns, v);
     const Texture& t = *s.texture;
-    const __m256i ui = _mm256_setr_m128i(WrappedFour(u[0], t.width), WrappedFour(u[1], t.width));
-    const __m256i vi = _mm256_setr_m128i(WrappedFour(v[0], t.height), WrappedFour(v[1], t.height));
-    return _mm256_add_epi32(_mm256_mullo_epi32(vi, _mm256_set1_epi32(t.width)), ui);
+    const __m128i rowShift = _mm_cvtsi32_si128(std::countr_zero(uint32_t(t.width)));
+    return _mm256_add_epi32(_mm256_sll_epi32(WrappedEight(v, t.height), rowShift),
+                            WrappedEight(u, t.width));
 }
 
-__m256i Stepped(uint32_t start, uint32_t step, int64_t px) {
-    const __m256i lanes =
-        _mm256_add_epi32(_mm256_set1_epi32(int32_t(px)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-    return _mm256_add_epi32(_mm256_set1_epi32(int32_t(start)),
-                            _mm256_mullo_epi32(lanes, _mm256_set1_epi32(int32_t(step))));
-}
-
-// One 8-bit channel of the texels, scaled and placed in the target's format.
-__m256i ScaledChannel(__m256i texels, int at, __m256i scalePlusOne, int loss, int shift) {
-    const __m256i channel =
-        _mm256_and_si256(_mm256_srli_epi32(texels, at), _mm256_set1_epi32(0xFF));
-    const __m256i scaled = _mm256_srli_epi32(_mm256_mullo_epi32(channel, scalePlusOne), 8);
-    return _mm256_sll_epi32(_mm256_srl_epi32(scaled, _mm_cvtsi32_si128(loss)),
+// An 8-bit channel where the target's format keeps it.
+__m256i Placed(__m256i channel, int32_t loss, int32_t shift) {
+    return _mm256_sll_epi32(_mm256_srl_epi32(channel, _mm_cvtsi32_si128(loss)),
                             _mm_cvtsi32_si128(shift));
 }
 
-__m256i RampPixels(__m256i texels, int64_t px, const RampTexturedRow& s) {
-    const __m256i r = Stepped(s.r, s.dr, px);
-    const __m256i level = _mm256_srli_epi32(
-        _mm256_min_epi32(_mm256_max_epi32(r, _mm256_setzero_si256()), _mm256_set1_epi32(255 << 16)),
-        16);
+// Eight texels scaled by the ramp and packed in the target's format. Channel times scale + 1
+// stays below 2^16, so red and blue share one 16-bit multiply and green takes another.
+__m256i RampPixels(__m256i texels, __m256i intensity, const RampTexturedRow& s) {
+    const __m256i level =
+        _mm256_srli_epi32(_mm256_min_epi32(_mm256_max_epi32(intensity, _mm256_setzero_si256()),
+                                           _mm256_set1_epi32(255 << 16)),
+                          16);
     const __m256i plusOne =
         _mm256_add_epi32(_mm256_i32gather_epi32(s.rampScale, level, 4), _mm256_set1_epi32(1));
+    const __m256i byte = _mm256_set1_epi32(0xFF);
+    const __m256i redBlue =
+        _mm256_mullo_epi16(_mm256_and_si256(texels, _mm256_set1_epi32(0xFF00FF)),
+                           _mm256_or_si256(plusOne, _mm256_slli_epi32(plusOne, 16)));
+    const __m256i green =
+        _mm256_mullo_epi16(_mm256_and_si256(_mm256_srli_epi32(texels, 8), byte), plusOne);
     const Packing& p = s.packing;
-    return _mm256_or_si256(_mm256_or_si256(ScaledChannel(texels, 16, plusOne, p.rLoss, p.rShift),
-                                           ScaledChannel(texels, 8, plusOne, p.gLoss, p.gShift)),
-                           ScaledChannel(texels, 0, plusOne, p.bLoss, p.bShift));
+    return _mm256_or_si256(
+        _mm256_or_si256(Placed(_mm256_srli_epi32(redBlue, 24), p.rLoss, p.rShift),
+                        Placed(_mm256_srli_epi32(green, 8), p.gLoss, p.gShift)),
+        Placed(_mm256_and_si256(_mm256_srli_epi32(redBlue, 8), byte), p.bLoss, p.bShift));
 }
 
 // Eight 32-bit lanes to eight 16-bit ones: values saturated unsigned, masks signed.
@@ -279,52 +279,97 @@ __m128i NarrowMask(__m256i lanes) {
     return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packs_epi32(lanes, lanes), 0xD8));
 }
 
-// Depth of eight pixels, clamped and biased, and which of them pass the test.
-__m256i DepthOfEight(int64_t px, const RampTexturedRow& s) {
-    const __m256i z =
-        _mm256_min_epi32(_mm256_max_epi32(Stepped(s.z, s.dz, px), _mm256_setzero_si256()),
-                         _mm256_set1_epi32(kDepthMax));
+// Depth of eight pixels, clamped and biased.
+__m256i DepthOfEight(__m256i z, const RampTexturedRow& s) {
+    const __m256i held =
+        _mm256_min_epi32(_mm256_max_epi32(z, _mm256_setzero_si256()), _mm256_set1_epi32(kDepthMax));
     return _mm256_max_epi32(
-        _mm256_sub_epi32(_mm256_srli_epi32(z, 12), _mm256_set1_epi32(s.depthBias)),
+        _mm256_sub_epi32(_mm256_srli_epi32(held, 12), _mm256_set1_epi32(s.depthBias)),
         _mm256_setzero_si256());
 }
 
-void StoreEight(uint8_t* row, uint32_t bytesPerPixel, int64_t px, __m256i pixels, __m256i draw) {
+void StoreEight(uint8_t* at, uint32_t bytesPerPixel, __m256i pixels, __m256i draw) {
     if (bytesPerPixel == 4) {
-        auto* at = reinterpret_cast<__m256i*>(row + px * 4);
-        _mm256_storeu_si256(at, _mm256_blendv_epi8(_mm256_loadu_si256(at), pixels, draw));
+        auto* wide = reinterpret_cast<__m256i*>(at);
+        _mm256_storeu_si256(wide, _mm256_blendv_epi8(_mm256_loadu_si256(wide), pixels, draw));
         return;
     }
-    auto* at = reinterpret_cast<__m128i*>(row + px * 2);
-    _mm_storeu_si128(at,
-                     _mm_blendv_epi8(_mm_loadu_si128(at), NarrowValues(pixels), NarrowMask(draw)));
+    auto* narrow = reinterpret_cast<__m128i*>(at);
+    _mm_storeu_si128(
+        narrow, _mm_blendv_epi8(_mm_loadu_si128(narrow), NarrowValues(pixels), NarrowMask(draw)));
 }
 
+// Eight columns of a row: intensity and depth stepped modularly, the columns as exact doubles,
+// so that every block computes what the pixel-at-a-time path computes.
+struct EightColumns {
+    __m256i r, z;
+    __m256d columns[2];
+};
+
+EightColumns FirstColumns(int64_t px, const RampTexturedRow& s) {
+    const __m128i base = _mm_set1_epi32(int32_t(px));
+    return {FirstEight(s.r + uint32_t(px) * s.dr, s.dr),
+            FirstEight(s.z + uint32_t(px) * s.dz, s.dz),
+            {_mm256_cvtepi32_pd(_mm_add_epi32(base, _mm_setr_epi32(0, 1, 2, 3))),
+             _mm256_cvtepi32_pd(_mm_add_epi32(base, _mm_setr_epi32(4, 5, 6, 7)))}};
+}
+
+void NextColumns(EightColumns* c, const RampTexturedRow& s) {
+    c->r = _mm256_add_epi32(c->r, EightSteps(s.dr));
+    c->z = _mm256_add_epi32(c->z, EightSteps(s.dz));
+    for (__m256d& half : c->columns)
+        half = _mm256_add_pd(half, _mm256_set1_pd(8));
+}
+
+// One block; lanes outside `lanes` are left alone.
+inline __attribute__((always_inline)) void RampTexturedEight(uint8_t* colour,
+                                                             uint32_t bytesPerPixel,
+                                                             uint16_t* depth, const EightColumns& c,
+                                                             __m256i lanes,
+                                                             const RampTexturedRow& s) {
+    auto* depthAt = reinterpret_cast<__m128i*>(depth);
+    const __m128i stored16 = _mm_loadu_si128(depthAt);
+    const __m256i here = DepthOfEight(c.z, s);
+    const __m256i stored = _mm256_cvtepu16_epi32(stored16);
+    __m256i draw =
+        s.depthTest
+            ? _mm256_and_si256(
+                  lanes, _mm256_cmpgt_epi32(_mm256_add_epi32(stored, _mm256_set1_epi32(1)), here))
+            : lanes;
+    if (_mm256_testz_si256(draw, draw)) return;
+    const Texture& t = *s.texture;
+    const __m256i texels =
+        _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(t.texels),
+                                    TexelIndices(c.columns, s), draw, 4);
+    if (t.decal)
+        draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(texels, _mm256_set1_epi32(int32_t(t.key))),
+                                   draw);
+    StoreEight(colour, bytesPerPixel, RampPixels(texels, c.r, s), draw);
+    if (s.depthWrite)
+        _mm_storeu_si128(depthAt, _mm_blendv_epi8(stored16, NarrowValues(here), NarrowMask(draw)));
+}
+
+// Whole blocks in place; the last few pixels through a block-sized copy, so that nothing
+// beyond the row is read or written.
 int64_t RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
                          int64_t right, const RampTexturedRow& s) {
-    const Texture& t = *s.texture;
+    EightColumns c = FirstColumns(left, s);
+    const __m256i all = _mm256_set1_epi32(-1);
     int64_t px = left;
-    for (; px + 8 <= right; px += 8) {
-        auto* depthAt = reinterpret_cast<__m128i*>(depth + px);
-        const __m128i stored16 = _mm_loadu_si128(depthAt);
-        const __m256i here = DepthOfEight(px, s);
-        const __m256i stored = _mm256_cvtepu16_epi32(stored16);
-        __m256i draw =
-            s.depthTest ? _mm256_cmpgt_epi32(_mm256_add_epi32(stored, _mm256_set1_epi32(1)), here)
-                        : _mm256_set1_epi32(-1);
-        if (_mm256_testz_si256(draw, draw)) continue;
-        const __m256i texels = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(),
-                                                           reinterpret_cast<const int*>(t.texels),
-                                                           TexelIndices(px, s), draw, 4);
-        if (t.decal)
-            draw = _mm256_andnot_si256(
-                _mm256_cmpeq_epi32(texels, _mm256_set1_epi32(int32_t(t.key))), draw);
-        StoreEight(row, bytesPerPixel, px, RampPixels(texels, px, s), draw);
-        if (s.depthWrite)
-            _mm_storeu_si128(depthAt,
-                             _mm_blendv_epi8(stored16, NarrowValues(here), NarrowMask(draw)));
-    }
-    return px;
+    for (; px + 8 <= right; px += 8, NextColumns(&c, s))
+        RampTexturedEight(row + px * bytesPerPixel, bytesPerPixel, depth + px, c, all, s);
+    const auto rest = int32_t(right - px);
+    if (rest == 0) return right;
+    alignas(32) uint8_t colour[8 * 4];
+    alignas(16) uint16_t depths[8];
+    std::memcpy(colour, row + px * bytesPerPixel, size_t(rest) * bytesPerPixel);
+    std::memcpy(depths, depth + px, size_t(rest) * 2);
+    const __m256i lanes =
+        _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    RampTexturedEight(colour, bytesPerPixel, depths, c, lanes, s);
+    std::memcpy(row + px * bytesPerPixel, colour, size_t(rest) * bytesPerPixel);
+    std::memcpy(depth + px, depths, size_t(rest) * 2);
+    return right;
 }
 
 // The farthest of sixteen columns of depths.
