@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Raster, RasterPaths, ::testing::Bool(),
 // fast rows and by the plain walk of the bounding box.
 TEST_P(RasterPaths, EveryKindOfTriangleMatchesThePlainWalkExactly) {
     std::mt19937 random(11);
-    std::uniform_real_distribution<float> coordinate(-20, 140), shade(-30, 290), depth(0, 0.99f),
+    std::uniform_real_distribution<float> coordinate(-20, 170), shade(-30, 290), depth(0, 0.99f),
         uv(-2, 3), invW(0.05f, 1);
     std::uniform_int_distribution<uint32_t> texel(0, 0xFFFFFF);
     std::vector<uint32_t> texels(16 * 8);

@@ -345,10 +345,13 @@ void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_
     const bool write = state.depthWrite && depth != nullptr;
     int64_t px = left;
     if (kRamp && kTextured) {
-        const RampTexturedRow span{row.r,        row.dr, row.z,       row.dz,  row.u,
-                                   row.v,        row.w,  row.du,      row.dv,  row.dw,
-                                   kPerspective, &tex,   c.rampScale, packing, state.depthBias,
-                                   test,         write};
+        const RampTexturedRow span{
+            row.r,       row.dr,       row.z,
+            row.dz,      row.u,        row.v,
+            row.w,       row.du,       row.dv,
+            row.dw,      kPerspective, &tex,
+            c.rampScale, packing,      state.depthBias,
+            test,        write,        std::min(c.t.colour.width, c.t.depthPitch)};
         px = RampTexturedBlocks(reinterpret_cast<uint8_t*>(out), sizeof(Pixel), depth, left, right,
                                 span);
     }

@@ -106,6 +106,7 @@ struct RampTexturedRow {
     Packing packing;
     int32_t depthBias;
     bool depthTest, depthWrite;
+    int64_t columns;  // pixels of the row's colour and depth that may be read and written back
 };
 // Draws whole blocks of eight pixels of [left, right) with wider vector units when the machine
 // has them, and returns the column where the pixel-at-a-time walk goes on.

@@ -20,6 +20,8 @@
 #define KR_AVX2_BEGIN _Pragma("GCC push_options") _Pragma("GCC target(\"avx2\")")
 #define KR_AVX2_END _Pragma("GCC pop_options")
 #endif
+// The small steps of a block: a call would pass its vectors through memory.
+#define KR_INLINE inline __attribute__((always_inline))
 
 namespace rm::raster {
 namespace {
@@ -210,7 +212,7 @@ KR_AVX2_BEGIN
 // Texture coordinates of eight pixels to wrapped texel indices, as the pixel-at-a-time path
 // does: rounded to float, scaled by the side, floored, masked. Scaling by a power of two is
 // exact in float as in double, and both conversions give the same out-of-range value.
-__m256i WrappedEight(const __m256d coordinate[2], int32_t size) {
+KR_INLINE __m256i WrappedEight(const __m256d coordinate[2], int32_t size) {
     const __m256 rounded =
         _mm256_setr_m128(_mm256_cvtpd_ps(coordinate[0]), _mm256_cvtpd_ps(coordinate[1]));
     const __m256 scaled = _mm256_floor_ps(_mm256_mul_ps(rounded, _mm256_set1_ps(float(size))));
@@ -218,8 +220,8 @@ __m256i WrappedEight(const __m256d coordinate[2], int32_t size) {
 }
 
 // u or v of eight pixels at the given columns, divided by w when perspective-correct.
-void CoordinatesOfEight(double start, double step, const RampTexturedRow& s,
-                        const __m256d columns[2], __m256d coordinates[2]) {
+KR_INLINE void CoordinatesOfEight(double start, double step, const RampTexturedRow& s,
+                                  const __m256d columns[2], __m256d coordinates[2]) {
     for (int half = 0; half < 2; ++half) {
         // Written as start + column·step, never contracted: the scalar path rounds the same.
         const __m256d product = _mm256_mul_pd(columns[half], _mm256_set1_pd(step));
@@ -232,7 +234,7 @@ void CoordinatesOfEight(double start, double step, const RampTexturedRow& s,
 }
 
 // The sides are powers of two: the row of a texel is a shift.
-__m256i TexelIndices(const __m256d columns[2], const RampTexturedRow& s) {
+KR_INLINE __m256i TexelIndices(const __m256d columns[2], const RampTexturedRow& s) {
     __m256d u[2], v[2];
     CoordinatesOfEight(s.u, s.du, s, columns, u);
     CoordinatesOfEight(s.v, s.dv, s, columns, v);
@@ -243,14 +245,14 @@ __m256i TexelIndices(const __m256d columns[2], const RampTexturedRow& s) {
 }
 
 // An 8-bit channel where the target's format keeps it.
-__m256i Placed(__m256i channel, int32_t loss, int32_t shift) {
+KR_INLINE __m256i Placed(__m256i channel, int32_t loss, int32_t shift) {
     return _mm256_sll_epi32(_mm256_srl_epi32(channel, _mm_cvtsi32_si128(loss)),
                             _mm_cvtsi32_si128(shift));
 }
 
 // Eight texels scaled by the ramp and packed in the target's format. Channel times scale + 1
 // stays below 2^16, so red and blue share one 16-bit multiply and green takes another.
-__m256i RampPixels(__m256i texels, __m256i intensity, const RampTexturedRow& s) {
+KR_INLINE __m256i RampPixels(__m256i texels, __m256i intensity, const RampTexturedRow& s) {
     const __m256i level =
         _mm256_srli_epi32(_mm256_min_epi32(_mm256_max_epi32(intensity, _mm256_setzero_si256()),
                                            _mm256_set1_epi32(255 << 16)),
@@ -271,16 +273,16 @@ __m256i RampPixels(__m256i texels, __m256i intensity, const RampTexturedRow& s) 
 }
 
 // Eight 32-bit lanes to eight 16-bit ones: values saturated unsigned, masks signed.
-__m128i NarrowValues(__m256i lanes) {
+KR_INLINE __m128i NarrowValues(__m256i lanes) {
     return _mm256_castsi256_si128(
         _mm256_permute4x64_epi64(_mm256_packus_epi32(lanes, lanes), 0xD8));
 }
-__m128i NarrowMask(__m256i lanes) {
+KR_INLINE __m128i NarrowMask(__m256i lanes) {
     return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packs_epi32(lanes, lanes), 0xD8));
 }
 
 // Depth of eight pixels, clamped and biased.
-__m256i DepthOfEight(__m256i z, const RampTexturedRow& s) {
+KR_INLINE __m256i DepthOfEight(__m256i z, const RampTexturedRow& s) {
     const __m256i held =
         _mm256_min_epi32(_mm256_max_epi32(z, _mm256_setzero_si256()), _mm256_set1_epi32(kDepthMax));
     return _mm256_max_epi32(
@@ -288,7 +290,7 @@ __m256i DepthOfEight(__m256i z, const RampTexturedRow& s) {
         _mm256_setzero_si256());
 }
 
-void StoreEight(uint8_t* at, uint32_t bytesPerPixel, __m256i pixels, __m256i draw) {
+KR_INLINE void StoreEight(uint8_t* at, uint32_t bytesPerPixel, __m256i pixels, __m256i draw) {
     if (bytesPerPixel == 4) {
         auto* wide = reinterpret_cast<__m256i*>(at);
         _mm256_storeu_si256(wide, _mm256_blendv_epi8(_mm256_loadu_si256(wide), pixels, draw));
@@ -306,7 +308,7 @@ struct EightColumns {
     __m256d columns[2];
 };
 
-EightColumns FirstColumns(int64_t px, const RampTexturedRow& s) {
+KR_INLINE EightColumns FirstColumns(int64_t px, const RampTexturedRow& s) {
     const __m128i base = _mm_set1_epi32(int32_t(px));
     return {FirstEight(s.r + uint32_t(px) * s.dr, s.dr),
             FirstEight(s.z + uint32_t(px) * s.dz, s.dz),
@@ -314,7 +316,7 @@ EightColumns FirstColumns(int64_t px, const RampTexturedRow& s) {
              _mm256_cvtepi32_pd(_mm_add_epi32(base, _mm_setr_epi32(4, 5, 6, 7)))}};
 }
 
-void NextColumns(EightColumns* c, const RampTexturedRow& s) {
+KR_INLINE void NextColumns(EightColumns* c, const RampTexturedRow& s) {
     c->r = _mm256_add_epi32(c->r, EightSteps(s.dr));
     c->z = _mm256_add_epi32(c->z, EightSteps(s.dz));
     for (__m256d& half : c->columns)
@@ -322,11 +324,8 @@ void NextColumns(EightColumns* c, const RampTexturedRow& s) {
 }
 
 // One block; lanes outside `lanes` are left alone.
-inline __attribute__((always_inline)) void RampTexturedEight(uint8_t* colour,
-                                                             uint32_t bytesPerPixel,
-                                                             uint16_t* depth, const EightColumns& c,
-                                                             __m256i lanes,
-                                                             const RampTexturedRow& s) {
+KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16_t* depth,
+                                 const EightColumns& c, __m256i lanes, const RampTexturedRow& s) {
     auto* depthAt = reinterpret_cast<__m128i*>(depth);
     const __m128i stored16 = _mm_loadu_si128(depthAt);
     const __m256i here = DepthOfEight(c.z, s);
@@ -349,8 +348,8 @@ inline __attribute__((always_inline)) void RampTexturedEight(uint8_t* colour,
         _mm_storeu_si128(depthAt, _mm_blendv_epi8(stored16, NarrowValues(here), NarrowMask(draw)));
 }
 
-// Whole blocks in place; the last few pixels through a block-sized copy, so that nothing
-// beyond the row is read or written.
+// Whole blocks in place, the last one with the lanes beyond the row switched off: read and
+// written back unchanged where the row goes on, through a block-sized copy at its very end.
 int64_t RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
                          int64_t right, const RampTexturedRow& s) {
     EightColumns c = FirstColumns(left, s);
@@ -360,15 +359,20 @@ int64_t RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, 
         RampTexturedEight(row + px * bytesPerPixel, bytesPerPixel, depth + px, c, all, s);
     const auto rest = int32_t(right - px);
     if (rest == 0) return right;
-    alignas(32) uint8_t colour[8 * 4];
-    alignas(16) uint16_t depths[8];
-    std::memcpy(colour, row + px * bytesPerPixel, size_t(rest) * bytesPerPixel);
-    std::memcpy(depths, depth + px, size_t(rest) * 2);
     const __m256i lanes =
         _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    if (px + 8 <= s.columns) {
+        RampTexturedEight(row + px * bytesPerPixel, bytesPerPixel, depth + px, c, lanes, s);
+        return right;
+    }
+    alignas(32) uint8_t colour[8 * 4];
+    alignas(16) uint16_t depths[8];
+    const auto bytes = size_t(rest) * bytesPerPixel;
+    std::copy_n(row + px * bytesPerPixel, bytes, colour);
+    std::copy_n(depth + px, rest, depths);
     RampTexturedEight(colour, bytesPerPixel, depths, c, lanes, s);
-    std::memcpy(row + px * bytesPerPixel, colour, size_t(rest) * bytesPerPixel);
-    std::memcpy(depth + px, depths, size_t(rest) * 2);
+    std::copy_n(colour, bytes, row + px * bytesPerPixel);
+    std::copy_n(depths, rest, depth + px);
     return right;
 }
 
