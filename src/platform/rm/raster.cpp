@@ -31,7 +31,7 @@ Edge MakeEdge(Point p0, Point p1) {
     return {a, b, -(a * p0.x + b * p0.y), topLeft ? 0 : 1};
 }
 
-// Exact floor of n / d. Every row of every triangle needs a few, and a division of 64-bit
+// Exact floor of n / d. Every edge of every triangle needs a few, and a division of 64-bit
 // integers costs far more than guessing the quotient in floating point and correcting it.
 int64_t FloorDiv(int64_t n, int64_t d) {
     constexpr int64_t kExactInDouble = int64_t(1) << 52;
@@ -49,9 +49,6 @@ int64_t FloorDiv(int64_t n, int64_t d) {
     while ((q + 1) * d <= n)
         ++q;
     return q;
-}
-int64_t CeilDiv(int64_t n, int64_t d) {
-    return -FloorDiv(-n, d);
 }
 
 bool Covers(const Edge& e, int64_t px, int64_t py) {
@@ -134,14 +131,48 @@ Bounds RowsOf(const Setup& s, const Target& t) {
             std::min<int64_t>(t.clipBottom, FloorDiv(high, kSub) + 1)};
 }
 
-// Covered pixels [left, right) of one row.
-void SpanOf(const Setup& s, const Target& t, int64_t py, int64_t* left, int64_t* right) {
+// Where one edge bounds the rows, walked down a row at a time: floor((E - bias) / (|a|·16)) at
+// the row's first pixel centre, kept as a quotient and remainder so that a row costs additions
+// instead of divisions.
+struct EdgeWalk {
+    int64_t quotient, remainder, divisor;  // 0 <= remainder < divisor
+    int64_t stepQuotient, stepRemainder;   // per row, the same way
+    int64_t value, step;                   // E - bias itself, for edges along a row
+    int64_t a;
+};
+
+EdgeWalk StartEdge(const Edge& e, int64_t py) {
+    const int64_t value = e.a * (kSub / 2) + e.b * (py * kSub + kSub / 2) + e.c - e.bias;
+    const int64_t step = e.b * kSub;
+    EdgeWalk w{0, 0, 1, 0, 0, value, step, e.a};
+    if (e.a == 0) return w;
+    w.divisor = (e.a > 0 ? e.a : -e.a) * kSub;
+    w.quotient = FloorDiv(value, w.divisor);
+    w.remainder = value - w.quotient * w.divisor;
+    w.stepQuotient = FloorDiv(step, w.divisor);
+    w.stepRemainder = step - w.stepQuotient * w.divisor;
+    return w;
+}
+
+void NextRow(EdgeWalk* w) {
+    w->value += w->step;
+    w->quotient += w->stepQuotient;
+    w->remainder += w->stepRemainder;
+    if (w->remainder >= w->divisor) {
+        w->remainder -= w->divisor;
+        ++w->quotient;
+    }
+}
+
+// Covered pixels [left, right) of the walks' row: a pixel is inside an edge when
+// a·16·x + E(0) - bias >= 0.
+void SpanOf(const EdgeWalk walks[3], const Target& t, int64_t* left, int64_t* right) {
     int64_t lo = t.clipLeft, hi = int64_t(t.clipRight) - 1;
-    for (const Edge& e : s.edges) {
-        const int64_t row = e.a * (kSub / 2) + e.b * (py * kSub + kSub / 2) + e.c;
-        if (e.a > 0) lo = std::max(lo, CeilDiv(e.bias - row, e.a * kSub));
-        if (e.a < 0) hi = std::min(hi, FloorDiv(row - e.bias, -e.a * kSub));
-        if (e.a == 0 && row < e.bias) hi = lo - 1;
+    for (int i = 0; i < 3; ++i) {
+        const EdgeWalk& w = walks[i];
+        if (w.a > 0) lo = std::max(lo, -w.quotient);
+        if (w.a < 0) hi = std::min(hi, w.quotient);
+        if (w.a == 0 && w.value < 0) hi = lo - 1;
     }
     *left = lo;
     *right = hi + 1;
@@ -450,9 +481,14 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
     const RowFunction drawRow = t.colour.format.bitsPerPixel == 16
                                     ? RowFor<uint16_t>(KindOf(state))
                                     : RowFor<uint32_t>(KindOf(state));
+    EdgeWalk walks[3];
+    for (int i = 0; i < 3; ++i)
+        walks[i] = StartEdge(s.edges[i], rows.top);
     for (int64_t py = rows.top; py < rows.bottom; ++py) {
         int64_t left, right;
-        SpanOf(s, t, py, &left, &right);
+        SpanOf(walks, t, &left, &right);
+        for (EdgeWalk& w : walks)
+            NextRow(&w);
         if (left >= right) continue;
         if (UsesFastSpan(state)) {
             FastRow(t, state, context.packing, planes, steps, py, left, right);
