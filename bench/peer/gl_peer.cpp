@@ -166,7 +166,8 @@ struct GlPeer::Gl {
             eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
             eglDestroyContext(display, context);
         }
-        if (display != EGL_NO_DISPLAY) eglTerminate(display);
+        // The display stays initialised: terminating it unloads the driver, whose caches
+        // would then read as leaks of an unknown module.
     }
 
     bool Start() {
