@@ -245,11 +245,14 @@ struct PixelContext {
         : t(target),
           state(s),
           packing(PackingOf(target.colour.format)),
-          rampScale(RampScales(s.shades)) {}
+          rampScale(RampScales(s.shades)),
+          blocks(s.shades > 0 && s.texture != nullptr && target.depth != nullptr &&
+                 RampTexturedVectorised(*s.texture)) {}
     const Target& t;
     const State& state;
     Packing packing;
     const int32_t* rampScale;
+    bool blocks;  // ramp-textured rows go through the vectorised blocks
 };
 
 int32_t DepthOf(const State& state, uint32_t z) {
@@ -301,8 +304,16 @@ struct RowStart {
     double u, v, w, du, dv, dw;
 };
 
+// std::llround, inline: rounded half away from zero. Values this large are whole numbers, so
+// the truncated part is exact.
+int64_t RoundedHalfAway(double value) {
+    const auto whole = int64_t(value);
+    const double fraction = value - double(whole);
+    return whole + int64_t(fraction >= 0.5) - int64_t(fraction <= -0.5);
+}
+
 uint32_t Modular(double value, double scale) {
-    return uint32_t(std::llround(std::clamp(value * scale, -0x1p62, 0x1p62)));
+    return uint32_t(RoundedHalfAway(std::clamp(value * scale, -0x1p62, 0x1p62)));
 }
 
 // The steps along a row, the same for every row of a triangle.
@@ -374,8 +385,7 @@ void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_
     uint16_t* depth = c.t.depth != nullptr ? DepthAt(c.t, 0, py) : nullptr;
     const bool test = state.depthTest && depth != nullptr;
     const bool write = state.depthWrite && depth != nullptr;
-    int64_t px = left;
-    if (kRamp && kTextured) {
+    if (kRamp && kTextured && c.blocks) {
         const RampTexturedRow span{
             row.r,       row.dr,       row.z,
             row.dz,      row.u,        row.v,
@@ -383,10 +393,10 @@ void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_
             row.dw,      kPerspective, &tex,
             c.rampScale, packing,      state.depthBias,
             test,        write,        std::min(c.t.colour.width, c.t.depthPitch)};
-        px = RampTexturedBlocks(reinterpret_cast<uint8_t*>(out), sizeof(Pixel), depth, left, right,
-                                span);
+        return RampTexturedBlocks(reinterpret_cast<uint8_t*>(out), sizeof(Pixel), depth, left,
+                                  right, span);
     }
-    for (; px < right; ++px) {
+    for (int64_t px = left; px < right; ++px) {
         const int32_t depthHere = DepthOf(state, row.z + uint32_t(px) * row.dz);
         if (test && depthHere > depth[px]) continue;
         const Sample s = SampleOf(row, px, kPerspective);
@@ -414,9 +424,7 @@ void SteppedRow(const PixelContext& context, RowFunction drawRow, const Planes& 
     const Kind kind = KindOf(context.state);
     const RowStart row = RowAt(planes, steps, kind, py);
     // The vectorised ramp texturing tests depth first itself; the others gain from a scan.
-    const bool scan =
-        !(kind.ramp && kind.textured && RampTexturedVectorised(*context.state.texture));
-    if (scan && context.t.depth != nullptr && context.state.depthTest &&
+    if (!context.blocks && context.t.depth != nullptr && context.state.depthTest &&
         !AnyDepthPasses(DepthAt(context.t, left, py), int32_t(right - left),
                         row.z + uint32_t(left) * row.dz, row.dz, context.state.depthBias))
         return;

@@ -108,11 +108,11 @@ struct RampTexturedRow {
     bool depthTest, depthWrite;
     int64_t columns;  // pixels of the row's colour and depth that may be read and written back
 };
-// Draws whole blocks of eight pixels of [left, right) with wider vector units when the machine
-// has them, and returns the column where the pixel-at-a-time walk goes on.
+// Draws [left, right) in blocks of eight pixels with wider vector units: only where
+// RampTexturedVectorised says the machine and the texture allow it, and with a depth buffer.
 bool RampTexturedVectorised(const Texture& texture);
-int64_t RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
-                           int64_t right, const RampTexturedRow& span);
+void RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
+                        int64_t right, const RampTexturedRow& span);
 // The farthest of a rectangle of depths.
 uint16_t FarthestIn(const uint16_t* depth, int32_t pitch, int32_t width, int32_t height);
 // Whether any pixel of a span passes the depth test: depth z + i·dz (16.12, modular, clamped

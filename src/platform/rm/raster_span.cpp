@@ -350,20 +350,20 @@ KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16
 
 // Whole blocks in place, the last one with the lanes beyond the row switched off: read and
 // written back unchanged where the row goes on, through a block-sized copy at its very end.
-int64_t RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
-                         int64_t right, const RampTexturedRow& s) {
+void RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
+                      int64_t right, const RampTexturedRow& s) {
     EightColumns c = FirstColumns(left, s);
     const __m256i all = _mm256_set1_epi32(-1);
     int64_t px = left;
     for (; px + 8 <= right; px += 8, NextColumns(&c, s))
         RampTexturedEight(row + px * bytesPerPixel, bytesPerPixel, depth + px, c, all, s);
     const auto rest = int32_t(right - px);
-    if (rest == 0) return right;
+    if (rest == 0) return;
     const __m256i lanes =
         _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     if (px + 8 <= s.columns) {
         RampTexturedEight(row + px * bytesPerPixel, bytesPerPixel, depth + px, c, lanes, s);
-        return right;
+        return;
     }
     alignas(32) uint8_t colour[8 * 4];
     alignas(16) uint16_t depths[8];
@@ -373,7 +373,6 @@ int64_t RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, 
     RampTexturedEight(colour, bytesPerPixel, depths, c, lanes, s);
     std::copy_n(colour, bytes, row + px * bytesPerPixel);
     std::copy_n(depths, rest, depth + px);
-    return right;
 }
 
 // The farthest of sixteen columns of depths.
@@ -401,10 +400,9 @@ bool RampTexturedVectorised(const Texture& texture) {
     return pixels::WideVectors() && IsPowerOfTwo(texture.width) && IsPowerOfTwo(texture.height);
 }
 
-int64_t RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
-                           int64_t right, const RampTexturedRow& span) {
-    const bool fits = depth != nullptr && RampTexturedVectorised(*span.texture);
-    return fits ? RampTexturedAvx2(row, bytesPerPixel, depth, left, right, span) : left;
+void RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
+                        int64_t right, const RampTexturedRow& span) {
+    RampTexturedAvx2(row, bytesPerPixel, depth, left, right, span);
 }
 
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
