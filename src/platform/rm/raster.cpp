@@ -110,11 +110,22 @@ Planes MakePlanes(const Setup& s, const State& state) {
         };
         return MakePlane(s, value(0), value(1), value(2));
     };
-    const bool perspective = state.texture != nullptr && state.perspective;
-    return {plane(&Vertex::r, false),       plane(&Vertex::g, false),
-            plane(&Vertex::b, false),       plane(&Vertex::z, false),
-            plane(&Vertex::u, perspective), plane(&Vertex::v, perspective),
-            plane(&Vertex::invW, false)};
+    // Only the planes the triangle's path reads; the others stay 0.
+    const bool ramp = state.shades > 0, textured = state.texture != nullptr;
+    const bool perspective = textured && state.perspective;
+    Planes planes{};
+    planes.r = plane(&Vertex::r, false);
+    planes.z = plane(&Vertex::z, false);
+    if (!ramp) {
+        planes.g = plane(&Vertex::g, false);
+        planes.b = plane(&Vertex::b, false);
+    }
+    if (textured) {
+        planes.u = plane(&Vertex::u, perspective);
+        planes.v = plane(&Vertex::v, perspective);
+    }
+    if (perspective) planes.w = plane(&Vertex::invW, false);
+    return planes;
 }
 
 struct Bounds {
@@ -347,8 +358,8 @@ RowStart RowAt(const Planes& p, const RowStart& steps, Kind kind, int64_t py) {
     if (kind.textured) {
         row.u = p.u.At(x, y);
         row.v = p.v.At(x, y);
-        row.w = p.w.At(x, y);
     }
+    if (kind.perspective) row.w = p.w.At(x, y);
     return row;
 }
 
