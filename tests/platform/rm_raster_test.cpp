@@ -121,7 +121,9 @@ TEST_P(RasterPaths, EveryKindOfTriangleMatchesThePlainWalkExactly) {
                                             {texels.data(), 2, 4, false, 0},
                                             {texels.data(), 16, 8, false, 0},
                                             {texels.data(), 8, 16, true, texels[9]}};
-    for (const pixels::Format format : {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888})
+    // Blue above red takes the paths for formats read at run time.
+    constexpr pixels::Format kBgr565{16, 0x001F, 0x07E0, 0xF800};
+    for (const pixels::Format format : {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888, kBgr565})
         for (int trial = 0; trial < 160; ++trial) {
             const bool textured = trial % 4 != 3;
             const State state{.cull = false,

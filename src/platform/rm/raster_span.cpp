@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <type_traits>
 
 #include "platform/pixels/vector_units.h"
 #include "platform/rm/raster.h"
@@ -250,8 +251,23 @@ KR_INLINE __m256i Placed(__m256i channel, int32_t loss, int32_t shift) {
                             _mm_cvtsi32_si128(shift));
 }
 
+// Three 8-bit channels packed: by fixed shifts for the common formats, read otherwise.
+template <typename Packer>
+KR_INLINE __m256i PackedChannels(__m256i r, __m256i g, __m256i b, const Packing& p) {
+    if constexpr (std::is_same_v<Packer, AnyPacking>)
+        return _mm256_or_si256(
+            _mm256_or_si256(Placed(r, p.rLoss, p.rShift), Placed(g, p.gLoss, p.gShift)),
+            Placed(b, p.bLoss, p.bShift));
+    else
+        return _mm256_or_si256(
+            _mm256_or_si256(_mm256_slli_epi32(_mm256_srli_epi32(r, Packer::rLoss), Packer::rShift),
+                            _mm256_slli_epi32(_mm256_srli_epi32(g, Packer::gLoss), Packer::gShift)),
+            _mm256_slli_epi32(_mm256_srli_epi32(b, Packer::bLoss), Packer::bShift));
+}
+
 // Eight texels scaled by the ramp and packed in the target's format. Channel times scale + 1
 // stays below 2^16, so red and blue share one 16-bit multiply and green takes another.
+template <typename Packer>
 KR_INLINE __m256i RampPixels(__m256i texels, __m256i intensity, const RampTexturedRow& s) {
     const __m256i level =
         _mm256_srli_epi32(_mm256_min_epi32(_mm256_max_epi32(intensity, _mm256_setzero_si256()),
@@ -265,11 +281,8 @@ KR_INLINE __m256i RampPixels(__m256i texels, __m256i intensity, const RampTextur
                            _mm256_or_si256(plusOne, _mm256_slli_epi32(plusOne, 16)));
     const __m256i green =
         _mm256_mullo_epi16(_mm256_and_si256(_mm256_srli_epi32(texels, 8), byte), plusOne);
-    const Packing& p = s.packing;
-    return _mm256_or_si256(
-        _mm256_or_si256(Placed(_mm256_srli_epi32(redBlue, 24), p.rLoss, p.rShift),
-                        Placed(_mm256_srli_epi32(green, 8), p.gLoss, p.gShift)),
-        Placed(_mm256_and_si256(_mm256_srli_epi32(redBlue, 8), byte), p.bLoss, p.bShift));
+    return PackedChannels<Packer>(_mm256_srli_epi32(redBlue, 24), _mm256_srli_epi32(green, 8),
+                                  _mm256_and_si256(_mm256_srli_epi32(redBlue, 8), byte), s.packing);
 }
 
 // Eight 32-bit lanes to eight 16-bit ones: values saturated unsigned, masks signed.
@@ -324,6 +337,7 @@ KR_INLINE void NextColumns(EightColumns* c, const RampTexturedRow& s) {
 }
 
 // One block; lanes outside `lanes` are left alone.
+template <typename Packer>
 KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16_t* depth,
                                  const EightColumns& c, __m256i lanes, const RampTexturedRow& s) {
     auto* depthAt = reinterpret_cast<__m128i*>(depth);
@@ -343,26 +357,27 @@ KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16
     if (t.decal)
         draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(texels, _mm256_set1_epi32(int32_t(t.key))),
                                    draw);
-    StoreEight(colour, bytesPerPixel, RampPixels(texels, c.r, s), draw);
+    StoreEight(colour, bytesPerPixel, RampPixels<Packer>(texels, c.r, s), draw);
     if (s.depthWrite)
         _mm_storeu_si128(depthAt, _mm_blendv_epi8(stored16, NarrowValues(here), NarrowMask(draw)));
 }
 
 // Whole blocks in place, the last one with the lanes beyond the row switched off: read and
 // written back unchanged where the row goes on, through a block-sized copy at its very end.
+template <typename Packer>
 void RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
                       int64_t right, const RampTexturedRow& s) {
     EightColumns c = FirstColumns(left, s);
     const __m256i all = _mm256_set1_epi32(-1);
     int64_t px = left;
     for (; px + 8 <= right; px += 8, NextColumns(&c, s))
-        RampTexturedEight(row + px * bytesPerPixel, bytesPerPixel, depth + px, c, all, s);
+        RampTexturedEight<Packer>(row + px * bytesPerPixel, bytesPerPixel, depth + px, c, all, s);
     const auto rest = int32_t(right - px);
     if (rest == 0) return;
     const __m256i lanes =
         _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     if (px + 8 <= s.columns) {
-        RampTexturedEight(row + px * bytesPerPixel, bytesPerPixel, depth + px, c, lanes, s);
+        RampTexturedEight<Packer>(row + px * bytesPerPixel, bytesPerPixel, depth + px, c, lanes, s);
         return;
     }
     alignas(32) uint8_t colour[8 * 4];
@@ -370,7 +385,7 @@ void RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int
     const auto bytes = size_t(rest) * bytesPerPixel;
     std::copy_n(row + px * bytesPerPixel, bytes, colour);
     std::copy_n(depth + px, rest, depths);
-    RampTexturedEight(colour, bytesPerPixel, depths, c, lanes, s);
+    RampTexturedEight<Packer>(colour, bytesPerPixel, depths, c, lanes, s);
     std::copy_n(colour, bytes, row + px * bytesPerPixel);
     std::copy_n(depths, rest, depth + px);
 }
@@ -402,7 +417,14 @@ bool RampTexturedVectorised(const Texture& texture) {
 
 void RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
                         int64_t right, const RampTexturedRow& span) {
-    RampTexturedAvx2(row, bytesPerPixel, depth, left, right, span);
+    const Packing& p = span.packing;
+    if (p == Packing{11, 5, 0, 3, 2, 3})
+        return RampTexturedAvx2<Pack565>(row, bytesPerPixel, depth, left, right, span);
+    if (p == Packing{10, 5, 0, 3, 3, 3})
+        return RampTexturedAvx2<Pack555>(row, bytesPerPixel, depth, left, right, span);
+    if (p == Packing{16, 8, 0, 0, 0, 0})
+        return RampTexturedAvx2<Pack888>(row, bytesPerPixel, depth, left, right, span);
+    RampTexturedAvx2<AnyPacking>(row, bytesPerPixel, depth, left, right, span);
 }
 
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
