@@ -20,8 +20,14 @@ std::vector<uint16_t> OurPicture(const RECT& rect) {
     return pixels;
 }
 
-TEST(PeerPicture, TheMazeSceneAgreesWithThePeerOnNearlyEveryPixel) {
+// The scene as the benchmarks see it, and turned to look along the walls and past their ends,
+// where culling, depth order and thin far rows show.
+class PeerPicture : public ::testing::TestWithParam<float> {};
+INSTANTIATE_TEST_SUITE_P(Turns, PeerPicture, ::testing::Values(0.0f, 100.0f, 135.0f, 150.0f));
+
+TEST_P(PeerPicture, TheMazeSceneAgreesWithThePeerOnNearlyEveryPixel) {
     bench::StartMazeScene();
+    kr3D::RotateCameraY(1, GetParam());
     bench::StepMazeScene();
     kr3D::Render();
     const rm::Viewport& viewport = *bench::MazeViewport();
@@ -41,7 +47,7 @@ TEST(PeerPicture, TheMazeSceneAgreesWithThePeerOnNearlyEveryPixel) {
         lit += ours[i] != 0;
     }
     EXPECT_GE(double(same), 0.95 * double(ours.size()));
-    EXPECT_GT(double(lit), 0.5 * double(ours.size())) << "the walls fill most of the view";
+    EXPECT_GT(double(lit), 0.2 * double(ours.size())) << "walls fill much of the view";
 }
 
 }  // namespace
