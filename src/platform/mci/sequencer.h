@@ -18,9 +18,15 @@ namespace mci {
 // TimGM6mb; the first of them that exists. Empty when none does: music is silent then.
 std::string SoundFontPath();
 
+// With keep on, the loaded soundfont stays loaded after the last sequencer closes, for the next
+// to open at once: for callers that open many pieces in a row. Off (the default) frees it.
+void KeepSoundFont(bool keep);
+
 enum class Mode { Stopped, Playing, Paused };
 
 struct Synthesiser;
+// A loaded soundfont, shared by the open sequencers: each plays it on a synthesiser of its own.
+struct LoadedSoundFont;
 
 class Sequencer final : public mixer::Source {
   public:
@@ -54,7 +60,7 @@ class Sequencer final : public mixer::Source {
     std::vector<uint8_t> midi_;
     UINT deviceId_ = 0;
     const Synthesiser* fluid_ = nullptr;
-    fluid_settings_t* settings_ = nullptr;
+    std::shared_ptr<LoadedSoundFont> soundFont_;
     fluid_synth_t* synth_ = nullptr;
     fluid_player_t* player_ = nullptr;  // exists while playing
     // Shared with the audio thread; changed under the mixer's lock.
