@@ -13,9 +13,9 @@ inline constexpr WORD WAVE_FORMAT_EXTENSIBLE = 0xFFFE;
 // failure found before anything is allocated for it.
 int32_t ReadWave(const char* path, WAVEFORMATEX** format, uint8_t** samples, uint32_t* size);
 
-// 8- and 16-bit PCM as they are; 24- and 32-bit PCM and 32-bit float (also in the extensible
-// format) of one or two channels turned into 16-bit PCM, replacing both blocks; false for what
-// cannot be played.
+// 8- and 16-bit PCM as they are (from the extensible format under a plain PCM header); 24- and
+// 32-bit PCM and 32-bit float (also in the extensible format) of one or two channels turned into
+// 16-bit PCM, replacing both blocks; false for what cannot be played.
 bool MakePlayable(WAVEFORMATEX** format, uint8_t** samples, uint32_t* size);
 
 }  // namespace ds
