@@ -142,6 +142,35 @@ int32_t ReadWave(const char* path, WAVEFORMATEX** format, uint8_t** samples, uin
     return 0;
 }
 
+int32_t ReadWaveImage(const uint8_t* image, size_t imageSize, WAVEFORMATEX** format,
+                      uint8_t** samples, uint32_t* size) {
+    constexpr size_t kFormatOffset = 20, kSizeOffset = 40, kSamplesOffset = 44;
+    *format = nullptr;
+    *samples = nullptr;
+    *size = 0;
+    if (imageSize < kSamplesOffset) return 1;
+    uint32_t declared = 0;
+    std::memcpy(&declared, image + kSizeOffset, 4);
+    const auto bytes = uint32_t(std::min<size_t>(declared, imageSize - kSamplesOffset));
+    auto* formatBlock =
+        static_cast<WAVEFORMATEX*>(win::GlobalAlloc(win::GMEM_FIXED, sizeof(WAVEFORMATEX)));
+    // One byte at least: an empty block is still a block.
+    auto* sampleBlock =
+        static_cast<uint8_t*>(win::GlobalAlloc(win::GMEM_FIXED, std::max<size_t>(bytes, 1)));
+    if (formatBlock == nullptr || sampleBlock == nullptr) {
+        win::GlobalFree(formatBlock);
+        win::GlobalFree(sampleBlock);
+        return 1;
+    }
+    *formatBlock = WAVEFORMATEX{};
+    std::memcpy(formatBlock, image + kFormatOffset, sizeof(PCMWAVEFORMAT));
+    std::memcpy(sampleBlock, image + kSamplesOffset, bytes);
+    *format = formatBlock;
+    *samples = sampleBlock;
+    *size = bytes;
+    return 0;
+}
+
 bool MakePlayable(WAVEFORMATEX** format, uint8_t** samples, uint32_t* size) {
     const WAVEFORMATEX& from = **format;
     const WORD tag = TagOf(from), bits = from.wBitsPerSample;
