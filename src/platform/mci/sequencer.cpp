@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -173,6 +174,25 @@ std::string SoundFontPath() {
         if (std::filesystem::is_regular_file(path, error)) return path;
     }
     return {};
+}
+
+bool IsStandardMidiFile(const std::vector<uint8_t>& bytes) {
+    auto word = [&](size_t at) { return uint32_t(bytes[at] << 8 | bytes[at + 1]); };
+    auto length = [&](size_t at) { return word(at) << 16 | word(at + 2); };
+    if (bytes.size() < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0) return false;
+    const uint32_t format = word(8), tracks = word(10), division = word(12);
+    if (length(4) < 6 || length(4) > bytes.size() - 8 || format > 2 || tracks == 0 ||
+        division == 0) {
+        return false;
+    }
+    uint32_t found = 0;
+    for (size_t at = 8 + length(4); found < tracks; at += 8 + length(at + 4)) {
+        if (bytes.size() - at < 8 || length(at + 4) > bytes.size() - at - 8) return false;
+        for (size_t i = at; i < at + 4; ++i)
+            if (bytes[i] < 0x20 || bytes[i] > 0x7E) return false;
+        found += std::memcmp(&bytes[at], "MTrk", 4) == 0 ? 1 : 0;
+    }
+    return true;
 }
 
 std::unique_ptr<Sequencer> Sequencer::Open(std::vector<uint8_t> midiFile, UINT deviceId,

@@ -28,6 +28,12 @@ struct Synthesiser;
 // A loaded soundfont, shared by the open sequencers: each plays it on a synthesiser of its own.
 struct LoadedSoundFont;
 
+// Whether the bytes are a standard MIDI file whose chunks lie within it: the header of a format
+// from 0 to 2 with tracks and a time division, then chunks with printable names up to as many
+// track chunks as it declares. The player is given nothing else: it can loop for ever on a file
+// whose chunks it cannot find.
+bool IsStandardMidiFile(const std::vector<uint8_t>& bytes);
+
 class Sequencer final : public mixer::Source {
   public:
     // Null (with the error) when no soundfont or no audio device is there.
