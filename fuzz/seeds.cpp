@@ -88,8 +88,10 @@ int main(int argc, char** argv) {
     for (const assets::PcmFormat& format :
          {assets::PcmFormat{8000, 1, 8}, assets::PcmFormat{22050, 2, 16}}) {
         const auto samples = assets::PcmSamples(format, assets::Tone(format, 0.01, 440, 0.5));
-        Write(out / "wav" / ("tone-" + std::to_string(format.bits) + ".wav"),
-              assets::EncodeWave(format, samples));
+        const std::string name = "tone-" + std::to_string(format.bits) + ".wav";
+        // A resource holds the image of the file.
+        Write(out / "wav" / name, assets::EncodeWave(format, samples));
+        Write(out / "wav_resource" / name, assets::EncodeWave(format, samples));
     }
 
     assets::Melody melody;

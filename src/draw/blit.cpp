@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "draw/display.h"
+#include "draw/effects.h"
 #include "platform/crt/crt.h"
 #include "platform/crt/saturate.h"
 #include "platform/gdi/gdi.h"
@@ -87,6 +88,18 @@ void PutRow(int32_t x, int32_t y, int32_t object, int32_t left, int32_t row, int
 
 }  // namespace
 
+RowRange ReachableRows(int64_t first, int64_t end, int64_t at) {
+    dd::DDSURFACEDESC back{};
+    const int64_t height =
+        display.back != nullptr && display.back->GetSurfaceDesc(&back) == dd::DD_OK ? back.dwHeight
+                                                                                    : 0;
+    const int64_t top = std::max<int64_t>(clip.top, 0);
+    const int64_t bottom = std::min<int64_t>(clip.bottom, height);
+    const int64_t last = std::max(first, end);
+    const int64_t from = std::clamp(first + top - at, first, last);
+    return {from, std::clamp(first + bottom - at, from, last)};
+}
+
 void SetClip(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     clip = RECT{left, top, right, bottom};
 }
@@ -147,9 +160,14 @@ void MirrorObject(int32_t x, int32_t y, int32_t mode, int32_t object, int32_t le
 void PutRows(int32_t x, int32_t y, int32_t spacing, int32_t object, int32_t left, int32_t top,
              int32_t right, int32_t bottom) {
     if (spacing > 0) {
-        for (int64_t row = int64_t{top} + spacing; row < bottom; row += spacing)
+        const RowRange reach = ReachableRows(top, bottom, y);
+        // The first row of the spacing within reach: rows above it would draw nothing.
+        const int64_t steps = std::max<int64_t>(1, (reach.first - top + spacing - 1) / spacing);
+        for (int64_t row = top + steps * spacing; row < reach.end; row += spacing)
             PutRow(x, y, object, left, static_cast<int32_t>(row), right, top);
     } else if (spacing < 0) {
+        // Every row takes a random number, and how many rows there are depends on those numbers:
+        // the rows out of reach are walked, so that the sequence stays the same.
         const int64_t range = -int64_t{spacing};
         for (int64_t row = top + crt::rand() % range + 1; row < bottom;
              row += crt::rand() % range + 1) {
@@ -158,6 +176,7 @@ void PutRows(int32_t x, int32_t y, int32_t spacing, int32_t object, int32_t left
     }
 }
 
+// Every row takes a random number: those out of reach are passed over in the generator at once.
 void ShakeObject(int32_t x, int32_t y, int32_t amplitude, int32_t object, int32_t left, int32_t top,
                  int32_t right, int32_t bottom) {
     if (amplitude <= 0) {
@@ -165,10 +184,13 @@ void ShakeObject(int32_t x, int32_t y, int32_t amplitude, int32_t object, int32_
         return;
     }
     const int64_t range = 2 * int64_t{amplitude};
-    for (int32_t row = top; row < bottom; ++row) {
+    const RowRange reach = ReachableRows(top, bottom, y);
+    crt::SkipRand(uint64_t(reach.first - top));
+    for (int64_t row = reach.first; row < reach.end; ++row) {
         const auto shift = static_cast<int32_t>(crt::rand() % range - amplitude);
-        PutRow(FarEdge(x, shift), y, object, left, row, right, top);
+        PutRow(FarEdge(x, shift), y, object, left, static_cast<int32_t>(row), right, top);
     }
+    crt::SkipRand(uint64_t(std::max<int64_t>(0, int64_t{bottom} - reach.end)));
 }
 
 void Clear() {

@@ -40,4 +40,14 @@ struct PaceState {
 
 extern PaceState paces;
 
+// A run of rows drawn one below the other: rows first to end - 1 (end <= first: none).
+struct RowRange {
+    int64_t first, end;
+};
+
+// Of the rows first to end - 1, drawn one below the other from the Back surface's row at, those
+// a clipped blit can reach (inside the clip rectangle and the surface); the others draw nothing,
+// so that walks skip them at once.
+RowRange ReachableRows(int64_t first, int64_t end, int64_t at);
+
 }  // namespace krDraw

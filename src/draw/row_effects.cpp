@@ -1,5 +1,6 @@
 // Sprite objects drawn row by row with clipped blits: cosine waves, scrolling tiles, a vertical
 // mosaic and a turning drum. Each effect keeps its phase and scroll for the whole run.
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -43,17 +44,24 @@ void DrawRow(int64_t x, int64_t y, int32_t object, int32_t l, int32_t row, int32
 
 }  // namespace
 
+// Every row turns the alternating sign: the rows out of reach turn it by their count's parity.
 void WaveObject(int32_t x, int32_t y, int32_t amplitude, int32_t rowsPerDegree, float speed,
                 int32_t object, int32_t l, int32_t t, int32_t r, int32_t b, bool alternate) {
     if (rowsPerDegree < 1) return;
-    for (int32_t row = t; row < b; ++row) {
-        int64_t off = CosineOffset(row / rowsPerDegree, rows.wavePhaseA, amplitude);
+    const RowRange reach = ReachableRows(t, b, y);
+    const int64_t unreached = std::max<int64_t>(0, int64_t{b} - t) - (reach.end - reach.first);
+    if (alternate && (reach.first - t) % 2 != 0) rows.alternatingSign = -rows.alternatingSign;
+    for (int64_t row = reach.first; row < reach.end; ++row) {
+        int64_t off =
+            CosineOffset(static_cast<int32_t>(row / rowsPerDegree), rows.wavePhaseA, amplitude);
         if (alternate) {
             off *= rows.alternatingSign;
             rows.alternatingSign = -rows.alternatingSign;
         }
-        DrawRow(int64_t{x} + off, int64_t{y} + row - t, object, l, row, r);
+        DrawRow(int64_t{x} + off, int64_t{y} + row - t, object, l, static_cast<int32_t>(row), r);
     }
+    if (alternate && (unreached - (reach.first - t)) % 2 != 0)
+        rows.alternatingSign = -rows.alternatingSign;
     AdvancePhase(rows.wavePhaseA, speed);
 }
 
@@ -77,9 +85,11 @@ void WaveScrollObject(int32_t x, int32_t y, int32_t amplitude, int32_t rowsPerDe
                       int32_t r, int32_t b) {
     int32_t h;
     if (rowsPerDegree < 1 || !crt::Extent32(t, b, &h) || h < 1) return;
-    for (int32_t row = t; row < b; ++row) {
-        const int32_t off = CosineOffset(row / rowsPerDegree, rows.wavePhaseB, amplitude);
-        int64_t source = int64_t{row} + crt::Saturate32(double(rows.scrollB));
+    const RowRange reach = ReachableRows(t, b, int64_t{y} + t);
+    for (int64_t row = reach.first; row < reach.end; ++row) {
+        const int32_t off =
+            CosineOffset(static_cast<int32_t>(row / rowsPerDegree), rows.wavePhaseB, amplitude);
+        int64_t source = row + crt::Saturate32(double(rows.scrollB));
         if (source >= b) source = int64_t{t} + (source - b) + 1;
         DrawRow(int64_t{x} + off, int64_t{y} + row, object, l, crt::Saturate32(source), r);
     }
@@ -93,7 +103,8 @@ void WaveBand(int32_t top, int32_t bottom, int32_t amplitude, int32_t rowsPerDeg
     int32_t w, h;
     if (rowsPerDegree < 1 || !crt::Extent32(l, r, &w) || !crt::Extent32(t, b, &h) || w < 1 || h < 1)
         return;
-    for (int64_t i = 0; i < int64_t{bottom} - top; ++i) {
+    const RowRange reach = ReachableRows(0, int64_t{bottom} - top, top);
+    for (int64_t i = reach.first; i < reach.end; ++i) {
         int64_t source = i % h + crt::Saturate32(double(rows.scrollC));
         if (source > h - 1) source -= h;
         const int64_t off = CosineOffset(
@@ -109,11 +120,12 @@ void WaveBand(int32_t top, int32_t bottom, int32_t amplitude, int32_t rowsPerDeg
 
 void BlockRows(int32_t x, int32_t y, int32_t blockHeight, int32_t object, int32_t l, int32_t t,
                int32_t r, int32_t b) {
-    if (blockHeight < 1) return;
-    for (int64_t row = t; row < b; row += blockHeight) {
-        for (int64_t k = row; k < row + blockHeight; ++k)
-            DrawRow(x, y + k - t, object, l, static_cast<int32_t>(row), r);
-    }
+    if (blockHeight < 1 || b <= t) return;
+    // Row i below y shows the first row of its block; the last block is drawn whole.
+    const int64_t blocks = (int64_t{b} - t + blockHeight - 1) / blockHeight;
+    const RowRange reach = ReachableRows(0, blocks * blockHeight, y);
+    for (int64_t i = reach.first; i < reach.end; ++i)
+        DrawRow(x, y + i, object, l, static_cast<int32_t>(t + i / blockHeight * blockHeight), r);
 }
 
 void DrumObject(int32_t x, int32_t y, int32_t direction, float speed, int32_t object, int32_t l,

@@ -21,58 +21,38 @@ constexpr const char* kOperation = "krSound::LoadObject";
 constexpr size_t kNameLimit = krSoundNameSize - 1;
 constexpr DWORD kBufferFlags =
     DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
-// A resource is the image of a canonical PCM WAVE file.
-constexpr size_t kImageFormatOffset = 20;
-constexpr size_t kImageSizeOffset = 40;
-constexpr size_t kImageSamplesOffset = 44;
-
 krSoundStateRecord& state = krSoundState;
 
-// Where a sound's samples come from: a file read (its blocks are ours to free) or a resource.
+// A sound's format and samples, read from a file or a resource: blocks of ours to free.
 struct WaveSource {
-    WAVEFORMATEX* fileFormat = nullptr;
-    uint8_t* fileSamples = nullptr;
-    WAVEFORMATEX resourceFormat{};
-    const WAVEFORMATEX* format = nullptr;
-    const uint8_t* samples = nullptr;
+    WAVEFORMATEX* format = nullptr;
+    uint8_t* samples = nullptr;
     uint32_t size = 0;
 };
 
 void FreeWave(WaveSource& wave) {
-    win::GlobalFree(wave.fileFormat);
-    win::GlobalFree(wave.fileSamples);
+    win::GlobalFree(wave.format);
+    win::GlobalFree(wave.samples);
     wave = WaveSource{};
 }
 
-uint32_t LittleEndian32(const unsigned char* bytes) {
-    return static_cast<uint32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16)) |
-           (static_cast<uint32_t>(bytes[3]) << 24);
-}
-
-// A resource shorter than its header is no WAVE image; a size beyond its end is cut to it.
+// A resource is looked for where the file is missing or no WAVE file.
 bool ReadResource(const char* name, WaveSource& wave) {
     const win::Resource* resource = win::FindResource(name, "WAVE");
     if (resource == nullptr) resource = win::FindResource(name, "RCDATA");
-    if (resource == nullptr || resource->size < kImageSamplesOffset) return false;
-    std::memcpy(&wave.resourceFormat, resource->data + kImageFormatOffset, sizeof(PCMWAVEFORMAT));
-    wave.format = &wave.resourceFormat;
-    wave.size = static_cast<uint32_t>(std::min<size_t>(
-        LittleEndian32(resource->data + kImageSizeOffset), resource->size - kImageSamplesOffset));
-    wave.samples = resource->data + kImageSamplesOffset;
-    return true;
+    return resource != nullptr && ds::ReadWaveImage(resource->data, resource->size, &wave.format,
+                                                    &wave.samples, &wave.size) == 0;
 }
 
 enum class Source { kRead, kMissing, kUnplayable };
 
-// A file in a format the mixer cannot take is turned into 16-bit samples where that can be done.
+// A format the mixer cannot take is turned into 16-bit samples where that can be done.
 Source ReadFileOrResource(const char* path, const char* name, WaveSource& wave) {
-    if (ReadWaveFile(path, &wave.fileFormat, &wave.fileSamples, &wave.size) == 0) {
-        const bool playable = ds::MakePlayable(&wave.fileFormat, &wave.fileSamples, &wave.size);
-        wave.format = wave.fileFormat;
-        wave.samples = wave.fileSamples;
-        return playable ? Source::kRead : Source::kUnplayable;
-    }
-    return ReadResource(name, wave) ? Source::kRead : Source::kMissing;
+    const bool read = ReadWaveFile(path, &wave.format, &wave.samples, &wave.size) == 0 ||
+                      ReadResource(name, wave);
+    if (!read) return Source::kMissing;
+    return ds::MakePlayable(&wave.format, &wave.samples, &wave.size) ? Source::kRead
+                                                                     : Source::kUnplayable;
 }
 
 void FillBuffer(IDirectSoundBuffer* buffer, const WaveSource& wave) {

@@ -279,6 +279,25 @@ TEST_F(ReferenceEffectsTest, RotationsFollowTheFixedPointTurn) {
     }
 }
 
+// The zoom of a row far below the top is the start plus the step for each row above it: from 0
+// by 1, the rows 2^31 below the top draw as at a steady 2^31. Summed row by row in floats, as the
+// walk through every row once did, it stops growing at 2^24, where the tiles show other rows.
+TEST_F(PixelEffectsTest, TheZoomFarBelowTheTopIsTheStepTimesTheRowsAbove) {
+    for (int32_t y = 0; y < 64; ++y)
+        for (int32_t x = 0; x < 64; ++x)
+            Set(Object(), x, y, Pixel(uint32_t(y % 32), uint32_t(y / 32 * 31), 5));
+    auto draw = [&](float zoomY, float step) {
+        FillRaw(display.back, 0);
+        EXPECT_EQ(krDraw::RotatePlane(0, INT32_MIN, 640, 480, 0, 1, 0, zoomY, step, 1, 1, 1, object,
+                                      0, 0, 64, 64),
+                  1);
+        return Snapshot(display.back);
+    };
+    const std::vector<uint16_t> stepped = draw(0, 1);
+    EXPECT_EQ(stepped, draw(2147483648.0f, 0));
+    EXPECT_NE(stepped, draw(16777216.0f, 0));
+}
+
 TEST_F(PixelEffectsTest, HostileArgumentsStayInsideTheSurfaces) {
     FillRaw(Object(), Pixel(5, 5, 5));
     const int32_t big = INT32_MAX, small = INT32_MIN;

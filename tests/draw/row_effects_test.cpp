@@ -1,9 +1,14 @@
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <iterator>
+#include <numbers>
+#include <tuple>
 
 #include "draw/effects.h"
 #include "draw/effects_fixture.h"
 #include "platform/crt/crt.h"
+#include "platform/crt/saturate.h"
 
 namespace {
 
@@ -135,6 +140,12 @@ TEST_F(RowEffectsTest, ExtremeArgumentsDrawOnlyInsideTheClip) {
         [&] { krDraw::ScrollTiles(1e30f, -1e30f, object, 0, 0, 10, 10); },
         [&] { krDraw::ScrollTiles(1, 1, object, kMin, 0, kMax, 10); },
         [&] { krDraw::DrumObject(0, kMax, 0, 1, object, 0, 0, 10, 10); },
+        [&] { krDraw::ShakeObject(150, 0, 5, object, 0, kMin, 10, kMax); },
+        [&] { krDraw::PutRows(150, kMin, 3, object, 0, kMin, 10, kMax); },
+        [&] { krDraw::WaveObject(150, 0, 5, 1, 1, object, 0, kMin, 10, kMax, true); },
+        [&] { krDraw::WaveScrollObject(150, kMin, 5, 1, 1, 1, object, 0, 0, 10, kMax); },
+        [&] { krDraw::WaveBand(kMin, kMax, 5, 1, 1, 1, object, 0, 0, 10, 10); },
+        [&] { krDraw::BlockRows(150, kMin, 1, object, 0, kMin, 10, kMax); },
         [&] { krDraw::StretchObject(0, 0, object, kMin, 0, kMax, 10, 10, 10); },
         [&] { krDraw::MirrorObject(150, 150, 3, object, kMin, kMin, kMax, kMax); },
         [&] {
@@ -155,6 +166,154 @@ TEST_F(RowEffectsTest, ExtremeArgumentsDrawOnlyInsideTheClip) {
                     (x < 100 || x >= 200 || y < 100 || y >= 200) && Get(display.back, x, y) != 0;
         EXPECT_EQ(outside, 0) << "draw " << i;
     }
+}
+
+// The row walks as they were, one row at a time through every row, each row one clipped draw:
+// the reference for the walks that pass over the rows out of reach at once.
+namespace reference {
+
+int32_t At(int64_t value) {
+    return crt::Saturate32(value);
+}
+void Row(int64_t x, int64_t y, int32_t object, int32_t l, int64_t row, int32_t r) {
+    krDraw::PutObject(At(x), At(y), object, l, At(row), r, At(row + 1));
+}
+int32_t Cosine(int64_t n, double phase, int32_t amplitude) {
+    return int32_t(std::cos((double(n) + phase) * 2.0 * std::numbers::pi / 360.0) * amplitude);
+}
+
+void PutRows(int32_t x, int32_t y, int32_t spacing, int32_t object, int32_t l, int32_t t, int32_t r,
+             int32_t b) {
+    if (spacing > 0) {
+        for (int64_t row = int64_t{t} + spacing; row < b; row += spacing)
+            Row(x, int64_t{y} + row - t, object, l, row, r);
+    } else if (spacing < 0) {
+        for (int64_t row = t + crt::rand() % -spacing + 1; row < b;
+             row += crt::rand() % -spacing + 1)
+            Row(x, int64_t{y} + row - t, object, l, row, r);
+    }
+}
+void Shake(int32_t x, int32_t y, int32_t amplitude, int32_t object, int32_t l, int32_t t, int32_t r,
+           int32_t b) {
+    for (int64_t row = t; row < b; ++row)
+        Row(x + int64_t{crt::rand()} % (2 * amplitude) - amplitude, int64_t{y} + row - t, object, l,
+            row, r);
+}
+void Wave(int32_t x, int32_t y, int32_t amplitude, int32_t rowsPerDegree, int32_t object, int32_t l,
+          int32_t t, int32_t r, int32_t b, bool alternate) {
+    for (int64_t row = t; row < b; ++row) {
+        int64_t off = Cosine(row / rowsPerDegree, krDraw::rows.wavePhaseA, amplitude);
+        if (alternate) {
+            off *= krDraw::rows.alternatingSign;
+            krDraw::rows.alternatingSign = -krDraw::rows.alternatingSign;
+        }
+        Row(x + off, int64_t{y} + row - t, object, l, row, r);
+    }
+}
+void WaveScroll(int32_t x, int32_t y, int32_t amplitude, int32_t rowsPerDegree, int32_t object,
+                int32_t l, int32_t t, int32_t r, int32_t b) {
+    for (int64_t row = t; row < b; ++row) {
+        int64_t source = row + int64_t(krDraw::rows.scrollB);
+        if (source >= b) source = t + (source - b) + 1;
+        Row(x + Cosine(row / rowsPerDegree, krDraw::rows.wavePhaseB, amplitude), y + row, object, l,
+            source, r);
+    }
+}
+void Band(int32_t top, int32_t bottom, int32_t amplitude, int32_t rowsPerDegree, int32_t object,
+          int32_t l, int32_t t, int32_t r, int32_t b) {
+    const int32_t w = r - l, h = b - t;
+    for (int64_t i = 0; i < int64_t{bottom} - top; ++i) {
+        int64_t source = i % h + int64_t(krDraw::rows.scrollC);
+        if (source > h - 1) source -= h;
+        const int32_t off = Cosine(
+            int32_t(static_cast<float>(i / rowsPerDegree) + krDraw::rows.wavePhaseC), 0, amplitude);
+        for (int32_t j = 0; j <= 640 / w + 1; ++j)
+            Row(int64_t{j} * w + off - amplitude, top + i, object, l, t + source, r);
+    }
+}
+void Blocks(int32_t x, int32_t y, int32_t blockHeight, int32_t object, int32_t l, int32_t t,
+            int32_t r, int32_t b) {
+    for (int64_t row = t; row < b; row += blockHeight)
+        for (int64_t k = row; k < row + blockHeight; ++k)
+            Row(x, y + k - t, object, l, row, r);
+}
+
+}  // namespace reference
+
+// Every row walk draws the picture of the one-row-at-a-time walk and leaves the random numbers
+// and the alternating sign where it leaves them: rows out of reach above the clip, below it,
+// below the surface, on both sides and all of them.
+TEST_F(RowEffectsTest, RowWalksDrawAndDrawRandomNumbersAsTheWalkThroughEveryRow) {
+    struct Case {
+        RECT clip;
+        std::function<void()> walk, reference;
+    };
+    const RECT kBox{100, 100, 300, 300}, kBeyond{-900, -900, 2000, 2000};
+    const int32_t o = object;
+    const Case kCases[] = {
+        {kBox, [&] { krDraw::ShakeObject(150, 80, 5, o, 0, 0, 10, 100); },
+         [&] { reference::Shake(150, 80, 5, o, 0, 0, 10, 100); }},
+        {kBox, [&] { krDraw::ShakeObject(150, 250, 5, o, 0, 3, 10, 103); },
+         [&] { reference::Shake(150, 250, 5, o, 0, 3, 10, 103); }},
+        {kBox, [&] { krDraw::ShakeObject(150, 40, 7, o, 0, 0, 10, 300); },
+         [&] { reference::Shake(150, 40, 7, o, 0, 0, 10, 300); }},
+        {kBox, [&] { krDraw::ShakeObject(150, 400, 7, o, 0, 0, 10, 30); },
+         [&] { reference::Shake(150, 400, 7, o, 0, 0, 10, 30); }},
+        {kBeyond, [&] { krDraw::ShakeObject(150, 380, 3, o, 0, 0, 10, 250); },
+         [&] { reference::Shake(150, 380, 3, o, 0, 0, 10, 250); }},
+        {kBox, [&] { krDraw::PutRows(150, 60, 7, o, 0, 2, 10, 300); },
+         [&] { reference::PutRows(150, 60, 7, o, 0, 2, 10, 300); }},
+        {kBeyond, [&] { krDraw::PutRows(150, -50, 3, o, 0, 0, 10, 299); },
+         [&] { reference::PutRows(150, -50, 3, o, 0, 0, 10, 299); }},
+        {kBox, [&] { krDraw::PutRows(150, 60, -7, o, 0, 2, 10, 300); },
+         [&] { reference::PutRows(150, 60, -7, o, 0, 2, 10, 300); }},
+        {kBox, [&] { krDraw::WaveObject(150, 60, 8, 2, 0, o, 0, 5, 10, 280, true); },
+         [&] { reference::Wave(150, 60, 8, 2, o, 0, 5, 10, 280, true); }},
+        {kBox, [&] { krDraw::WaveObject(150, 51, 8, 2, 0, o, 0, 4, 10, 283, true); },
+         [&] { reference::Wave(150, 51, 8, 2, o, 0, 4, 10, 283, true); }},
+        {kBeyond, [&] { krDraw::WaveObject(150, 300, 8, 3, 0, o, 0, 0, 10, 290, false); },
+         [&] { reference::Wave(150, 300, 8, 3, o, 0, 0, 10, 290, false); }},
+        {kBox, [&] { krDraw::WaveScrollObject(150, 60, 8, 3, 0, 0, o, 0, 5, 10, 280); },
+         [&] { reference::WaveScroll(150, 60, 8, 3, o, 0, 5, 10, 280); }},
+        {kBox, [&] { krDraw::WaveBand(60, 350, 8, 3, 0, 0, o, 0, 5, 10, 40); },
+         [&] { reference::Band(60, 350, 8, 3, o, 0, 5, 10, 40); }},
+        {kBeyond, [&] { krDraw::WaveBand(400, 530, 8, 3, 0, 0, o, 0, 5, 10, 40); },
+         [&] { reference::Band(400, 530, 8, 3, o, 0, 5, 10, 40); }},
+        {kBox, [&] { krDraw::BlockRows(150, 60, 6, o, 0, 3, 10, 280); },
+         [&] { reference::Blocks(150, 60, 6, o, 0, 3, 10, 280); }},
+        {kBeyond, [&] { krDraw::BlockRows(150, 400, 7, o, 0, 0, 10, 100); },
+         [&] { reference::Blocks(150, 400, 7, o, 0, 0, 10, 100); }},
+    };
+    ColourRows(300);
+    krDraw::rows.wavePhaseA = 30.0f;
+    krDraw::rows.wavePhaseB = 45.0f;
+    krDraw::rows.scrollB = 17.0f;
+    krDraw::rows.wavePhaseC = 10.0f;
+    krDraw::rows.scrollC = 6.0f;
+    for (size_t i = 0; i < std::size(kCases); ++i) {
+        const Case& c = kCases[i];
+        auto run = [&](const std::function<void()>& draw) {
+            FillRaw(display.back, 0);
+            krDraw::SetClip(c.clip.left, c.clip.top, c.clip.right, c.clip.bottom);
+            crt::srand(20261206);
+            krDraw::rows.alternatingSign = 1;
+            draw();
+            return std::make_tuple(Snapshot(display.back), crt::rand(),
+                                   krDraw::rows.alternatingSign);
+        };
+        const auto expected = run(c.reference);
+        EXPECT_GT(std::count(std::get<0>(expected).begin(), std::get<0>(expected).end(), 0), 0)
+            << "case " << i;
+        EXPECT_TRUE(run(c.walk) == expected) << "case " << i;
+    }
+}
+
+// 2^32 - 1 shaken rows take as many numbers: one short of the generator's period, so the next
+// number is the one the seed itself stands for (its bits 16 to 30).
+TEST_F(RowEffectsTest, ShakingTakesOneNumberForEveryRowInReachOrNot) {
+    crt::srand(0x12345678u);
+    krDraw::ShakeObject(150, 100, 5, object, 0, INT32_MIN, 10, INT32_MAX);
+    EXPECT_EQ(crt::rand(), (0x12345678 >> 16) & 0x7FFF);
 }
 
 class WipeTest : public RowEffectsTest {

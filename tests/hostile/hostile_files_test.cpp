@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/gdi/gdi.h"
+#include "platform/mci/mci.h"
 #include "platform/rm/rm.h"
 #include "platform/win/win.h"
 #include "sound/sound.h"
@@ -52,11 +53,21 @@ bool RefusedAsWave(const std::string& path) {
     return !read && sndPlaySound(path.c_str(), SND_NODEFAULT) == FALSE;
 }
 
+bool RefusedAsMidi(const std::string& path) {
+    const std::string open = "open \"" + path + "\" type sequencer alias hostile";
+    const MCIERROR error = mciSendString(open.c_str(), nullptr, 0, nullptr);
+    if (error == 0) mciSendString("close hostile", nullptr, 0, nullptr);
+    return error == MCIERR_INVALID_FILE;
+}
+
 struct Reader {
     const char* folder;
     bool (*refused)(const std::string& path);
 };
-const Reader kReaders[] = {{"bmp", RefusedAsBitmap}, {"x", RefusedAsModel}, {"wav", RefusedAsWave}};
+const Reader kReaders[] = {{"bmp", RefusedAsBitmap},
+                           {"x", RefusedAsModel},
+                           {"wav", RefusedAsWave},
+                           {"midi", RefusedAsMidi}};
 
 TEST(HostileFiles, EveryRegressionFileIsRefusedByItsReaders) {
     int files = 0;

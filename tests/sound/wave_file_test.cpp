@@ -163,6 +163,26 @@ TEST_F(WaveFileTest, ADataChunkBeyondTheFileIsRefusedBeforeAllocating) {
     EXPECT_LT(win::TakeLargestGlobalRequest(), 1024u);
 }
 
+// A one-channel 8000 Hz WAVE file of the format (plain, or in the extensible format's sub-format).
+std::vector<uint8_t> MonoWave(WORD tag, WORD bits, bool extensible,
+                              const std::vector<uint8_t>& data) {
+    // Formats other than plain PCM carry the count of their extra bytes.
+    std::vector<uint8_t> format(extensible ? 40 : tag == 1 ? 16 : 18);
+    const WORD align = WORD(bits / 8);
+    const WORD fields[] = {extensible ? ds::WAVE_FORMAT_EXTENSIBLE : tag, 1};
+    std::memcpy(format.data(), fields, 4);
+    Put32(format, 4, 8000);
+    Put32(format, 8, 8000u * align);
+    const WORD sizes[] = {align, bits, 22, bits};
+    std::memcpy(format.data() + 12, sizes, extensible ? 8 : 4);
+    if (extensible) std::memcpy(format.data() + 24, &tag, 2);  // the sub-format
+    std::vector<uint8_t> file{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    AppendChunk(file, "fmt ", format);
+    AppendChunk(file, "data", data);
+    Put32(file, 4, uint32_t(file.size() - 8));
+    return file;
+}
+
 // 24- and 32-bit PCM and 32-bit float, plain and in the extensible format, become 16-bit PCM:
 // full scale is 32767, halfway 16384 (rounded), the most negative value -32767.
 TEST_F(WaveFileTest, WideAndFloatSamplesBecomeSixteenBits) {
@@ -190,23 +210,10 @@ TEST_F(WaveFileTest, WideAndFloatSamplesBecomeSixteenBits) {
         {1, 24, true, {pcm24(0x7FFFFF), pcm24(0x400000), pcm24(-0x800000), pcm24(0)}},
     };
     for (const auto& c : kCases) {
-        // Formats other than plain PCM carry the count of their extra bytes.
-        std::vector<uint8_t> format(c.extensible ? 40 : c.tag == 1 ? 16 : 18);
-        const WORD align = WORD(c.bits / 8);
-        const WORD fields[] = {c.extensible ? ds::WAVE_FORMAT_EXTENSIBLE : c.tag, 1};
-        std::memcpy(format.data(), fields, 4);
-        Put32(format, 4, 8000);
-        Put32(format, 8, 8000u * align);
-        const WORD sizes[] = {align, c.bits, 22, c.bits};
-        std::memcpy(format.data() + 12, sizes, c.extensible ? 8 : 4);
-        if (c.extensible) std::memcpy(format.data() + 24, &c.tag, 2);  // the sub-format
-        std::vector<uint8_t> file{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-        AppendChunk(file, "fmt ", format);
         std::vector<uint8_t> data;
         for (const auto& sample : c.samples)
             data.insert(data.end(), sample.begin(), sample.end());
-        AppendChunk(file, "data", data);
-        Put32(file, 4, uint32_t(file.size() - 8));
+        const std::vector<uint8_t> file = MonoWave(c.tag, c.bits, c.extensible, data);
         SCOPED_TRACE(testing::Message() << c.tag << " " << c.bits << " " << c.extensible);
 
         Result read = Read(file);
@@ -223,6 +230,32 @@ TEST_F(WaveFileTest, WideAndFloatSamplesBecomeSixteenBits) {
         EXPECT_EQ(out[1], 16384);
         EXPECT_EQ(out[2], -32767);
         EXPECT_EQ(out[3], 0);
+        Free(read);
+    }
+}
+
+// 8- and 16-bit PCM in the extensible format play as the same samples in plain PCM: the bytes
+// stay as they are, 8-bit ones unsigned, 16-bit ones to their extremes.
+TEST_F(WaveFileTest, EightAndSixteenBitExtensibleSamplesStayAsTheyAre) {
+    const struct {
+        WORD bits;
+        std::vector<uint8_t> samples;
+    } kCases[] = {
+        {8, {0xFF, 0xC0, 0x00, 0x80}},
+        {16, {0xFF, 0x7F, 0x00, 0x80, 0x00, 0x40, 0x00, 0x00}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.bits);
+        Result read = Read(MonoWave(WAVE_FORMAT_PCM, c.bits, true, c.samples));
+        ASSERT_EQ(read.code, 0);
+        ASSERT_TRUE(ds::MakePlayable(&read.format, &read.samples, &read.size));
+        EXPECT_EQ(read.format->wFormatTag, WAVE_FORMAT_PCM);
+        EXPECT_EQ(read.format->wBitsPerSample, c.bits);
+        EXPECT_EQ(read.format->nBlockAlign, c.bits / 8);
+        EXPECT_EQ(read.format->nAvgBytesPerSec, 8000u * c.bits / 8);
+        EXPECT_EQ(read.format->cbSize, 0);
+        ASSERT_EQ(read.size, c.samples.size());
+        EXPECT_EQ(std::vector<uint8_t>(read.samples, read.samples + read.size), c.samples);
         Free(read);
     }
 }

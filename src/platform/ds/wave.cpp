@@ -94,6 +94,29 @@ double SampleAt(const uint8_t* p, WORD tag, WORD bits) {
     return double(value) / 9223372036854775808.0;
 }
 
+// The samples as 16-bit PCM in a new block; null when no block can be had.
+uint8_t* SixteenBits(const uint8_t* samples, uint32_t count, WORD tag, WORD bits) {
+    auto* converted = static_cast<uint8_t*>(win::GlobalAlloc(win::GMEM_FIXED, size_t{count} * 2));
+    if (converted == nullptr) return nullptr;
+    for (uint32_t i = 0; i < count; ++i) {
+        const double value = SampleAt(samples + size_t{i} * (bits / 8u), tag, bits);
+        const auto sample = int16_t(std::lround(std::clamp(value, -1.0, 1.0) * 32767));
+        std::memcpy(converted + size_t{i} * 2, &sample, 2);
+    }
+    return converted;
+}
+
+// A plain PCM header for the source's channels and rate at the given depth.
+WAVEFORMATEX* PlainFormat(const WAVEFORMATEX& from, WORD bits) {
+    auto* pcm = static_cast<WAVEFORMATEX*>(win::GlobalAlloc(win::GMEM_FIXED, sizeof(WAVEFORMATEX)));
+    if (pcm == nullptr) return nullptr;
+    const WORD align = WORD(from.nChannels * bits / 8);
+    *pcm = WAVEFORMATEX{{WAVE_FORMAT_PCM, from.nChannels, from.nSamplesPerSec,
+                         from.nSamplesPerSec * align, align, bits},
+                        0};
+    return pcm;
+}
+
 }  // namespace
 
 int32_t ReadWave(const char* path, WAVEFORMATEX** format, uint8_t** samples, uint32_t* size) {
@@ -119,34 +142,56 @@ int32_t ReadWave(const char* path, WAVEFORMATEX** format, uint8_t** samples, uin
     return 0;
 }
 
+int32_t ReadWaveImage(const uint8_t* image, size_t imageSize, WAVEFORMATEX** format,
+                      uint8_t** samples, uint32_t* size) {
+    constexpr size_t kFormatOffset = 20, kSizeOffset = 40, kSamplesOffset = 44;
+    *format = nullptr;
+    *samples = nullptr;
+    *size = 0;
+    if (imageSize < kSamplesOffset) return 1;
+    uint32_t declared = 0;
+    std::memcpy(&declared, image + kSizeOffset, 4);
+    const auto bytes = uint32_t(std::min<size_t>(declared, imageSize - kSamplesOffset));
+    auto* formatBlock =
+        static_cast<WAVEFORMATEX*>(win::GlobalAlloc(win::GMEM_FIXED, sizeof(WAVEFORMATEX)));
+    // One byte at least: an empty block is still a block.
+    auto* sampleBlock =
+        static_cast<uint8_t*>(win::GlobalAlloc(win::GMEM_FIXED, std::max<size_t>(bytes, 1)));
+    if (formatBlock == nullptr || sampleBlock == nullptr) {
+        win::GlobalFree(formatBlock);
+        win::GlobalFree(sampleBlock);
+        return 1;
+    }
+    *formatBlock = WAVEFORMATEX{};
+    std::memcpy(formatBlock, image + kFormatOffset, sizeof(PCMWAVEFORMAT));
+    std::memcpy(sampleBlock, image + kSamplesOffset, bytes);
+    *format = formatBlock;
+    *samples = sampleBlock;
+    *size = bytes;
+    return 0;
+}
+
 bool MakePlayable(WAVEFORMATEX** format, uint8_t** samples, uint32_t* size) {
     const WAVEFORMATEX& from = **format;
     const WORD tag = TagOf(from), bits = from.wBitsPerSample;
     if (from.nChannels < 1 || from.nChannels > 2) return false;
-    if (tag == WAVE_FORMAT_PCM && from.wFormatTag == WAVE_FORMAT_PCM && (bits == 8 || bits == 16))
-        return true;
-    const bool convertible = (tag == WAVE_FORMAT_PCM && (bits == 16 || bits == 24 || bits == 32)) ||
+    // 8- and 16-bit samples in the extensible format only lose that header.
+    const bool asTheyAre = tag == WAVE_FORMAT_PCM && (bits == 8 || bits == 16);
+    if (asTheyAre && from.wFormatTag == WAVE_FORMAT_PCM) return true;
+    const bool convertible = asTheyAre || (tag == WAVE_FORMAT_PCM && (bits == 24 || bits == 32)) ||
                              (tag == WAVE_FORMAT_IEEE_FLOAT && bits == 32);
     if (!convertible || from.nBlockAlign != from.nChannels * bits / 8) return false;
     const uint32_t count = *size / (bits / 8u);
-    auto* converted = static_cast<uint8_t*>(win::GlobalAlloc(win::GMEM_FIXED, size_t{count} * 2));
-    auto* pcm = static_cast<WAVEFORMATEX*>(win::GlobalAlloc(win::GMEM_FIXED, sizeof(WAVEFORMATEX)));
-    if (converted == nullptr || pcm == nullptr) {
-        win::GlobalFree(converted);
-        win::GlobalFree(pcm);
+    uint8_t* converted = asTheyAre ? *samples : SixteenBits(*samples, count, tag, bits);
+    WAVEFORMATEX* pcm = converted == nullptr ? nullptr : PlainFormat(from, asTheyAre ? bits : 16);
+    if (pcm == nullptr) {
+        if (converted != *samples) win::GlobalFree(converted);
         return false;
     }
-    for (uint32_t i = 0; i < count; ++i) {
-        const double value = SampleAt(*samples + size_t{i} * (bits / 8u), tag, bits);
-        const auto sample = int16_t(std::lround(std::clamp(value, -1.0, 1.0) * 32767));
-        std::memcpy(converted + size_t{i} * 2, &sample, 2);
-    }
-    *pcm = WAVEFORMATEX{{WAVE_FORMAT_PCM, from.nChannels, from.nSamplesPerSec,
-                         from.nSamplesPerSec * from.nChannels * 2u, WORD(from.nChannels * 2), 16},
-                        0};
     win::GlobalFree(*format);
-    win::GlobalFree(*samples);
     *format = pcm;
+    if (converted == *samples) return true;
+    win::GlobalFree(*samples);
     *samples = converted;
     *size = count * 2;
     return true;

@@ -13,9 +13,15 @@ inline constexpr WORD WAVE_FORMAT_EXTENSIBLE = 0xFFFE;
 // failure found before anything is allocated for it.
 int32_t ReadWave(const char* path, WAVEFORMATEX** format, uint8_t** samples, uint32_t* size);
 
-// 8- and 16-bit PCM as they are; 24- and 32-bit PCM and 32-bit float (also in the extensible
-// format) of one or two channels turned into 16-bit PCM, replacing both blocks; false for what
-// cannot be played.
+// A resource's WAVE image, laid out as a canonical PCM WAVE file: the format at byte 20, the
+// data size at 40, the samples from 44. The same blocks and results as ReadWave; an image
+// shorter than its header is a failure, a data size beyond its end is cut to it.
+int32_t ReadWaveImage(const uint8_t* image, size_t imageSize, WAVEFORMATEX** format,
+                      uint8_t** samples, uint32_t* size);
+
+// 8- and 16-bit PCM as they are (from the extensible format under a plain PCM header); 24- and
+// 32-bit PCM and 32-bit float (also in the extensible format) of one or two channels turned into
+// 16-bit PCM, replacing both blocks; false for what cannot be played.
 bool MakePlayable(WAVEFORMATEX** format, uint8_t** samples, uint32_t* size);
 
 }  // namespace ds

@@ -96,10 +96,7 @@ MCIERROR ReadMidiFile(const std::string& path, std::vector<uint8_t>& bytes) {
     std::ifstream stream(path, std::ios::binary);
     if (!stream) return MCIERR_FILE_NOT_FOUND;
     bytes.assign(std::istreambuf_iterator<char>(stream), {});
-    if (bytes.size() < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0) {
-        return MCIERR_INVALID_FILE;
-    }
-    return 0;
+    return mci::IsStandardMidiFile(bytes) ? 0 : MCIERR_INVALID_FILE;
 }
 
 struct OpenOptions {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -24,6 +25,10 @@ struct Synthesiser {
     decltype(&new_fluid_synth) newSynth;
     decltype(&delete_fluid_synth) deleteSynth;
     decltype(&fluid_synth_sfload) loadSoundFont;
+    decltype(&fluid_synth_get_sfont_by_id) soundFontById;
+    decltype(&fluid_synth_add_sfont) addSoundFont;
+    decltype(&fluid_synth_remove_sfont) removeSoundFont;
+    decltype(&fluid_synth_program_reset) programReset;
     decltype(&fluid_synth_write_float) writeFloat;
     decltype(&fluid_synth_all_sounds_off) allSoundsOff;
     decltype(&new_fluid_player) newPlayer;
@@ -63,6 +68,10 @@ bool BindAll(void* library, Synthesiser* s) {
            Bind(library, "new_fluid_synth", &s->newSynth) &&
            Bind(library, "delete_fluid_synth", &s->deleteSynth) &&
            Bind(library, "fluid_synth_sfload", &s->loadSoundFont) &&
+           Bind(library, "fluid_synth_get_sfont_by_id", &s->soundFontById) &&
+           Bind(library, "fluid_synth_add_sfont", &s->addSoundFont) &&
+           Bind(library, "fluid_synth_remove_sfont", &s->removeSoundFont) &&
+           Bind(library, "fluid_synth_program_reset", &s->programReset) &&
            Bind(library, "fluid_synth_write_float", &s->writeFloat) &&
            Bind(library, "fluid_synth_all_sounds_off", &s->allSoundsOff) &&
            Bind(library, "new_fluid_player", &s->newPlayer) &&
@@ -96,7 +105,64 @@ const Synthesiser* OpenSynthesiser() {
     return opened;
 }
 
+std::weak_ptr<LoadedSoundFont> loadedSoundFont;
+std::shared_ptr<LoadedSoundFont> keptSoundFont;
+bool keepSoundFont = false;
+
 }  // namespace
+
+// The soundfont is loaded into a synthesiser that never plays; the players' synthesisers borrow
+// it, so that each starts from nothing while the file is read and parsed once.
+struct LoadedSoundFont {
+    explicit LoadedSoundFont(const Synthesiser* library) : fluid(library) {}
+    LoadedSoundFont(const LoadedSoundFont&) = delete;
+    LoadedSoundFont& operator=(const LoadedSoundFont&) = delete;
+    ~LoadedSoundFont() {
+        if (holder != nullptr) fluid->deleteSynth(holder);
+        if (settings != nullptr) fluid->deleteSettings(settings);
+    }
+
+    const Synthesiser* fluid;
+    std::string path;
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* holder = nullptr;
+    fluid_sfont_t* font = nullptr;
+};
+
+namespace {
+
+// Null when the file does not load as a soundfont.
+std::shared_ptr<LoadedSoundFont> LoadSoundFont(const Synthesiser* fluid, const std::string& path) {
+    auto loaded = std::make_shared<LoadedSoundFont>(fluid);
+    loaded->path = path;
+    loaded->settings = fluid->newSettings();
+    fluid->setNumber(loaded->settings, "synth.sample-rate", mixer::kRate);
+    fluid->setNumber(loaded->settings, "synth.gain", kGain);
+    // Rendered by our mixer, the player must count time in rendered samples.
+    fluid->setString(loaded->settings, "player.timing-source", "sample");
+    loaded->holder = fluid->newSynth(loaded->settings);
+    if (loaded->holder == nullptr || path.empty()) return nullptr;
+    const int id = fluid->loadSoundFont(loaded->holder, path.c_str(), 0);
+    loaded->font = id < 0 ? nullptr : fluid->soundFontById(loaded->holder, id);
+    return loaded->font == nullptr ? nullptr : loaded;
+}
+
+// The loaded soundfont when it is the one to use now, else the one to use, loaded.
+std::shared_ptr<LoadedSoundFont> UseSoundFont(const Synthesiser* fluid) {
+    const std::string path = SoundFontPath();
+    std::shared_ptr<LoadedSoundFont> loaded = loadedSoundFont.lock();
+    if (loaded == nullptr || loaded->path != path) loaded = LoadSoundFont(fluid, path);
+    loadedSoundFont = loaded;
+    if (keepSoundFont) keptSoundFont = loaded;
+    return loaded;
+}
+
+}  // namespace
+
+void KeepSoundFont(bool keep) {
+    keepSoundFont = keep;
+    keptSoundFont = keep ? loadedSoundFont.lock() : nullptr;
+}
 
 std::string SoundFontPath() {
     const char* chosen = std::getenv("KR_SOUNDFONT");
@@ -110,6 +176,25 @@ std::string SoundFontPath() {
     return {};
 }
 
+bool IsStandardMidiFile(const std::vector<uint8_t>& bytes) {
+    auto word = [&](size_t at) { return uint32_t(bytes[at] << 8 | bytes[at + 1]); };
+    auto length = [&](size_t at) { return word(at) << 16 | word(at + 2); };
+    if (bytes.size() < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0) return false;
+    const uint32_t format = word(8), tracks = word(10), division = word(12);
+    if (length(4) < 6 || length(4) > bytes.size() - 8 || format > 2 || tracks == 0 ||
+        division == 0) {
+        return false;
+    }
+    uint32_t found = 0;
+    for (size_t at = 8 + length(4); found < tracks; at += 8 + length(at + 4)) {
+        if (bytes.size() - at < 8 || length(at + 4) > bytes.size() - at - 8) return false;
+        for (size_t i = at; i < at + 4; ++i)
+            if (bytes[i] < 0x20 || bytes[i] > 0x7E) return false;
+        found += std::memcmp(&bytes[at], "MTrk", 4) == 0 ? 1 : 0;
+    }
+    return true;
+}
+
 std::unique_ptr<Sequencer> Sequencer::Open(std::vector<uint8_t> midiFile, UINT deviceId,
                                            MCIERROR* error) {
     *error = MCIERR_SEQ_NOMIDIPRESENT;
@@ -119,17 +204,14 @@ std::unique_ptr<Sequencer> Sequencer::Open(std::vector<uint8_t> midiFile, UINT d
     sequencer->fluid_ = fluid;
     sequencer->midi_ = std::move(midiFile);
     sequencer->deviceId_ = deviceId;
-    sequencer->settings_ = fluid->newSettings();
-    fluid->setNumber(sequencer->settings_, "synth.sample-rate", mixer::kRate);
-    fluid->setNumber(sequencer->settings_, "synth.gain", kGain);
-    // Rendered by our mixer, the player must count time in rendered samples.
-    fluid->setString(sequencer->settings_, "player.timing-source", "sample");
-    sequencer->synth_ = fluid->newSynth(sequencer->settings_);
-    const std::string soundFont = SoundFontPath();
-    if (sequencer->synth_ == nullptr || soundFont.empty() ||
-        fluid->loadSoundFont(sequencer->synth_, soundFont.c_str(), 1) < 0) {
+    sequencer->soundFont_ = UseSoundFont(fluid);
+    if (sequencer->soundFont_ == nullptr) return nullptr;
+    sequencer->synth_ = fluid->newSynth(sequencer->soundFont_->settings);
+    if (sequencer->synth_ == nullptr ||
+        fluid->addSoundFont(sequencer->synth_, sequencer->soundFont_->font) < 0) {
         return nullptr;
     }
+    fluid->programReset(sequencer->synth_);
     mixer::Attach(sequencer.get());
     *error = 0;
     return sequencer;
@@ -138,8 +220,11 @@ std::unique_ptr<Sequencer> Sequencer::Open(std::vector<uint8_t> midiFile, UINT d
 Sequencer::~Sequencer() {
     mixer::Detach(this);
     if (player_ != nullptr) fluid_->deletePlayer(player_);
-    if (synth_ != nullptr) fluid_->deleteSynth(synth_);
-    if (settings_ != nullptr) fluid_->deleteSettings(settings_);
+    if (synth_ != nullptr) {
+        // The soundfont is the holder's to free.
+        fluid_->removeSoundFont(synth_, soundFont_->font);
+        fluid_->deleteSynth(synth_);
+    }
     mixer::ReleaseOutput();
 }
 

@@ -18,9 +18,21 @@ namespace mci {
 // TimGM6mb; the first of them that exists. Empty when none does: music is silent then.
 std::string SoundFontPath();
 
+// With keep on, the loaded soundfont stays loaded after the last sequencer closes, for the next
+// to open at once: for callers that open many pieces in a row. Off (the default) frees it.
+void KeepSoundFont(bool keep);
+
 enum class Mode { Stopped, Playing, Paused };
 
 struct Synthesiser;
+// A loaded soundfont, shared by the open sequencers: each plays it on a synthesiser of its own.
+struct LoadedSoundFont;
+
+// Whether the bytes are a standard MIDI file whose chunks lie within it: the header of a format
+// from 0 to 2 with tracks and a time division, then chunks with printable names up to as many
+// track chunks as it declares. The player is given nothing else: it can loop for ever on a file
+// whose chunks it cannot find.
+bool IsStandardMidiFile(const std::vector<uint8_t>& bytes);
 
 class Sequencer final : public mixer::Source {
   public:
@@ -54,7 +66,7 @@ class Sequencer final : public mixer::Source {
     std::vector<uint8_t> midi_;
     UINT deviceId_ = 0;
     const Synthesiser* fluid_ = nullptr;
-    fluid_settings_t* settings_ = nullptr;
+    std::shared_ptr<LoadedSoundFont> soundFont_;
     fluid_synth_t* synth_ = nullptr;
     fluid_player_t* player_ = nullptr;  // exists while playing
     // Shared with the audio thread; changed under the mixer's lock.
