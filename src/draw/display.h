@@ -52,6 +52,8 @@ extern RECT clip;
 
 // The surface of an object number, or null for a number outside the table or a free slot.
 dd::Surface* ObjectSurface(int32_t object);
+// The object's height in rows, or 0 when it has no surface.
+int64_t ObjectHeight(int32_t object);
 
 // The surface's pixel value for a colour, or its top-left pixel for kCornerKey; all bits set
 // when the surface cannot be locked.

@@ -134,15 +134,20 @@ void DrumObject(int32_t x, int32_t y, int32_t direction, float speed, int32_t ob
     if (!crt::Extent32(t, b, &n)) return;
     if (n < 2) return;
     const int32_t half = n / 2;
-    int32_t fill = 0;
-    for (int32_t i = 0; i < n; ++i) {
+    // Source rows past the object's bottom and target rows out of reach draw nothing: a huge
+    // extent costs no more than the object and the clip rectangle.
+    const int64_t sourceRows = std::min<int64_t>(n, ObjectHeight(object));
+    const RowRange reach = ReachableRows(0, int64_t{2} * half + 1, y);
+    int64_t fill = 0;
+    for (int32_t i = 0; i < sourceRows; ++i) {
         const int32_t e = static_cast<int32_t>(std::cos((i + static_cast<double>(rows.drumPhase)) *
                                                         2.0 * std::numbers::pi / (n - 1)) *
                                                half) +
                           half;
-        for (int32_t k = fill; k <= e; ++k)
-            PutObjectSolid(x, crt::Saturate32(int64_t{y} + k), object, l, i, r, i + 1);
-        fill = e + 1;
+        const int64_t last = std::min<int64_t>(e, reach.end - 1);
+        for (int64_t k = std::max(fill, reach.first); k <= last; ++k)
+            PutObjectSolid(x, static_cast<int32_t>(y + k), object, l, i, r, i + 1);
+        fill = int64_t{e} + 1;
     }
     const float step = krSystemState.frameSeconds * speed;
     if (direction == 0) {

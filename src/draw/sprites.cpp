@@ -153,6 +153,12 @@ dd::Surface* ObjectSurface(int32_t object) {
     return ValidObject(object) ? sprites[object].surface : nullptr;
 }
 
+int64_t ObjectHeight(int32_t object) {
+    dd::Surface* surface = ObjectSurface(object);
+    dd::DDSURFACEDESC desc{};
+    return surface != nullptr && surface->GetSurfaceDesc(&desc) == dd::DD_OK ? desc.dwHeight : 0;
+}
+
 void EmptySlot(int32_t object) {
     sprites[object].surface = nullptr;
     sprites[object].name[0] = '\0';

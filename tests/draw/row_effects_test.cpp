@@ -140,6 +140,8 @@ TEST_F(RowEffectsTest, ExtremeArgumentsDrawOnlyInsideTheClip) {
         [&] { krDraw::ScrollTiles(1e30f, -1e30f, object, 0, 0, 10, 10); },
         [&] { krDraw::ScrollTiles(1, 1, object, kMin, 0, kMax, 10); },
         [&] { krDraw::DrumObject(0, kMax, 0, 1, object, 0, 0, 10, 10); },
+        [&] { krDraw::DrumObject(150, kMin, 0, 1, object, 0, 0, 10, kMax); },
+        [&] { krDraw::DrumObject(150, 120, 0, 1, object, 0, 0, 10, kMax); },
         [&] { krDraw::ShakeObject(150, 0, 5, object, 0, kMin, 10, kMax); },
         [&] { krDraw::PutRows(150, kMin, 3, object, 0, kMin, 10, kMax); },
         [&] { krDraw::WaveObject(150, 0, 5, 1, 1, object, 0, kMin, 10, kMax, true); },
