@@ -166,12 +166,18 @@ void PutRows(int32_t x, int32_t y, int32_t spacing, int32_t object, int32_t left
         for (int64_t row = top + steps * spacing; row < reach.end; row += spacing)
             PutRow(x, y, object, left, static_cast<int32_t>(row), right, top);
     } else if (spacing < 0) {
-        // Every row takes a random number, and how many rows there are depends on those numbers:
-        // the rows out of reach are walked, so that the sequence stays the same.
+        // Every row takes a random number, and how many rows there are depends on those numbers,
+        // so the rows out of reach are walked to keep the sequence. Only the nearest rows out of
+        // reach are: rows farther than any surface from the clip are passed over without numbers.
+        constexpr int64_t kWalkedRowsOutOfReach = int64_t{1} << 20;
+        const RowRange reach = ReachableRows(top, bottom, y);
+        const int64_t end = std::min<int64_t>(bottom, reach.end + kWalkedRowsOutOfReach);
         const int64_t range = -int64_t{spacing};
-        for (int64_t row = top + crt::rand() % range + 1; row < bottom;
-             row += crt::rand() % range + 1) {
-            PutRow(x, y, object, left, static_cast<int32_t>(row), right, top);
+        int64_t row = top + crt::rand() % range + 1;
+        row = std::max(row, reach.first - kWalkedRowsOutOfReach);
+        for (; row < end; row += crt::rand() % range + 1) {
+            if (row >= reach.first && row < reach.end)
+                PutRow(x, y, object, left, static_cast<int32_t>(row), right, top);
         }
     }
 }
