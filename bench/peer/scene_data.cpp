@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 
+#include "draw/pixels16.h"
 #include "platform/rm/matrix.h"
 #include "platform/rm/scene.h"
 
@@ -124,6 +125,26 @@ bool SceneDataOf(const rm::Viewport& viewport, const rm::Device& device, SceneDa
         return false;
     }
     return true;
+}
+
+std::vector<uint16_t> RenderedPixels(const rm::Viewport& viewport) {
+    const RECT rect = viewport.rect();
+    krDraw::pixels16::Locked locked;
+    if (!krDraw::pixels16::Lock(krDraw::display.surface3D, locked)) return {};
+    std::vector<uint16_t> pixels;
+    for (int32_t y = rect.top; y < rect.bottom; ++y)
+        pixels.insert(pixels.end(), locked.Row(y) + rect.left, locked.Row(y) + rect.right);
+    krDraw::pixels16::Unlock(locked);
+    return pixels;
+}
+
+Agreement Compare(const std::vector<uint16_t>& ours, const std::vector<uint16_t>& theirs) {
+    Agreement agreement{0, 0, ours.size()};
+    for (size_t i = 0; i < ours.size(); ++i) {
+        agreement.same += ours.size() == theirs.size() && ours[i] == theirs[i];
+        agreement.lit += ours[i] != 0;
+    }
+    return agreement;
 }
 
 }  // namespace peer

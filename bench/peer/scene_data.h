@@ -49,4 +49,16 @@ struct SceneData {
 // directional and parallel-point lights. False, with nothing filled, for anything else.
 bool SceneDataOf(const rm::Viewport& viewport, const rm::Device& device, SceneData* scene);
 
+// Our renderer's last picture of the viewport: the 3D surface's 5-6-5 pixels under its rectangle,
+// rows top down; empty when the surface cannot be read.
+std::vector<uint16_t> RenderedPixels(const rm::Viewport& viewport);
+
+struct Agreement {
+    size_t same;   // pixels equal in both pictures
+    size_t lit;    // pixels not black in the first
+    size_t total;  // pixels of the first
+};
+// Compares two pictures pixel by pixel; a picture of another size agrees on nothing.
+Agreement Compare(const std::vector<uint16_t>& ours, const std::vector<uint16_t>& theirs);
+
 }  // namespace peer

@@ -108,6 +108,9 @@ struct Run {
     Clock::time_point firstFrameStart, lastFrameEnd, firstFrameEnd;
     std::clock_t firstFrameCpu = 0, lastFrameCpu = 0;
     std::vector<float> frameMilliseconds;  // in a benchmark only
+    uint32_t clockStart = 0;               // the virtual clock when the program had started
+    Clock::time_point realStart;
+    int presents = 0;
 } run;
 
 void QueueKeys(int32_t frame) {
@@ -180,27 +183,34 @@ void StartProgram(const Options& options) {
     if (!krDemo::IsPlaying()) crt::srand(options.seed);
     QueueKeys(1);
     KeepPictureFor(1);
+    run.clockStart = krHeadless::Clock();
+    run.realStart = Clock::now();
+    run.presents = krHeadless::PresentCount();
 }
 
-// Each presented picture moves the virtual clock by one tick, or, in a benchmark, to the real
-// time. Runs until the program quits or, if it never does, a bound well past the transition.
-bool RunUntilQuit(const Options& options) {
-    const uint32_t clockStart = krHeadless::Clock();
-    const Clock::time_point realStart = Clock::now();
-    const int64_t frames = krDemo::IsPlaying() ? int64_t{krDemo::FrameCount()} : options.frames;
+// One pass of the main loop; each presented picture moves the virtual clock by one tick, or, in a
+// benchmark, to the real time. False once the program has quit.
+bool Pass() {
+    if (!krSystem::RunLoopPass()) return false;
+    if (krHeadless::PresentCount() == run.presents) return true;
+    run.presents = krHeadless::PresentCount();
+    if (run.options->bench) {
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - run.realStart);
+        krHeadless::SetClock(run.clockStart + uint32_t(elapsed.count()));
+    } else {
+        krHeadless::AdvanceClock(run.options->tick);
+    }
+    return true;
+}
+
+// Runs until the program quits or, if it never does, a bound well past the transition.
+bool RunUntilQuit() {
+    const int64_t frames =
+        krDemo::IsPlaying() ? int64_t{krDemo::FrameCount()} : run.options->frames;
     const int64_t presentLimit = frames + 10000;
-    int presents = krHeadless::PresentCount();
     while (krHeadless::PresentCount() < presentLimit) {
-        if (!krSystem::RunLoopPass()) return true;
-        if (krHeadless::PresentCount() == presents) continue;
-        presents = krHeadless::PresentCount();
-        if (options.bench) {
-            const auto elapsed =
-                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - realStart);
-            krHeadless::SetClock(clockStart + uint32_t(elapsed.count()));
-        } else {
-            krHeadless::AdvanceClock(options.tick);
-        }
+        if (!Pass()) return true;
     }
     krSystem::Quit();
     while (krSystem::RunLoopPass()) {
@@ -260,18 +270,30 @@ bool ParseArguments(int argc, const char* const* argv, Options* options, std::st
     return true;
 }
 
-Outcome Run(const Options& options) {
+bool Start(const Options& options, int32_t untilFrame) {
     run = {};
     run.options = &options;
     StartProgram(options);
+    while (run.frames < untilFrame) {
+        if (!Pass()) return false;
+    }
+    return true;
+}
+
+Outcome Finish() {
     Outcome outcome;
-    outcome.quitNormally = RunUntilQuit(options);
+    outcome.quitNormally = RunUntilQuit();
     MazeRelease();
     outcome.frames = run.frames;
     outcome.shotsWritten = run.shotsWritten;
     MeasureBenchmark(&outcome);
     run = {};
     return outcome;
+}
+
+Outcome Run(const Options& options) {
+    Start(options, 0);
+    return Finish();
 }
 
 std::string Summary(const Outcome& outcome, bool bench) {

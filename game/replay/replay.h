@@ -57,6 +57,12 @@ bool ParseArguments(int argc, const char* const* argv, Options* options, std::st
 
 Outcome Run(const Options& options);
 
+// Run in two steps, for a caller that looks at the game on the way: Start starts the program as
+// Run does and runs it until untilFrame maze frames have run (false if it quit before); Finish
+// runs it on to its end and gives what Run gives. The options must outlive both.
+bool Start(const Options& options, int32_t untilFrame);
+Outcome Finish();
+
 // frames=... mazeSteps=... playerX=... playerY=... heading=... facing=... quitState=... and more.
 std::string Summary(const Outcome& outcome, bool bench);
 
