@@ -366,7 +366,12 @@ KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16
 // written back unchanged where the row goes on, through a block-sized copy at its very end.
 template <typename Packer>
 void RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
-                      int64_t right, const RampTexturedRow& s) {
+                      int64_t right, const RampTexturedRow& span) {
+    // Copies the stores through the row's bytes cannot reach, so that their fields stay in
+    // registers across the blocks.
+    const Texture texture = *span.texture;
+    RampTexturedRow s = span;
+    s.texture = &texture;
     EightColumns c = FirstColumns(left, s);
     const __m256i all = _mm256_set1_epi32(-1);
     int64_t px = left;
