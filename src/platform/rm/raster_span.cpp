@@ -221,13 +221,14 @@ KR_INLINE __m256i WrappedEight(const __m256d coordinate[2], int32_t size) {
 }
 
 // u or v of eight pixels at the given columns, divided by w when perspective-correct.
+template <bool kPerspective>
 KR_INLINE void CoordinatesOfEight(double start, double step, const RampTexturedRow& s,
                                   const __m256d columns[2], __m256d coordinates[2]) {
     for (int half = 0; half < 2; ++half) {
         // Written as start + column·step, never contracted: the scalar path rounds the same.
         const __m256d product = _mm256_mul_pd(columns[half], _mm256_set1_pd(step));
         coordinates[half] = _mm256_add_pd(_mm256_set1_pd(start), product);
-        if (!s.perspective) continue;
+        if (!kPerspective) continue;
         const __m256d w =
             _mm256_add_pd(_mm256_set1_pd(s.w), _mm256_mul_pd(columns[half], _mm256_set1_pd(s.dw)));
         coordinates[half] = _mm256_mul_pd(coordinates[half], _mm256_div_pd(_mm256_set1_pd(1.0), w));
@@ -235,10 +236,11 @@ KR_INLINE void CoordinatesOfEight(double start, double step, const RampTexturedR
 }
 
 // The sides are powers of two: the row of a texel is a shift.
+template <bool kPerspective>
 KR_INLINE __m256i TexelIndices(const __m256d columns[2], const RampTexturedRow& s) {
     __m256d u[2], v[2];
-    CoordinatesOfEight(s.u, s.du, s, columns, u);
-    CoordinatesOfEight(s.v, s.dv, s, columns, v);
+    CoordinatesOfEight<kPerspective>(s.u, s.du, s, columns, u);
+    CoordinatesOfEight<kPerspective>(s.v, s.dv, s, columns, v);
     const Texture& t = *s.texture;
     const __m128i rowShift = _mm_cvtsi32_si128(std::countr_zero(uint32_t(t.width)));
     return _mm256_add_epi32(_mm256_sll_epi32(WrappedEight(v, t.height), rowShift),
@@ -337,7 +339,7 @@ KR_INLINE void NextColumns(EightColumns* c, const RampTexturedRow& s) {
 }
 
 // One block; lanes outside `lanes` are left alone.
-template <typename Packer>
+template <typename Packer, bool kPerspective>
 KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16_t* depth,
                                  const EightColumns& c, __m256i lanes, const RampTexturedRow& s) {
     auto* depthAt = reinterpret_cast<__m128i*>(depth);
@@ -353,7 +355,7 @@ KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16
     const Texture& t = *s.texture;
     const __m256i texels =
         _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(t.texels),
-                                    TexelIndices(c.columns, s), draw, 4);
+                                    TexelIndices<kPerspective>(c.columns, s), draw, 4);
     if (t.decal)
         draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(texels, _mm256_set1_epi32(int32_t(t.key))),
                                    draw);
@@ -364,7 +366,8 @@ KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16
 
 // Whole blocks in place, the last one with the lanes beyond the row switched off: read and
 // written back unchanged where the row goes on, through a block-sized copy at its very end.
-template <typename Packer>
+// Perspective is fixed at compile time, so that the blocks carry no test of it.
+template <typename Packer, bool kPerspective>
 void RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
                       int64_t right, const RampTexturedRow& span) {
     // Copies the stores through the row's bytes cannot reach, so that their fields stay in
@@ -376,13 +379,15 @@ void RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int
     const __m256i all = _mm256_set1_epi32(-1);
     int64_t px = left;
     for (; px + 8 <= right; px += 8, NextColumns(&c, s))
-        RampTexturedEight<Packer>(row + px * bytesPerPixel, bytesPerPixel, depth + px, c, all, s);
+        RampTexturedEight<Packer, kPerspective>(row + px * bytesPerPixel, bytesPerPixel, depth + px,
+                                                c, all, s);
     const auto rest = int32_t(right - px);
     if (rest == 0) return;
     const __m256i lanes =
         _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     if (px + 8 <= s.columns) {
-        RampTexturedEight<Packer>(row + px * bytesPerPixel, bytesPerPixel, depth + px, c, lanes, s);
+        RampTexturedEight<Packer, kPerspective>(row + px * bytesPerPixel, bytesPerPixel, depth + px,
+                                                c, lanes, s);
         return;
     }
     alignas(32) uint8_t colour[8 * 4];
@@ -390,7 +395,7 @@ void RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int
     const auto bytes = size_t(rest) * bytesPerPixel;
     std::copy_n(row + px * bytesPerPixel, bytes, colour);
     std::copy_n(depth + px, rest, depths);
-    RampTexturedEight<Packer>(colour, bytesPerPixel, depths, c, lanes, s);
+    RampTexturedEight<Packer, kPerspective>(colour, bytesPerPixel, depths, c, lanes, s);
     std::copy_n(colour, bytes, row + px * bytesPerPixel);
     std::copy_n(depths, rest, depth + px);
 }
@@ -420,16 +425,31 @@ bool RampTexturedVectorised(const Texture& texture) {
     return pixels::WideVectors() && IsPowerOfTwo(texture.width) && IsPowerOfTwo(texture.height);
 }
 
-void RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
-                        int64_t right, const RampTexturedRow& span) {
+namespace {
+template <bool kPerspective>
+void RampTexturedBlocksOf(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
+                          int64_t right, const RampTexturedRow& span) {
     const Packing& p = span.packing;
     if (p == Packing{11, 5, 0, 3, 2, 3})
-        return RampTexturedAvx2<Pack565>(row, bytesPerPixel, depth, left, right, span);
+        return RampTexturedAvx2<Pack565, kPerspective>(row, bytesPerPixel, depth, left, right,
+                                                       span);
     if (p == Packing{10, 5, 0, 3, 3, 3})
-        return RampTexturedAvx2<Pack555>(row, bytesPerPixel, depth, left, right, span);
+        return RampTexturedAvx2<Pack555, kPerspective>(row, bytesPerPixel, depth, left, right,
+                                                       span);
     if (p == Packing{16, 8, 0, 0, 0, 0})
-        return RampTexturedAvx2<Pack888>(row, bytesPerPixel, depth, left, right, span);
-    RampTexturedAvx2<AnyPacking>(row, bytesPerPixel, depth, left, right, span);
+        return RampTexturedAvx2<Pack888, kPerspective>(row, bytesPerPixel, depth, left, right,
+                                                       span);
+    RampTexturedAvx2<AnyPacking, kPerspective>(row, bytesPerPixel, depth, left, right, span);
+}
+
+}  // namespace
+
+void RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
+                        int64_t right, const RampTexturedRow& span) {
+    if (span.perspective)
+        RampTexturedBlocksOf<true>(row, bytesPerPixel, depth, left, right, span);
+    else
+        RampTexturedBlocksOf<false>(row, bytesPerPixel, depth, left, right, span);
 }
 
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
