@@ -35,22 +35,24 @@ inline __attribute__((always_inline)) uint32_t Held(uint32_t value, int32_t max)
     return uint32_t(std::clamp(int32_t(value), 0, max));
 }
 
-// Where the kept bits of each 8-bit channel go.
-template <int kRLoss, int kRShift, int kGLoss, int kGShift, int kBLoss, int kBShift>
+// Where the kept bits of each 8-bit channel go, in pixels of kBytes bytes.
+template <int kRLoss, int kRShift, int kGLoss, int kGShift, int kBLoss, int kBShift, int kBytes>
 struct FixedPacking {
     static uint32_t Pack(uint32_t r, uint32_t g, uint32_t b, const Packing&) {
         return (r >> kRLoss << kRShift) | (g >> kGLoss << kGShift) | (b >> kBLoss << kBShift);
     }
     static constexpr int rLoss = kRLoss, rShift = kRShift, gLoss = kGLoss, gShift = kGShift,
                          bLoss = kBLoss, bShift = kBShift;
+    static constexpr uint32_t bytes = kBytes;
 };
-using Pack565 = FixedPacking<3, 11, 2, 5, 3, 0>;
-using Pack555 = FixedPacking<3, 10, 3, 5, 3, 0>;
-using Pack888 = FixedPacking<0, 16, 0, 8, 0, 0>;
+using Pack565 = FixedPacking<3, 11, 2, 5, 3, 0, 2>;
+using Pack555 = FixedPacking<3, 10, 3, 5, 3, 0, 2>;
+using Pack888 = FixedPacking<0, 16, 0, 8, 0, 0, 4>;
 struct AnyPacking {
     static uint32_t Pack(uint32_t r, uint32_t g, uint32_t b, const Packing& p) {
         return (r >> p.rLoss << p.rShift) | (g >> p.gLoss << p.gShift) | (b >> p.bLoss << p.bShift);
     }
+    static constexpr uint32_t bytes = 0;  // the target's
 };
 
 template <typename Pixel, typename Packer, bool kTest, bool kWrite>
@@ -368,8 +370,9 @@ KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16
 // written back unchanged where the row goes on, through a block-sized copy at its very end.
 // Perspective is fixed at compile time, so that the blocks carry no test of it.
 template <typename Packer, bool kPerspective>
-void RampTexturedAvx2(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
+void RampTexturedAvx2(uint8_t* row, uint32_t targetBytes, uint16_t* depth, int64_t left,
                       int64_t right, const RampTexturedRow& span) {
+    const uint32_t bytesPerPixel = Packer::bytes != 0 ? Packer::bytes : targetBytes;
     // Copies the stores through the row's bytes cannot reach, so that their fields stay in
     // registers across the blocks.
     const Texture texture = *span.texture;
@@ -430,13 +433,14 @@ template <bool kPerspective>
 void RampTexturedBlocksOf(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
                           int64_t right, const RampTexturedRow& span) {
     const Packing& p = span.packing;
-    if (p == Packing{11, 5, 0, 3, 2, 3})
+    const bool narrow = bytesPerPixel == 2, wide = bytesPerPixel == 4;
+    if (narrow && p == Packing{11, 5, 0, 3, 2, 3})
         return RampTexturedAvx2<Pack565, kPerspective>(row, bytesPerPixel, depth, left, right,
                                                        span);
-    if (p == Packing{10, 5, 0, 3, 3, 3})
+    if (narrow && p == Packing{10, 5, 0, 3, 3, 3})
         return RampTexturedAvx2<Pack555, kPerspective>(row, bytesPerPixel, depth, left, right,
                                                        span);
-    if (p == Packing{16, 8, 0, 0, 0, 0})
+    if (wide && p == Packing{16, 8, 0, 0, 0, 0})
         return RampTexturedAvx2<Pack888, kPerspective>(row, bytesPerPixel, depth, left, right,
                                                        span);
     RampTexturedAvx2<AnyPacking, kPerspective>(row, bytesPerPixel, depth, left, right, span);
