@@ -250,26 +250,6 @@ const int32_t* RampScales(uint32_t shades) {
     return table.scale;
 }
 
-// What every pixel of one triangle shares.
-struct PixelContext {
-    PixelContext(const Target& target, const State& s)
-        : t(target),
-          state(s),
-          packing(PackingOf(target.colour.format)),
-          rampScale(RampScales(s.shades)),
-          blocks(s.shades > 0 && s.texture != nullptr && target.depth != nullptr &&
-                 RampTexturedVectorised(*s.texture)) {}
-    const Target& t;
-    const State& state;
-    Packing packing;
-    const int32_t* rampScale;
-    bool blocks;  // ramp-textured rows go through the vectorised blocks
-};
-
-int32_t DepthOf(const State& state, uint32_t z) {
-    return std::max(0, (std::clamp(int32_t(z), 0, 65535 << 12) >> 12) - state.depthBias);
-}
-
 // Which pixel path a triangle takes; the fast rows are built for each combination.
 struct Kind {
     bool ramp, textured, perspective;
@@ -278,6 +258,28 @@ struct Kind {
 Kind KindOf(const State& state) {
     const bool textured = state.texture != nullptr;
     return {state.shades > 0, textured, textured && state.perspective};
+}
+
+// What every pixel of one triangle shares.
+struct PixelContext {
+    PixelContext(const Target& target, const State& s)
+        : t(target),
+          state(s),
+          packing(PackingOf(target.colour.format)),
+          rampScale(RampScales(s.shades)),
+          kind(KindOf(s)),
+          blocks(s.shades > 0 && s.texture != nullptr && target.depth != nullptr &&
+                 RampTexturedVectorised(*s.texture)) {}
+    const Target& t;
+    const State& state;
+    Packing packing;
+    const int32_t* rampScale;
+    Kind kind;    // once per triangle: put together for each row, it stalled the row's start
+    bool blocks;  // ramp-textured rows go through the vectorised blocks
+};
+
+int32_t DepthOf(const State& state, uint32_t z) {
+    return std::max(0, (std::clamp(int32_t(z), 0, 65535 << 12) >> 12) - state.depthBias);
 }
 
 // The texel under a sample, or nothing when it is decal-transparent.
@@ -432,8 +434,7 @@ RowFunction RowFor(Kind kind) {
 
 void SteppedRow(const PixelContext& context, RowFunction drawRow, const Planes& planes,
                 const RowStart& steps, int64_t py, int64_t left, int64_t right) {
-    const Kind kind = KindOf(context.state);
-    const RowStart row = RowAt(planes, steps, kind, py);
+    const RowStart row = RowAt(planes, steps, context.kind, py);
     // The vectorised ramp texturing tests depth first itself; the others gain from a scan.
     if (!context.blocks && context.t.depth != nullptr && context.state.depthTest &&
         !AnyDepthPasses(DepthAt(context.t, left, py), int32_t(right - left),
@@ -447,9 +448,12 @@ bool UsesFastSpan(const State& state) {
     return state.texture == nullptr && state.shades == 0 && state.depthBias == 0;
 }
 
-void FastRow(const Target& t, const State& state, const Packing& packing, const Planes& planes,
-             const RowStart& steps, int64_t py, int64_t left, int64_t right) {
-    const RowStart row = RowAt(planes, steps, KindOf(state), py);
+void FastRow(const PixelContext& context, const Planes& planes, const RowStart& steps, int64_t py,
+             int64_t left, int64_t right) {
+    const Target& t = context.t;
+    const State& state = context.state;
+    const Packing& packing = context.packing;
+    const RowStart row = RowAt(planes, steps, context.kind, py);
     const auto at = uint32_t(left);
     const GouraudSpan span{row.r + at * row.dr,
                            row.g + at * row.dg,
@@ -510,7 +514,7 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
             NextRow(&w);
         if (left >= right) continue;
         if (UsesFastSpan(state)) {
-            FastRow(t, state, context.packing, planes, steps, py, left, right);
+            FastRow(context, planes, steps, py, left, right);
             continue;
         }
         SteppedRow(context, drawRow, planes, steps, py, left, right);
