@@ -18,10 +18,6 @@ void OpenScreenAndStartSceneOne() {
     krSystemState.scene = 1;
 }
 
-void CountFrame() {
-    ++ShellTest::framesRun;
-}
-
 dd::DDSURFACEDESC LockWhole(dd::Surface* surface) {
     dd::DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
@@ -116,11 +112,4 @@ int32_t DrawTest::CountBack(COLORREF colour) {
     }
     krDraw::display.back->Unlock(nullptr);
     return count;
-}
-
-std::vector<std::string> DrawTest::ErrorTexts() {
-    std::vector<std::string> texts;
-    for (const headless::Box& box : headless::Boxes())
-        texts.push_back(box.text);
-    return texts;
 }

@@ -25,8 +25,6 @@ class DrawTest : public ShellTest {
     // Fills a whole surface with one colour.
     static void Paint(dd::Surface* surface, COLORREF colour);
     static int32_t CountBack(COLORREF colour);
-    // The texts of the error boxes shown so far.
-    static std::vector<std::string> ErrorTexts();
 
     std::string dataDirectory;
 

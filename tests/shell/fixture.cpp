@@ -12,9 +12,6 @@ namespace {
 void StartSceneOne() {
     krSystemState.scene = 1;
 }
-void CountFrame() {
-    ++ShellTest::framesRun;
-}
 }  // namespace
 
 void ShellTest::SetUp() {
@@ -32,6 +29,13 @@ std::filesystem::path ShellTest::ScratchDirectory() {
         std::filesystem::create_directories(scratch_);
     }
     return scratch_;
+}
+
+std::vector<std::string> ShellTest::ErrorTexts() {
+    std::vector<std::string> texts;
+    for (const headless::Box& box : headless::Boxes())
+        texts.push_back(box.text);
+    return texts;
 }
 
 void ShellTest::TearDown() {

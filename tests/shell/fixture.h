@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "platform/backend/headless/headless.h"
 #include "shell/shell.h"
@@ -22,10 +24,14 @@ class ShellTest : public ::testing::Test {
     void DrainMessages();
     // A fresh folder for the test's files, removed afterwards.
     std::filesystem::path ScratchDirectory();
+    // The texts of the boxes shown so far.
+    static std::vector<std::string> ErrorTexts();
 
   private:
     std::filesystem::path scratch_;
 
   public:
     static int framesRun;
+    // A scene that counts its frames in framesRun.
+    static void CountFrame() { ++framesRun; }
 };
