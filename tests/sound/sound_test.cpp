@@ -2,6 +2,7 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "platform/mci/mci.h"
 #include "platform/win/resources.h"
@@ -44,12 +45,6 @@ class SoundTest : public AudioTest {
         EXPECT_EQ(volume, entry.volume);
         EXPECT_EQ(pan, entry.pan);
         EXPECT_EQ(frequency, entry.frequency);
-    }
-    static std::vector<std::string> BoxTexts() {
-        std::vector<std::string> texts;
-        for (const headless::Box& box : headless::Boxes())
-            texts.push_back(box.text);
-        return texts;
     }
 };
 
@@ -103,63 +98,116 @@ TEST_F(SoundTest, RoundRobinStartsEachBufferInTurnFromTheBeginning) {
     }
 }
 
-TEST_F(SoundTest, SettingsAreClampedAndStoredBeforeTheBufferGetsThem) {
-    const int32_t sound = krSound::LoadObject("beep.wav", 1);
-    krSound::AddVolume(sound, -200, 0);
-    EXPECT_EQ(Entry(sound, 0).volume, -10000);
-    krSound::SetVolume(sound, -3, 0);
-    krSound::AddVolume(sound, 5, 0);
-    EXPECT_EQ(Entry(sound, 0).volume, 0);
-    krSound::AddVolume(sound, -6, 0);
-    EXPECT_EQ(Entry(sound, 0).volume, -600);
-    ExpectBufferMatchesTable(sound, 0);
+// The setting laws, written from their arithmetic: client units times 100, formed without
+// wrapping, clamped to the buffer's range; -2 picks the next round-robin buffer, any other
+// negative selector every buffer.
+struct Settings {
+    int64_t volume = 0, pan = 0, frequency = 22050;
+};
 
-    krSound::SetPan(sound, 150, 0);
-    EXPECT_EQ(Entry(sound, 0).pan, 10000);
-    krSound::SetPan(sound, -30, 0);
-    EXPECT_EQ(Entry(sound, 0).pan, -3000);
-    krSound::AddPan(sound, -100, 0);
-    EXPECT_EQ(Entry(sound, 0).pan, -10000);
-    krSound::CenterPan(sound, 0);
-    EXPECT_EQ(Entry(sound, 0).pan, 0);
-    krSound::PanRight(sound, 0);
-    EXPECT_EQ(Entry(sound, 0).pan, 10000);
-    krSound::PanLeft(sound, 0);
-    EXPECT_EQ(Entry(sound, 0).pan, -10000);
-    ExpectBufferMatchesTable(sound, 0);
-
-    krSound::AddFrequency(sound, 10, 0);
-    EXPECT_EQ(Entry(sound, 0).frequency, 23050u);
-    krSound::AddFrequency(sound, -1000, 0);
-    EXPECT_EQ(Entry(sound, 0).frequency, 100u);
-    krSound::AddFrequency(sound, INT32_MAX, 0);
-    EXPECT_EQ(Entry(sound, 0).frequency, 100000u);
-    krSound::SetFrequency(sound, INT32_MIN, 0);
-    EXPECT_EQ(Entry(sound, 0).frequency, 100u);
-    krSound::SetFrequency(sound, 0, 0);
-    EXPECT_EQ(Entry(sound, 0).frequency, 22050u);
-    krSound::SetFrequency(sound, 5, 0);
-    krSound::ResetFrequency(sound, 0);
-    EXPECT_EQ(Entry(sound, 0).frequency, 22050u);
-    ExpectBufferMatchesTable(sound, 0);
+int64_t Clamp(int64_t value, int64_t low, int64_t high) {
+    return value < low ? low : value > high ? high : value;
 }
 
-TEST_F(SoundTest, SelectorsPickOneBufferTheNextOrAll) {
-    const int32_t sound = krSound::LoadObject("beep.wav", 3);
-    krSound::Play(sound, -1);  // the next buffer is now 1
-    krSound::SetVolume(sound, -10, -2);
-    EXPECT_EQ(Entry(sound, 0).volume, 0);
-    EXPECT_EQ(Entry(sound, 1).volume, -1000);
-    EXPECT_EQ(Entry(sound, 2).volume, 0);
-    EXPECT_EQ(Slot(sound).nextBuffer, 1) << "settings do not move the turn on";
+void ApplyReference(int operation, int32_t value, Settings& s) {
+    const int64_t step = int64_t{value} * 100;
+    switch (operation) {
+        case 0:
+            s.volume = Clamp(step, -10000, 0);
+            break;
+        case 1:
+            s.volume = Clamp(s.volume + step, -10000, 0);
+            break;
+        case 2:
+            s.volume = 0;
+            break;
+        case 3:
+            s.pan = Clamp(step, -10000, 10000);
+            break;
+        case 4:
+            s.pan = Clamp(s.pan + step, -10000, 10000);
+            break;
+        case 5:
+            s.pan = 0;
+            break;
+        case 6:
+            s.pan = -10000;
+            break;
+        case 7:
+            s.pan = 10000;
+            break;
+        case 8:
+            s.frequency = Clamp(22050 + step, 100, 100000);
+            break;
+        case 9:
+            s.frequency = Clamp(s.frequency + step, 100, 100000);
+            break;
+        default:
+            s.frequency = 22050;
+            break;
+    }
+}
 
-    krSound::AddVolume(sound, -5, -1);
-    EXPECT_EQ(Entry(sound, 0).volume, -500);
-    EXPECT_EQ(Entry(sound, 1).volume, -1500);
-    EXPECT_EQ(Entry(sound, 2).volume, -500);
-    krSound::SetPan(sound, 20, 2);
-    EXPECT_EQ(Entry(sound, 2).pan, 2000);
-    EXPECT_EQ(Entry(sound, 1).pan, 0);
+void ApplyOperation(int operation, int32_t sound, int32_t value, int32_t selector) {
+    switch (operation) {
+        case 0:
+            krSound::SetVolume(sound, value, selector);
+            break;
+        case 1:
+            krSound::AddVolume(sound, value, selector);
+            break;
+        case 2:
+            krSound::ResetVolume(sound, selector);
+            break;
+        case 3:
+            krSound::SetPan(sound, value, selector);
+            break;
+        case 4:
+            krSound::AddPan(sound, value, selector);
+            break;
+        case 5:
+            krSound::CenterPan(sound, selector);
+            break;
+        case 6:
+            krSound::PanLeft(sound, selector);
+            break;
+        case 7:
+            krSound::PanRight(sound, selector);
+            break;
+        case 8:
+            krSound::SetFrequency(sound, value, selector);
+            break;
+        case 9:
+            krSound::AddFrequency(sound, value, selector);
+            break;
+        default:
+            krSound::ResetFrequency(sound, selector);
+            break;
+    }
+}
+
+TEST_F(SoundTest, SettingsFollowTheirLawsForEverySelector) {
+    const int32_t sound = krSound::LoadObject("beep.wav", 3);
+    Settings expected[3];
+    std::mt19937 random(17);
+    const int32_t extremes[] = {INT32_MIN, INT32_MAX, -200, 150, 0};
+    for (int call = 0; call < 3000; ++call) {
+        const int operation = static_cast<int>(random() % 11);
+        const int32_t value =
+            random() % 8 == 0 ? extremes[random() % 5] : static_cast<int32_t>(random() % 401) - 200;
+        const int32_t selector = static_cast<int32_t>(random() % 6) - 3;  // -3 to 2
+        if (call % 7 == 0) krSound::Play(sound, -1);  // moves the round robin on
+        const int32_t next = Slot(sound).nextBuffer;
+        ApplyOperation(operation, sound, value, selector);
+        for (int32_t i = 0; i < 3; ++i) {
+            if (selector == i || (selector == -2 && i == next) || (selector < 0 && selector != -2))
+                ApplyReference(operation, value, expected[i]);
+            ASSERT_EQ(Entry(sound, i).volume, expected[i].volume) << call;
+            ASSERT_EQ(Entry(sound, i).pan, expected[i].pan) << call;
+            ASSERT_EQ(Entry(sound, i).frequency, expected[i].frequency) << call;
+        }
+        ASSERT_EQ(Slot(sound).nextBuffer, next) << "settings do not move the turn on";
+    }
     for (int32_t i = 0; i < 3; ++i)
         ExpectBufferMatchesTable(sound, i);
 }
@@ -214,8 +262,8 @@ TEST_F(SoundTest, ALongNameIsReportedButTheSoundStaysLoaded) {
     WriteDataFile(name + ".wav", SteadyWave({8000, 1, 8}, 100, 0.1f));
     EXPECT_EQ(krSound::LoadObject("beep.wav", 1), 0);
     EXPECT_EQ(krSound::LoadObject((name + ".wav").c_str(), 2), 0);
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{
-                              "krSound::LoadObject : ファイル名またはリソース名が長すぎます"});
+    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{
+                                "krSound::LoadObject : ファイル名またはリソース名が長すぎます"});
     EXPECT_EQ(Slot(1).inUse, 1);
     EXPECT_STREQ(Slot(1).name, "");
     EXPECT_NE(Entry(1, 1).buffer, nullptr);
@@ -242,7 +290,7 @@ TEST_F(SoundTest, AFileThatIsNotRiffIsLookedForAsAResource) {
 
     EXPECT_EQ(krSound::LoadObject("stub", 1), 0);
     EXPECT_EQ(krSound::LoadObject("nowhere.wav", 1), 0);
-    EXPECT_EQ(BoxTexts(),
+    EXPECT_EQ(ErrorTexts(),
               (std::vector<std::string>{"krSound::LoadObject : WAVEリソースが見つかりません",
                                         "krSound::LoadObject : WAVEリソースが見つかりません"}));
     EXPECT_EQ(Slot(3).inUse, 0);
@@ -264,7 +312,7 @@ TEST_F(SoundTest, FilesThatCannotBecomeBuffersLeaveTheSlotFreeWithTheRightMessag
         file[c.offset] = c.value;
         WriteDataFile("odd.wav", file);
         EXPECT_EQ(krSound::LoadObject("odd.wav", 4), 0);
-        EXPECT_EQ(BoxTexts(),
+        EXPECT_EQ(ErrorTexts(),
                   std::vector<std::string>{std::string("krSound::LoadObject : ") + c.message});
         EXPECT_EQ(Slot(0).inUse, 0);
         EXPECT_EQ(Slot(0).bufferCount, 1);
@@ -277,7 +325,7 @@ TEST_F(SoundTest, SeventyOneSoundsAreTooMany) {
     for (int32_t i = 0; i < krSoundSlotCount; ++i)
         ASSERT_EQ(krSound::LoadObject("beep.wav", 1), i);
     EXPECT_EQ(krSound::LoadObject("beep.wav", 1), 0);
-    EXPECT_EQ(BoxTexts(),
+    EXPECT_EQ(ErrorTexts(),
               std::vector<std::string>{"krSound::LoadObject : オブジェクト数が多すぎます"});
 }
 
