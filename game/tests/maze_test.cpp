@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -102,18 +103,6 @@ TEST_F(MazeTest, CompleteAfterFiftyFiveFramesAsASpanningTreeOfTheInnerBlock) {
     EXPECT_EQ(maze.horizontalDeckCount, 0);
 }
 
-TEST_F(MazeTest, LaterStepsChangeNothingAndDrawNoRandomNumbers) {
-    crt::srand(8);
-    const int firstOfSeed = crt::rand();
-    RunFrames(7, 55);
-    const MazeModel done = maze;
-    crt::srand(8);
-    for (int i = 0; i < 10; ++i)
-        MazeStep();
-    EXPECT_EQ(std::memcmp(&maze, &done, sizeof maze), 0);
-    EXPECT_EQ(crt::rand(), firstOfSeed);
-}
-
 TEST_F(MazeTest, LabelsDescribeTheConnectedPartsAfterEveryStep) {
     crt::srand(20261206);
     int previousRemoved = 0;
@@ -136,49 +125,86 @@ TEST_F(MazeTest, LabelsDescribeTheConnectedPartsAfterEveryStep) {
     EXPECT_EQ(previousRemoved, 63);
 }
 
-TEST_F(MazeTest, SameSeedSameMazeOtherSeedAnotherMaze) {
-    RunFrames(12345, 55);
-    const MazeModel first = maze;
-    maze = MazeModel{};
-    RunFrames(12345, 55);
-    EXPECT_EQ(std::memcmp(&maze, &first, sizeof maze), 0);
-    maze = MazeModel{};
-    RunFrames(54321, 55);
-    EXPECT_NE(
-        std::memcmp(maze.verticalWall, first.verticalWall, sizeof maze.verticalWall) |
-            std::memcmp(maze.horizontalWall, first.horizontalWall, sizeof maze.horizontalWall),
-        0);
+// The generator written again from its arithmetic: two decks dealt without replacement, the
+// candidate wall numbers mapped onto the inner block, labels merged toward the smaller.
+int32_t ReferenceDraw(MazeModel& m, int32_t deck) {
+    if (m.mazeSteps == 0) {
+        for (int32_t i = 0; i < kMazeDeckSize; ++i)
+            m.verticalDeck[i] = m.horizontalDeck[i] = static_cast<uint8_t>(i);
+        m.verticalDeckCount = m.horizontalDeckCount = kMazeDeckSize;
+    }
+    uint8_t* cards = deck == 0 ? m.verticalDeck : m.horizontalDeck;
+    int32_t& count = deck == 0 ? m.verticalDeckCount : m.horizontalDeckCount;
+    const int32_t k = crt::rand() % count;
+    const int32_t drawn = cards[k];
+    cards[k] = cards[--count];
+    return drawn;
 }
 
-TEST_F(MazeTest, FirstStepRemovesTheVerticalWallOfTheFirstNumberThenTheHorizontalOfTheSecond) {
-    crt::srand(99);
-    const int d = crt::rand() % 56;
-    const int e = crt::rand() % 56;
-    crt::srand(99);
-    MazeStep();
-    const int v = 9 * (d % 8 + 1) + d / 8 + 1;
-    const int h = 10 * (e % 7 + 1) + e / 7 + 1;
-    EXPECT_EQ(maze.verticalWall[v], 0);
-    EXPECT_EQ(maze.horizontalWall[h], 0);
-    EXPECT_EQ(RemovedWalls(), 2);
+void ReferenceExamine(MazeModel& m, int32_t a, int32_t b, int8_t& wall) {
+    m.mazeSteps += 1;
+    if (m.cellLabel[a] == m.cellLabel[b]) return;
+    const int8_t winner = std::min(m.cellLabel[a], m.cellLabel[b]);
+    const int8_t loser = std::max(m.cellLabel[a], m.cellLabel[b]);
+    for (int8_t& label : m.cellLabel)
+        if (label == loser) label = winner;
+    wall = 0;
 }
 
-TEST_F(MazeTest, DecksDealEveryNumberOnceAndRefuseWhenEmptyOrUnknown) {
+void ReferenceStep(MazeModel& m) {
+    if (m.mazeSteps == 0) {
+        for (int32_t i = 0; i < kMazeCells; ++i)
+            m.cellLabel[i] = static_cast<int8_t>(i);
+        std::fill_n(m.verticalWall, kMazeWalls, 1);
+        std::fill_n(m.horizontalWall, kMazeWalls, 1);
+    }
+    if (m.mazeSteps >= kMazeLastStep) return;
+    const int32_t d = ReferenceDraw(m, 0);
+    const int32_t v = 9 * (d % 8 + 1) + d / 8 + 1;
+    if (m.verticalWall[v] > 0) ReferenceExamine(m, v + v / 9, v + v / 9 + 1, m.verticalWall[v]);
+    const int32_t e = ReferenceDraw(m, 1);
+    const int32_t h = 10 * (e % 7 + 1) + e / 7 + 1;
+    if (m.horizontalWall[h] > 0) ReferenceExamine(m, h, h + 10, m.horizontalWall[h]);
+}
+
+// Every step of many seeded runs, and steps past the end, which change nothing and draw no
+// random numbers.
+TEST_F(MazeTest, EveryStepMatchesTheReferenceGenerator) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        std::vector<MazeModel> steps;
+        maze = MazeModel{};
+        crt::srand(seed);
+        for (int call = 0; call < 60; ++call) {
+            MazeStep();
+            steps.push_back(maze);
+        }
+        const int after = crt::rand();
+        MazeModel reference{};
+        crt::srand(seed);
+        for (int call = 0; call < 60; ++call) {
+            ReferenceStep(reference);
+            ASSERT_EQ(std::memcmp(&reference, &steps[call], sizeof reference), 0)
+                << "seed " << seed << ", call " << call + 1;
+        }
+        EXPECT_EQ(crt::rand(), after) << "seed " << seed;
+    }
+}
+
+TEST_F(MazeTest, AnUnknownOrEmptyDeckDrawsNothing) {
     crt::srand(3);
-    std::vector<int> seen(kMazeDeckSize, 0);
-    maze.mazeSteps = 0;
-    seen[DrawWallNumber(0)] += 1;
-    maze.mazeSteps = 1;  // later draws keep the deck
-    for (int i = 1; i < kMazeDeckSize; ++i)
-        seen[DrawWallNumber(0)] += 1;
-    for (int count : seen)
-        EXPECT_EQ(count, 1);
-    EXPECT_EQ(maze.verticalDeckCount, 0);
-    EXPECT_EQ(maze.horizontalDeckCount, kMazeDeckSize);
-    EXPECT_EQ(DrawWallNumber(0), 0);  // empty: nothing is drawn
-    EXPECT_EQ(maze.verticalDeckCount, 0);
+    DrawWallNumber(0);  // fills both decks
+    maze.mazeSteps = 1;
+    const int next = crt::rand();
+    crt::srand(3);
+    crt::rand();
     EXPECT_EQ(DrawWallNumber(2), 0);
+    EXPECT_EQ(DrawWallNumber(-1), 0);
+    EXPECT_EQ(maze.verticalDeckCount, kMazeDeckSize - 1);
     EXPECT_EQ(maze.horizontalDeckCount, kMazeDeckSize);
+    maze.verticalDeckCount = 0;
+    EXPECT_EQ(DrawWallNumber(0), 0);
+    EXPECT_EQ(maze.verticalDeckCount, 0);
+    EXPECT_EQ(crt::rand(), next);
 }
 
 }  // namespace
