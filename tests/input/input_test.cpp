@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 #include <kr/kr.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 #include "platform/backend/headless/headless.h"
+#include "platform/joy/joy.h"
 #include "shell/fixture.h"
 
 namespace {
@@ -81,25 +84,6 @@ TEST_F(InputTest, WithoutAJoystickEveryOperationGivesItsNeutralValue) {
     EXPECT_EQ(krInput::ChargeButton(0, 1), 0);
 }
 
-TEST_F(InputTest, DirectionThresholdsLieAtHalfAndOneAndAHalfTimesTheCentre) {
-    Stick& stick = PlugStickAndStart();
-    int32_t cx = 0, cy = 0;
-    krInput::GetCentre(0, &cx, &cy);
-    ASSERT_EQ(cx, 32767);
-    ASSERT_EQ(cy, 32767);
-    const struct {
-        int x, expected;
-    } columns[] = {{16383, 4}, {16384, 5}, {49149, 5}, {49150, 6}, {0, 4}, {65535, 6}};
-    for (const auto& column : columns) {
-        Move(stick, column.x, 32767);
-        EXPECT_EQ(krInput::GetDirection(0), column.expected) << "x " << column.x;
-    }
-    Move(stick, 32767, 16383);
-    EXPECT_EQ(krInput::GetDirection(0), 8);
-    Move(stick, 32767, 49150);
-    EXPECT_EQ(krInput::GetDirection(0), 2);
-}
-
 // A gamepad connected while the program runs is measured at rest when it first answers, and
 // measured again when it comes back after being unplugged.
 TEST_F(InputTest, AJoystickPluggedInAfterTheStartIsCalibratedWhenItAppears) {
@@ -127,22 +111,68 @@ TEST_F(InputTest, AJoystickPluggedInAfterTheStartIsCalibratedWhenItAppears) {
     EXPECT_EQ(dy, 0);
 }
 
-TEST_F(InputTest, DirectionCodesFollowTheKeypadAndAxesGiveTheSigns) {
-    Stick& stick = PlugStickAndStart();
-    const int lowMidHigh[3] = {0, 32767, 65535};
-    const int32_t keypad[3][3] = {{7, 8, 9}, {4, 5, 6}, {1, 2, 3}};
-    for (int row = 0; row < 3; ++row) {
-        for (int column = 0; column < 3; ++column) {
-            Move(stick, lowMidHigh[column], lowMidHigh[row]);
-            EXPECT_EQ(krInput::GetDirection(0), keypad[row][column]);
-            int32_t dx = 9, dy = 9, x = 0, y = 0;
-            krInput::GetAxes(0, &dx, &dy);
-            EXPECT_EQ(dx, column - 1);
-            EXPECT_EQ(dy, row - 1);
-            krInput::GetPosition(0, &x, &y);
-            EXPECT_EQ(x, lowMidHigh[column]);
-            EXPECT_EQ(y, lowMidHigh[row]);
+// A position as the operations read it: small deflections rest at the centre.
+int Read(int position) {
+    const int axis = position - 32768;
+    return axis > -int{joy::kDeadZone} && axis < int{joy::kDeadZone} ? int{joy::kCentre} : position;
+}
+
+// The sign of one axis from the thresholds at half and one and a half times the centre.
+int Sign(int position, int centre) {
+    const int half = centre / 2;
+    return position <= half ? -1 : position >= centre + half ? 1 : 0;
+}
+
+// The analog value of one axis after one frame, stepped by the rate times the frame time.
+float NextAnalog(float value, int sign, float step) {
+    if (sign != 0) return std::clamp(value + static_cast<float>(sign) * step, -100.0f, 100.0f);
+    if (value > 0) return std::max(value - step, 0.0f);
+    return std::min(value + step, 0.0f);
+}
+
+// Random centres and positions, many on and beside the thresholds: the keypad code, the axes'
+// signs, the position, and the analog pair frame after frame, against the arithmetic.
+TEST_F(InputTest, DirectionAxesAndAnalogFollowTheThresholds) {
+    std::mt19937 random(5);
+    const int keypad[3][3] = {{7, 8, 9}, {4, 5, 6}, {1, 2, 3}};
+    for (int run = 0; run < 20; ++run) {
+        Stick& stick = Plug();
+        const int restX = static_cast<int>(random() % 65536),
+                  restY = static_cast<int>(random() % 65536);
+        Move(stick, restX, restY);
+        const int cx = Read(restX), cy = Read(restY);
+        krInput::Start();
+        const float rate = static_cast<float>(random() % 400);
+        krSystemState.frameSeconds = 0.125f;  // steps exact in binary
+        krInput::SetRates(0, rate, 0);
+        float analogX = 0, analogY = 0;
+        const auto near = [&](int centre) {
+            const int edges[] = {centre / 2, centre + centre / 2};
+            const int position = edges[random() % 2] + static_cast<int>(random() % 3) - 1;
+            return random() % 2 == 0 ? static_cast<int>(random() % 65536)
+                                     : std::clamp(position, 0, 65535);
+        };
+        for (int frame = 0; frame < 100; ++frame) {
+            const int setX = near(cx), setY = near(cy);
+            Move(stick, setX, setY);
+            const int x = Read(setX), y = Read(setY);
+            const int dx = Sign(x, cx), dy = Sign(y, cy);
+            ASSERT_EQ(krInput::GetDirection(0), keypad[dy + 1][dx + 1])
+                << "centre " << cx << "," << cy << " at " << x << "," << y;
+            int32_t axisX = 9, axisY = 9, readX = 0, readY = 0, outX = 0, outY = 0;
+            krInput::GetAxes(0, &axisX, &axisY);
+            EXPECT_EQ(axisX, dx);
+            EXPECT_EQ(axisY, dy);
+            krInput::GetPosition(0, &readX, &readY);
+            EXPECT_EQ(readX, x);
+            EXPECT_EQ(readY, y);
+            analogX = NextAnalog(analogX, dx, rate * 0.125f);
+            analogY = NextAnalog(analogY, dy, rate * 0.125f);
+            krInput::GetAnalog(0, &outX, &outY);
+            ASSERT_EQ(outX, static_cast<int32_t>(analogX)) << "rate " << rate << " frame " << frame;
+            ASSERT_EQ(outY, static_cast<int32_t>(analogY)) << "rate " << rate << " frame " << frame;
         }
+        Unplug(stick);
     }
     EXPECT_EQ(krInput::GetDirection(1), 5) << "joystick 1 is absent";
 }
