@@ -1,9 +1,75 @@
 #include "draw/effects_fixture.h"
 #include "platform/crt/crt.h"
 
+#include <array>
+#include <random>
+#include <utility>
+#include <vector>
+
 namespace {
 
 using krDraw::display;
+
+// The four blurs written from their arithmetic on a copy of the Back surface: 2x2 averages at
+// block origins pulled in at the last row and column, darkening by one step per flagged channel,
+// and the upward blurs' pace pairs (counter 0, threshold 3 at the start) drawing from rand.
+class BlurReference {
+  public:
+    explicit BlurReference(std::vector<uint16_t> pixels) : pixels_(std::move(pixels)) {
+        const krDraw::DisplayState& d = krDraw::display;  // 5-6-5 or 5-5-5
+        shifts_ = {d.redShift, d.greenShift, d.blueShift};
+        widths_ = {5, d.redShift - d.greenShift, d.greenShift - d.blueShift};
+    }
+    const std::vector<uint16_t>& Pixels() const { return pixels_; }
+    void Load(std::vector<uint16_t> pixels) { pixels_ = std::move(pixels); }
+
+    // Blur and BlurFade (flags all 0 for Blur).
+    void Blur(const int (&flags)[3], int x, int y, int width, int height) {
+        for (int r = 0; r < height; ++r)
+            for (int c = 0; c < width; ++c)
+                At(x + c, y + r) = Average(flags, x + Origin(c, width), y + Origin(r, height));
+    }
+    // BlurUp (pace 0) and BlurUpFade (pace 1).
+    void BlurUp(int pace, const int (&flags)[3], int x, int y, int width, int height) {
+        Pace& p = paces_[pace];
+        for (int r = 1; r < height; ++r) {
+            for (int c = 0; c < width; ++c) {
+                if (++p.counter >= p.threshold) {
+                    At(x + c, y + r - 1) = At(x + c, y + r);
+                    p.counter = 0;
+                    p.threshold = crt::rand() % 3;
+                } else {
+                    At(x + c, y + r - 1) =
+                        Average(flags, x + Origin(c, width), y + Origin(r, height));
+                }
+            }
+        }
+    }
+
+  private:
+    struct Pace {
+        int counter = 0, threshold = 3;
+    };
+    static int Origin(int i, int count) { return i == count - 1 ? i - 1 : i; }
+    uint16_t& At(int x, int y) { return pixels_[static_cast<size_t>(y * 640 + x)]; }
+    uint16_t Average(const int (&flags)[3], int x, int y) {
+        uint32_t out = 0;
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t mask = (1u << widths_[k]) - 1u;
+            uint32_t sum = 0;
+            for (const uint16_t pixel : {At(x, y), At(x + 1, y), At(x, y + 1), At(x + 1, y + 1)})
+                sum += pixel >> shifts_[k] & mask;
+            uint32_t value = sum >> 2;
+            if (flags[k] != 0 && value > 0) value -= 1;
+            out |= value << shifts_[k];
+        }
+        return static_cast<uint16_t>(out);
+    }
+
+    std::vector<uint16_t> pixels_;
+    std::array<int32_t, 3> shifts_{}, widths_{};
+    Pace paces_[2];
+};
 
 class BlendEffectsTest : public EffectsTest {
   protected:
@@ -25,60 +91,53 @@ class BlendEffectsTest : public EffectsTest {
         EXPECT_EQ(CountBack(kBlack), 100 * 100);
         EXPECT_EQ(Get(display.back, 100, 100), start);  // outside the rectangle
     }
+
+    // Random pictures, rectangles (one and two pixels from the edges too) and flags: each of the
+    // four blurs, the upward ones interleaved so that each keeps its own pace, picture for
+    // picture against the reference.
+    static void ExpectBlursMatchTheReference() {
+        std::mt19937 random(29);
+        const auto channel = [&](int bits) {
+            return static_cast<uint32_t>(random() % (1u << bits));
+        };
+        std::vector<uint16_t> picture(640 * 480);
+        const int greenBits = display.redShift - display.greenShift;
+        for (uint16_t& pixel : picture)
+            pixel = Pixel(channel(5), channel(greenBits), channel(5));
+        Load(display.back, picture);
+        BlurReference reference(picture);
+        for (int call = 0; call < 200; ++call) {
+            const int width = 2 + static_cast<int>(random() % 40);
+            const int height = 2 + static_cast<int>(random() % 40);
+            const int x = static_cast<int>(random() % static_cast<uint32_t>(641 - width));
+            const int y = static_cast<int>(random() % static_cast<uint32_t>(481 - height));
+            const int flags[3] = {static_cast<int>(random() % 2), static_cast<int>(random() % 2),
+                                  static_cast<int>(random() % 2)};
+            const auto seed = static_cast<unsigned>(random());
+            crt::srand(seed);
+            const auto w = static_cast<uint32_t>(width), h = static_cast<uint32_t>(height);
+            const int kind = call % 4;
+            const int32_t done =
+                kind == 0   ? krDraw::Blur(x, y, w, h)
+                : kind == 1 ? krDraw::BlurFade(flags[0], flags[1], flags[2], x, y, w, h)
+                : kind == 2 ? krDraw::BlurUp(x, y, w, h)
+                            : krDraw::BlurUpFade(flags[0], flags[1], flags[2], x, y, w, h);
+            ASSERT_EQ(done, 1);
+            crt::srand(seed);
+            const int none[3] = {0, 0, 0};
+            if (kind == 0) reference.Blur(none, x, y, width, height);
+            if (kind == 1) reference.Blur(flags, x, y, width, height);
+            if (kind == 2) reference.BlurUp(0, none, x, y, width, height);
+            if (kind == 3) reference.BlurUp(1, flags, x, y, width, height);
+            ASSERT_TRUE(Snapshot(display.back) == reference.Pixels())
+                << "call " << call << " kind " << kind << " at " << x << "," << y << " " << width
+                << "x" << height;
+        }
+    }
 };
 
-TEST_F(BlendEffectsTest, OneColourStaysUnderBlurAndBlurUp) {
-    const uint16_t teal = Pixel(3, 40, 17);
-    FillRaw(display.back, teal);
-    EXPECT_EQ(krDraw::Blur(10, 10, 50, 40), 1);
-    EXPECT_EQ(krDraw::BlurUp(10, 10, 50, 40), 1);
-    EXPECT_EQ(Snapshot(display.back), std::vector<uint16_t>(640 * 480, teal));
-}
-
-TEST_F(BlendEffectsTest, BlurUpPacesFromProgramStartAndLeavesTheBottomRow) {
-    // Row 1 of a 4 by 2 rectangle: averaged, averaged, copied, then as the threshold says.
-    const uint16_t row0[4] = {Pixel(0, 0, 0), Pixel(0, 0, 0), Pixel(0, 0, 0), Pixel(0, 0, 0)};
-    const uint16_t row1[4] = {Pixel(8, 16, 8), Pixel(16, 32, 16), Pixel(24, 48, 24),
-                              Pixel(4, 8, 4)};
-    for (int32_t c = 0; c < 4; ++c) {
-        Set(display.back, 100 + c, 50, row0[c]);
-        Set(display.back, 100 + c, 51, row1[c]);
-    }
-    crt::srand(7);
-    const int32_t threshold = crt::rand() % 3;
-    crt::srand(7);
-    ASSERT_EQ(krDraw::BlurUp(100, 50, 4, 2), 1);
-    // The last row's blocks start one row up, so each average takes rows 0 and 1.
-    EXPECT_EQ(Get(display.back, 100, 50), Pixel(6, 12, 6));
-    EXPECT_EQ(Get(display.back, 101, 50), Pixel(10, 20, 10));
-    EXPECT_EQ(Get(display.back, 102, 50), row1[2]);
-    // After a copy the random threshold decides: 0 or 1 copies at once, 2 averages once more
-    // (the last column's block starts one column left).
-    EXPECT_EQ(Get(display.back, 103, 50), threshold <= 1 ? row1[3] : Pixel(7, 14, 7));
-    for (int32_t c = 0; c < 4; ++c)
-        EXPECT_EQ(Get(display.back, 100 + c, 51), row1[c]);
-}
-
-TEST_F(BlendEffectsTest, BlurUpFadeKeepsItsOwnPace) {
-    FillRaw(display.back, Pixel(10, 10, 10));
-    // BlurUp's first two pixels are averaged, the third copied; BlurUpFade starts afresh.
-    ASSERT_EQ(krDraw::BlurUp(0, 0, 2, 2), 1);
-    ASSERT_EQ(krDraw::BlurUpFade(1, 0, 0, 0, 10, 3, 2), 1);
-    EXPECT_EQ(Get(display.back, 0, 10), Pixel(9, 10, 10));
-    EXPECT_EQ(Get(display.back, 1, 10), Pixel(9, 10, 10));
-    EXPECT_EQ(Get(display.back, 2, 10), Pixel(10, 10, 10));  // copied, not darkened
-}
-
-TEST_F(BlendEffectsTest, LastColumnAndRowAverageTheBlockEndingThere) {
-    // A 3 by 3 rectangle beside a white frame: no white may leak in.
-    FillRaw(display.back, Pixel(31, 63, 31));
-    for (int32_t y = 0; y < 3; ++y)
-        for (int32_t x = 0; x < 3; ++x)
-            Set(display.back, 20 + x, 20 + y, Pixel(4, 8, 4));
-    ASSERT_EQ(krDraw::Blur(20, 20, 3, 3), 1);
-    for (int32_t y = 0; y < 3; ++y)
-        for (int32_t x = 0; x < 3; ++x)
-            EXPECT_EQ(Get(display.back, 20 + x, 20 + y), Pixel(4, 8, 4));
+TEST_F(BlendEffectsTest, BlursMatchTheReference) {
+    ExpectBlursMatchTheReference();
 }
 
 TEST_F(BlendEffectsTest, BlurFadeReachesBlackWithinTheGreenRangeOf565) {
@@ -135,6 +194,10 @@ class BlendEffects555Test : public BlendEffectsTest {
   protected:
     bool Use555() const override { return true; }
 };
+
+TEST_F(BlendEffects555Test, BlursMatchTheReference) {
+    ExpectBlursMatchTheReference();
+}
 
 TEST_F(BlendEffects555Test, BlurFadeReachesBlackWithin31Calls) {
     ExpectFadesToBlack(Pixel(31, 31, 31), 31, Pixel(1, 1, 1));

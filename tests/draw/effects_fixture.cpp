@@ -59,3 +59,11 @@ std::vector<uint16_t> EffectsTest::Snapshot(dd::Surface* surface) {
     });
     return pixels;
 }
+
+void EffectsTest::Load(dd::Surface* surface, const std::vector<uint16_t>& pixels) {
+    WithLock(surface, [&](uint8_t* memory, LONG pitch, DWORD width, DWORD height) {
+        ASSERT_EQ(pixels.size(), size_t{width} * height);
+        for (DWORD y = 0; y < height; ++y)
+            std::memcpy(memory + y * pitch, pixels.data() + size_t{y} * width, width * 2);
+    });
+}

@@ -13,6 +13,8 @@ class EffectsTest : public DrawTest {
     static void Set(dd::Surface* surface, int32_t x, int32_t y, uint16_t pixel);
     static void FillRaw(dd::Surface* surface, uint16_t pixel);
     static std::vector<uint16_t> Snapshot(dd::Surface* surface);
+    // Puts a whole Snapshot back.
+    static void Load(dd::Surface* surface, const std::vector<uint16_t>& pixels);
     dd::Surface* Object() const { return krDraw::sprites[object].surface; }
 
     int32_t object = 0;
