@@ -30,3 +30,10 @@ class Canvas {
     pixels::View view_;
     HDC context_;
 };
+
+// Whether pixel (x, y) is ink in the diagonal-cross hatch, which is anchored at the surface's
+// origin; bit 7 of each row is the leftmost pixel.
+inline bool HatchBit(int x, int y) {
+    constexpr uint8_t kRows[] = {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81};
+    return ((kRows[y & 7] >> (7 - (x & 7))) & 1) != 0;
+}

@@ -71,12 +71,6 @@ TEST(GdiRectangle, MapBoxIsBlackWithATwoPixelWhiteOutlineCentredOnTheEdges) {
     }
 }
 
-TEST(GdiRectangle, PlayerDotIsRedWithABlackOutlineAtTheScreenEdge) {
-    Canvas canvas(20, 20, pixels::kRgb888, kWhite);
-    Box(canvas.dc(), {10, 0, 20, 10}, RGB(255, 0, 0), kBlack, 2);  // COLORREF 0x0000FF
-    ExpectPicture(canvas, Picture{{9, 0, 19, 9}, {11, 1, 17, 7}, kWhite, kRed, kBlack});
-}
-
 TEST(GdiRectangle, ThinAndNullPensExcludeTheRightAndBottomEdges) {
     Canvas canvas(12, 12, pixels::kRgb565, kCyan);
     Box(canvas.dc(), {2, 3, 8, 10}, kBlue, kRed, 1);
@@ -268,12 +262,6 @@ TEST(GdiPolygon, FillFollowsPixelCentresAndTheOutlineClosesThePolygon) {
     });
     gdi::SelectObject(canvas.dc(), old);
     gdi::DeleteObject(pen);
-}
-
-// The diagonal-cross hatch as the original draws it, bit 7 leftmost.
-bool HatchBit(int x, int y) {
-    const uint8_t rows[] = {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81};
-    return ((rows[y & 7] >> (7 - (x & 7))) & 1) != 0;
 }
 
 void HatchedSquare(HDC dc, COLORREF hatch) {
