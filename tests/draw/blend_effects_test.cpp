@@ -129,7 +129,7 @@ class BlendEffectsTest : public EffectsTest {
             if (kind == 1) reference.Blur(flags, x, y, width, height);
             if (kind == 2) reference.BlurUp(0, none, x, y, width, height);
             if (kind == 3) reference.BlurUp(1, flags, x, y, width, height);
-            ASSERT_TRUE(Snapshot(display.back) == reference.Pixels())
+            ASSERT_EQ(DifferingPixels(Snapshot(display.back), reference.Pixels()), 0)
                 << "call " << call << " kind " << kind << " at " << x << "," << y << " " << width
                 << "x" << height;
         }

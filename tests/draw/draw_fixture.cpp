@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -111,5 +112,13 @@ int32_t DrawTest::CountBack(COLORREF colour) {
         }
     }
     krDraw::display.back->Unlock(nullptr);
+    return count;
+}
+
+int32_t DifferingPixels(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b) {
+    const size_t common = std::min(a.size(), b.size());
+    int32_t count = static_cast<int32_t>(std::max(a.size(), b.size()) - common);
+    for (size_t i = 0; i < common; ++i)
+        count += a[i] != b[i] ? 1 : 0;
     return count;
 }

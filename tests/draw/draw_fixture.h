@@ -2,6 +2,7 @@
 // A shell on the headless backend whose client opens the display, with a data directory of its
 // own for the bitmaps a test writes.
 #include <string>
+#include <vector>
 
 #include "bmp_writer.h"
 #include "draw/display.h"
@@ -31,6 +32,9 @@ class DrawTest : public ShellTest {
   public:
     static int32_t screenWidth, screenHeight, screenResult;
 };
+
+// How many pixels of two pictures differ; a size mismatch counts its missing pixels.
+int32_t DifferingPixels(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b);
 
 inline constexpr COLORREF kBlack = RGB(0, 0, 0);
 inline constexpr COLORREF kWhite = RGB(255, 255, 255);

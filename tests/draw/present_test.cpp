@@ -165,14 +165,6 @@ std::vector<uint16_t> ShownPixels() {
     return pixels;
 }
 
-int32_t Differences(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b) {
-    if (a.size() != b.size()) return -1;
-    int32_t count = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        count += a[i] != b[i] ? 1 : 0;
-    return count;
-}
-
 // Lengths that do and do not divide the screen: every step of a backward run, picture for
 // picture.
 TEST_F(PresentTest, SnapshotKindsDrawTheirTableAtLengthsThreeSevenAndTen) {
@@ -188,7 +180,7 @@ TEST_F(PresentTest, SnapshotKindsDrawTheirTableAtLengthsThreeSevenAndTen) {
                 SnapshotReference expected;
                 expected.Step(kind, length, step);
                 FlipOverGreen();
-                EXPECT_EQ(Differences(ShownPixels(), expected.Pixels()), 0)
+                EXPECT_EQ(DifferingPixels(ShownPixels(), expected.Pixels()), 0)
                     << "kind " << kind << " length " << length << " step " << step;
             }
             EXPECT_EQ(krDrawPresentation.transitionStep, 0) << kind;
@@ -341,7 +333,7 @@ TEST_F(PresentTest, TheOverlayTilesDriftAndWrapUnderAPageSmallerThanTheScreen) {
             const std::vector<uint16_t> reference =
                 expected.Frame(frame.clip, frame.seconds, frame.key);
             FlipOverGreen();
-            EXPECT_EQ(Differences(ShownPixels(), reference), 0) << when << " frame " << index++;
+            EXPECT_EQ(DifferingPixels(ShownPixels(), reference), 0) << when << " frame " << index++;
         }
     };
     // Tiles alone until x wraps apart from y, then the page scrolls down to its last row.
