@@ -22,12 +22,52 @@ TEST_F(ShellTest, StartUpMakesTheKirvaWindowAndActivatesIt) {
     EXPECT_STREQ(krSystem::GetCommandLine(), "--test");
 }
 
-TEST_F(ShellTest, ACommandLineTooLongForTheRecordIsKeptWholeNeverCut) {
-    const std::string line = "--load " + std::string(300, 'f');
+// The record holds a line that fits with its terminator; a longer one is kept whole elsewhere
+// and leaves the record empty rather than cut. Parameter: the line's length past the record's.
+class CommandLineTest : public ShellTest, public testing::WithParamInterface<int> {};
+
+TEST_P(CommandLineTest, ALineTooLongForTheRecordIsKeptWholeNeverCut) {
+    const size_t length = sizeof krSystemState.commandLine + static_cast<size_t>(GetParam());
+    const std::string line = "--load " + std::string(length - 7, 'f');
     krSystem::RegisterClient([] { krSystemState.scene = 1; }, {{1, [] {}}});
     ASSERT_TRUE(krSystem::StartUp(nullptr, line.c_str(), SW_SHOWNORMAL));
     EXPECT_EQ(krSystem::GetCommandLine(), line);
-    EXPECT_STREQ(krSystemState.commandLine, "");
+    EXPECT_EQ(krSystemState.commandLine, GetParam() < 0 ? line : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, CommandLineTest, testing::Values(-1, 0, 50));
+
+TEST_F(ShellTest, RunJoinsTheArgumentsWithSingleSpaces) {
+    krSystem::RegisterClient([] { krSystemState.scene = 1; }, {{1, [] { krSystem::Quit(); }}});
+    char program[] = "game", first[] = "--seed", second[] = "7";
+    char* argv[] = {program, first, second};
+    EXPECT_EQ(krSystem::Run(3, argv), 0);
+    EXPECT_STREQ(krSystem::GetCommandLine(), "--seed 7");
+}
+
+// Confinement, when wanted, follows the window's moves and the program's activation, and a right
+// double click toggles it; when not wanted nothing confines the pointer.
+TEST_F(ShellTest, CursorConfinementOnlyWhenWanted) {
+    StartCountingClient(false);
+    for (const int32_t wanted : {0, 1}) {
+        krSystemState.cursorClipOption = wanted;
+        krSystem::UnclipCursor();
+        const auto expectClipped = [&](int32_t clipped, const char* after) {
+            DrainMessages();
+            Pass();
+            EXPECT_EQ(krSystem::IsCursorClipped(), clipped) << after << ", wanted " << wanted;
+        };
+        headless::MoveWindow(40, 30);
+        expectClipped(wanted, "a move");
+        headless::SetActive(false);
+        expectClipped(0, "deactivation");
+        headless::SetActive(true);
+        expectClipped(wanted, "activation");
+        win::PostMessage(krSystemState.windowHandle, WM_RBUTTONDBLCLK, 0, 0);
+        expectClipped(0, "a right double click");
+        win::PostMessage(krSystemState.windowHandle, WM_RBUTTONDBLCLK, 0, 0);
+        expectClipped(wanted, "a second right double click");
+    }
 }
 
 TEST_F(ShellTest, WindowedStartCentresA640By480ClientAreaAboveOthers) {

@@ -45,6 +45,12 @@ TEST_F(TimingTest, ResetWaitsIdlesEveryWaitAndReleasesInput) {
     // The idle deadline reads as over once the system has run for 999,999,999 ms.
     headless::SetClock(1000000000);
     EXPECT_EQ(krSystem::IsWaitOver(1), 1);
+    // The next run starts with every wait idle too.
+    headless::SetClock(1000);
+    krSystem::SetWait(2, 0);
+    headless::AdvanceClock(5);
+    krSystem::ResetForNextRun();
+    EXPECT_EQ(krSystem::IsWaitOver(2), 0);
 }
 
 TEST_F(TimingTest, TheFrameTimeIsTakenUnsignedAcrossTheTickWrap) {
