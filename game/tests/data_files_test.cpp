@@ -1,6 +1,5 @@
 // The data files that the build makes beside the game, read back as the game's loaders and
 // assimp see them.
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <assimp/postprocess.h>
@@ -10,70 +9,43 @@
 #include <memory>
 #include <string>
 
+#include "picture.h"
+
 namespace {
 
 const std::string kFolder = KR_DATA_DIR;
 
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using Surface = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
-
-// The picture in 8-8-8 so that pixels read the same whatever the file's depth.
-Surface LoadPicture(const char* name) {
-    Surface file(SDL_LoadBMP((kFolder + name).c_str()));
-    if (!file) return nullptr;
-    return Surface(SDL_ConvertSurfaceFormat(file.get(), SDL_PIXELFORMAT_RGB888, 0));
-}
-
-struct Colour {
-    int r, g, b;
-    bool IsBlack() const { return r == 0 && g == 0 && b == 0; }
-    bool operator==(const Colour&) const = default;
-};
-
-Colour PixelAt(const SDL_Surface* picture, int x, int y) {
-    const auto* row = static_cast<const uint8_t*>(picture->pixels) + y * picture->pitch;
-    const uint32_t pixel = reinterpret_cast<const uint32_t*>(row)[x];
-    return {int(pixel >> 16 & 0xFF), int(pixel >> 8 & 0xFF), int(pixel & 0xFF)};
-}
-
-int CoveredPixels(const SDL_Surface* picture, int left, int top, int right, int bottom) {
-    int covered = 0;
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x)
-            covered += !PixelAt(picture, x, y).IsBlack();
-    }
-    return covered;
+Picture Load(const char* name) {
+    return Picture::FromBmp(kFolder + name);
 }
 
 TEST(DataFiles, MaskHasTenGrowingFramesOfOneDarkColourThatIsNeverBlack) {
-    const Surface mask = LoadPicture("MASK.BMP");
-    ASSERT_TRUE(mask) << SDL_GetError();
-    ASSERT_EQ(mask->w, 640);
-    ASSERT_EQ(mask->h, 48);
+    const Picture mask = Load("MASK.BMP");
+    ASSERT_TRUE(mask.Loaded()) << SDL_GetError();
+    ASSERT_EQ(mask.Width(), 640);
+    ASSERT_EQ(mask.Height(), 48);
     constexpr int kCell = 64 * 48;
-    const Colour cover = PixelAt(mask.get(), 9 * 64, 0);
+    const Rgb cover = mask.At(9 * 64, 0);
     // Dark, yet not black even in 5-6-5 or 5-5-5 pixels, where black is the colour key.
-    EXPECT_LT(std::max({cover.r, cover.g, cover.b}), 100);
-    EXPECT_TRUE((cover.r >> 3) != 0 || (cover.g >> 3) != 0 || (cover.b >> 3) != 0);
+    EXPECT_LT(std::max({cover.red, cover.green, cover.blue}), 100);
+    EXPECT_TRUE((cover.red >> 3) != 0 || (cover.green >> 3) != 0 || (cover.blue >> 3) != 0);
     int previous = 0;
     for (int frame = 0; frame < 10; ++frame) {
-        const int covered = CoveredPixels(mask.get(), frame * 64, 0, frame * 64 + 64, 48);
+        const int covered = mask.Lit(frame * 64, 0, frame * 64 + 64, 48);
         EXPECT_GT(covered, previous) << "frame " << frame;
         previous = covered;
         for (int y = 0; y < 48; ++y) {
             for (int x = frame * 64; x < frame * 64 + 64; ++x) {
-                const Colour pixel = PixelAt(mask.get(), x, y);
+                const Rgb pixel = mask.At(x, y);
                 ASSERT_TRUE(pixel.IsBlack() || pixel == cover) << x << "," << y;
                 // Each frame covers what the one before it covered.
-                if (frame > 0 && !PixelAt(mask.get(), x - 64, y).IsBlack()) {
+                if (frame > 0 && !mask.At(x - 64, y).IsBlack()) {
                     ASSERT_EQ(pixel, cover) << x << "," << y;
                 }
             }
         }
     }
-    EXPECT_LT(CoveredPixels(mask.get(), 0, 0, 64, 48), kCell / 10);
+    EXPECT_LT(mask.Lit(0, 0, 64, 48), kCell / 10);
     EXPECT_EQ(previous, kCell);
 }
 
@@ -88,11 +60,11 @@ struct Extent {
     int left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
 };
 
-Extent LitExtent(const SDL_Surface* sheet, int left, int top, int right, int bottom) {
+Extent LitExtent(const Picture& sheet, int left, int top, int right, int bottom) {
     Extent extent;
     for (int y = top; y < bottom; ++y) {
         for (int x = left; x < right; ++x) {
-            if (PixelAt(sheet, x, y).IsBlack()) continue;
+            if (sheet.At(x, y).IsBlack()) continue;
             extent = {std::min(extent.left, x), std::max(extent.right, x), std::min(extent.top, y),
                       std::max(extent.bottom, y)};
         }
@@ -100,8 +72,7 @@ Extent LitExtent(const SDL_Surface* sheet, int left, int top, int right, int bot
     return extent;
 }
 
-void ExpectGlyphsFillTheirCells(const SDL_Surface* sheet, const int* edges, int glyphs,
-                                int rowTop) {
+void ExpectGlyphsFillTheirCells(const Picture& sheet, const int* edges, int glyphs, int rowTop) {
     for (int k = 0; k < glyphs; ++k) {
         const int left = edges[k], right = edges[k + 1];
         const Extent lit = LitExtent(sheet, left, rowTop, right, rowTop + 45);
@@ -119,42 +90,42 @@ void ExpectGlyphsFillTheirCells(const SDL_Surface* sheet, const int* edges, int 
 }
 
 TEST(DataFiles, GlyphSheetHasLightGlyphsFillingEveryCellOnBlack) {
-    const Surface sheet = LoadPicture("ABC.BMP");
-    ASSERT_TRUE(sheet) << SDL_GetError();
-    ASSERT_GE(sheet->w, 634);
-    ASSERT_EQ(sheet->h, 90);
-    ExpectGlyphsFillTheirCells(sheet.get(), kLetterEdges, 26, 0);
-    ExpectGlyphsFillTheirCells(sheet.get(), kSignEdges, 20, 45);
+    const Picture sheet = Load("ABC.BMP");
+    ASSERT_TRUE(sheet.Loaded()) << SDL_GetError();
+    ASSERT_GE(sheet.Width(), 634);
+    ASSERT_EQ(sheet.Height(), 90);
+    ExpectGlyphsFillTheirCells(sheet, kLetterEdges, 26, 0);
+    ExpectGlyphsFillTheirCells(sheet, kSignEdges, 20, 45);
     // Nothing outside the cells, and every lit pixel is light.
-    EXPECT_EQ(CoveredPixels(sheet.get(), 634, 0, sheet->w, 45), 0);
-    EXPECT_EQ(CoveredPixels(sheet.get(), 411, 45, sheet->w, 90), 0);
-    for (int y = 0; y < sheet->h; ++y) {
-        for (int x = 0; x < sheet->w; ++x) {
-            const Colour pixel = PixelAt(sheet.get(), x, y);
+    EXPECT_EQ(sheet.Lit(634, 0, sheet.Width(), 45), 0);
+    EXPECT_EQ(sheet.Lit(411, 45, sheet.Width(), 90), 0);
+    for (int y = 0; y < sheet.Height(); ++y) {
+        for (int x = 0; x < sheet.Width(); ++x) {
+            const Rgb pixel = sheet.At(x, y);
             if (!pixel.IsBlack()) {
-                ASSERT_GT(pixel.r + pixel.g + pixel.b, 450) << x << "," << y;
+                ASSERT_GT(pixel.red + pixel.green + pixel.blue, 450) << x << "," << y;
             }
         }
     }
     // The letter I is a narrow glyph, M a wide one: their lit widths follow the table.
-    const Extent i = LitExtent(sheet.get(), 200, 0, 212, 45);
-    const Extent m = LitExtent(sheet.get(), 274, 0, 308, 45);
+    const Extent i = LitExtent(sheet, 200, 0, 212, 45);
+    const Extent m = LitExtent(sheet, 274, 0, 308, 45);
     EXPECT_GT(m.right - m.left, 3 * (i.right - i.left));
 }
 
 TEST(DataFiles, TexturesArePowerOfTwoSquaresWithoutTransparentBlack) {
     for (const char* name : {"BACK.BMP", "blue.BMP"}) {
-        const Surface texture = LoadPicture(name);
-        ASSERT_TRUE(texture) << name << ": " << SDL_GetError();
-        EXPECT_EQ(texture->w, texture->h) << name;
-        EXPECT_EQ(texture->w & (texture->w - 1), 0) << name;
-        EXPECT_EQ(CoveredPixels(texture.get(), 0, 0, texture->w, texture->h),
-                  texture->w * texture->h)
+        const Picture texture = Load(name);
+        ASSERT_TRUE(texture.Loaded()) << name << ": " << SDL_GetError();
+        EXPECT_EQ(texture.Width(), texture.Height()) << name;
+        EXPECT_EQ(texture.Width() & (texture.Width() - 1), 0) << name;
+        EXPECT_EQ(texture.Lit(0, 0, texture.Width(), texture.Height()),
+                  texture.Width() * texture.Height())
             << name;
         bool patterned = false;
-        for (int i = 0; i < texture->w * texture->h && !patterned; ++i) {
-            const Colour pixel = PixelAt(texture.get(), i % texture->w, i / texture->w);
-            patterned = !(pixel == PixelAt(texture.get(), 0, 0));
+        for (int i = 0; i < texture.Width() * texture.Height() && !patterned; ++i) {
+            const Rgb pixel = texture.At(i % texture.Width(), i / texture.Width());
+            patterned = !(pixel == texture.At(0, 0));
         }
         EXPECT_TRUE(patterned) << name << " is one flat colour";
     }
