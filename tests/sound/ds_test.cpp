@@ -1,10 +1,12 @@
 // Sound buffers and the mixer, measured on the mixer's output.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "platform/backend/headless/headless_audio.h"
 #include "platform/ds/ds.h"
@@ -59,34 +61,26 @@ class BufferTest : public ::testing::Test {
     IDirectSound* directSound = nullptr;
 };
 
-TEST_F(BufferTest, PanAttenuatesTheOtherSideAndVolumeBoth) {
+// The gain law over random settings: volume v and pan p in hundredths of a decibel, the pan
+// attenuating only the other side, amplitude 10^(dB / 2000); the lowest volume is silence.
+TEST_F(BufferTest, VolumeAndPanFollowTheDecibelLaw) {
     IDirectSoundBuffer* buffer = SteadyBuffer(Format(44100, 1, 16), 4096, 0.5f);
     buffer->Play(0, 0, DSBPLAY_LOOPING);
-    std::vector<float> out = headless::RenderAudio(256);
-    EXPECT_NEAR(Peak(out, 0), 0.5f, 1e-3);
-    EXPECT_NEAR(Peak(out, 1), 0.5f, 1e-3);
-
-    buffer->SetPan(DSBPAN_LEFT);
-    out = headless::RenderAudio(256);
-    EXPECT_NEAR(Peak(out, 0), 0.5f, 1e-3);
-    EXPECT_EQ(Peak(out, 1), 0.0f);
-
-    buffer->SetPan(DSBPAN_RIGHT);
-    out = headless::RenderAudio(256);
-    EXPECT_EQ(Peak(out, 0), 0.0f);
-    EXPECT_NEAR(Peak(out, 1), 0.5f, 1e-3);
-
-    // -6 dB is half the amplitude; a pan of -6 dB halves only the right side, and the two add.
-    buffer->SetPan(0);
-    buffer->SetVolume(-600);
-    out = headless::RenderAudio(256);
-    EXPECT_NEAR(Peak(out, 0), 0.5f * 0.501f, 1e-3);
-    EXPECT_NEAR(Peak(out, 1), 0.5f * 0.501f, 1e-3);
-    buffer->SetPan(-600);
-    out = headless::RenderAudio(256);
-    EXPECT_NEAR(Peak(out, 0), 0.5f * 0.501f, 1e-3);
-    EXPECT_NEAR(Peak(out, 1), 0.5f * 0.251f, 1e-3);
-
+    std::mt19937 random(11);
+    for (int i = 0; i < 200; ++i) {
+        const auto volume = static_cast<LONG>(i == 0 ? 0 : -static_cast<LONG>(random() % 10001));
+        const LONG pan = i < 3 ? (i - 1) * 10000 : static_cast<LONG>(random() % 20001) - 10000;
+        ASSERT_EQ(buffer->SetVolume(volume), DS_OK);
+        ASSERT_EQ(buffer->SetPan(pan), DS_OK);
+        const std::vector<float> out = headless::RenderAudio(64);
+        const double left = 0.5 * std::pow(10.0, (volume - std::max(pan, LONG{0})) / 2000.0);
+        const double right = 0.5 * std::pow(10.0, (volume + std::min(pan, LONG{0})) / 2000.0);
+        EXPECT_NEAR(Peak(out, 0), left, 1e-3 * left + 2e-5) << volume << " " << pan;
+        EXPECT_NEAR(Peak(out, 1), right, 1e-3 * right + 2e-5) << volume << " " << pan;
+        // -100 dB is silence.
+        EXPECT_TRUE(pan != DSBPAN_LEFT || Peak(out, 1) == 0.0f);
+        EXPECT_TRUE(pan != DSBPAN_RIGHT || Peak(out, 0) == 0.0f);
+    }
     buffer->SetVolume(DSBVOLUME_MIN);
     EXPECT_EQ(SoundingFrames(headless::RenderAudio(256)), 0);
     buffer->Release();
