@@ -196,15 +196,6 @@ class Reference {
     std::vector<uint16_t> back_;
 };
 
-// How many pixels of two pictures differ.
-int32_t Differences(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b) {
-    int32_t count = 0;
-    for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
-        count += a[i] != b[i] ? 1 : 0;
-    return count +
-           static_cast<int32_t>(std::max(a.size(), b.size()) - std::min(a.size(), b.size()));
-}
-
 class ReferenceEffectsTest : public PixelEffectsTest {
   protected:
     void SetUp() override {
@@ -235,7 +226,7 @@ TEST_F(ReferenceEffectsTest, RippleFollowsItsFormula) {
         ASSERT_EQ(krDraw::PutRipple(c.x, c.y, c.height, c.frequency, c.step, c.scale, c.slant,
                                     object, c.source.l, c.source.t, c.source.r, c.source.b),
                   1);
-        EXPECT_EQ(Differences(Snapshot(display.back), expected.Back()), 0) << c.x << "," << c.y;
+        EXPECT_EQ(DifferingPixels(Snapshot(display.back), expected.Back()), 0) << c.x << "," << c.y;
     }
 }
 
@@ -275,7 +266,7 @@ TEST_F(ReferenceEffectsTest, RotationsFollowTheFixedPointTurn) {
                                                  object, s.l, s.t, s.r, s.b);
         }
         ASSERT_EQ(result, 1);
-        EXPECT_EQ(Differences(Snapshot(display.back), expected.Back()), 0) << c.angle;
+        EXPECT_EQ(DifferingPixels(Snapshot(display.back), expected.Back()), 0) << c.angle;
     }
 }
 
