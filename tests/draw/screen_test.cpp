@@ -96,15 +96,6 @@ TEST_F(DrawTest, WindowedKeepsTheDesktopFormatAndShowsThePictureWhereverTheWindo
     }
 }
 
-TEST_F(DrawTest, A555DisplayHasItsOwnShiftsAndMaxima) {
-    dd::test::Use555For16Bit(true);
-    ASSERT_EQ(OpenDisplay(), 1);
-    EXPECT_EQ(std::tie(display.redShift, display.greenShift, display.blueShift),
-              std::make_tuple(10, 5, 0));
-    EXPECT_EQ(std::tie(display.redMax, display.greenMax, display.blueMax),
-              std::make_tuple(31u, 31u, 31u));
-}
-
 TEST_F(DrawTest, TheSineTableHoldsWholeUnitsOf360) {
     ASSERT_EQ(OpenDisplay(), 1);
     const std::pair<int, int> expected[] = {{0, 0},   {1, 6},      {30, 179}, {90, 360},
@@ -113,28 +104,43 @@ TEST_F(DrawTest, TheSineTableHoldsWholeUnitsOf360) {
         EXPECT_EQ(display.sine[entry], value) << entry;
 }
 
-TEST_F(DrawTest, A32BitSettingFallsBackTo24Once) {
-    krDraw::Use32Bit();
-    dd::test::RefuseDepth(32);
-    EXPECT_EQ(OpenDisplay(), 0);  // 24 bits are never offered either
-    EXPECT_EQ(krDraw::display.colourDepthSetting, 24);
-    ASSERT_EQ(ErrorTexts().size(), 1u);
-    EXPECT_EQ(ErrorTexts()[0], "krDraw::Screen : 解像度が変更できません");
+// The colour depth asked for and what the device offers: the mode taken, its channel layout, and
+// one report when no mode is taken (a refused 32 falls back to 24, which is never offered).
+struct DepthCase {
+    const char* name;
+    bool use32, use555;
+    uint32_t refused;  // 0: every depth offered
+    int32_t result, settingAfter, redShift, greenShift;
+    uint32_t redMax, greenMax;
+};
+
+class DepthTest : public DrawTest, public testing::WithParamInterface<DepthCase> {};
+
+TEST_P(DepthTest, TheModeTakenAndItsLayout) {
+    const DepthCase& c = GetParam();
+    if (c.use32) krDraw::Use32Bit();
+    dd::test::Use555For16Bit(c.use555);
+    if (c.refused != 0) dd::test::RefuseDepth(c.refused);
+    EXPECT_EQ(OpenDisplay(), c.result);
+    EXPECT_EQ(display.colourDepthSetting, c.settingAfter);
+    if (c.result == 0) {
+        EXPECT_EQ(ErrorTexts(),
+                  std::vector<std::string>{"krDraw::Screen : 解像度が変更できません"});
+        return;
+    }
+    EXPECT_EQ(std::tie(display.redShift, display.greenShift), std::tie(c.redShift, c.greenShift));
+    EXPECT_EQ(std::tie(display.redMax, display.greenMax), std::tie(c.redMax, c.greenMax));
+    EXPECT_TRUE(ErrorTexts().empty());
 }
 
-TEST_F(DrawTest, A32BitModeIsTakenWhenOffered) {
-    krDraw::Use32Bit();
-    ASSERT_EQ(OpenDisplay(), 1);
-    EXPECT_EQ(krDraw::display.colourDepthSetting, 32);
-    EXPECT_EQ(display.redShift, 16);
-}
-
-TEST_F(DrawTest, ARefused16BitModeFailsAtOnce) {
-    dd::test::RefuseDepth(16);
-    EXPECT_EQ(OpenDisplay(), 0);
-    EXPECT_EQ(krDraw::display.colourDepthSetting, 16);
-    EXPECT_EQ(ErrorTexts().size(), 1u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Depths, DepthTest,
+    testing::Values(DepthCase{"Rgb565", false, false, 0, 1, 16, 11, 5, 31, 63},
+                    DepthCase{"Rgb555", false, true, 0, 1, 16, 10, 5, 31, 31},
+                    DepthCase{"Rgb888", true, false, 0, 1, 32, 16, 8, 255, 255},
+                    DepthCase{"Refused32FallsBackTo24Once", true, false, 32, 0, 24, 0, 0, 0, 0},
+                    DepthCase{"Refused16FailsAtOnce", false, false, 16, 0, 16, 0, 0, 0, 0}),
+    [](const testing::TestParamInfo<DepthCase>& c) { return std::string(c.param.name); });
 
 TEST_F(DrawTest, TheDefaultSizeIsTheGamesScreen) {
     ASSERT_EQ(OpenDisplay(false, -1, 0), 1);
