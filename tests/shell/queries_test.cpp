@@ -106,63 +106,58 @@ TEST_F(QueriesTest, SizesAreNeverWrappedBelowTheTruth) {
     EXPECT_GT(krSystem::GetFreeMemory(), 0u);
 }
 
-TEST_F(QueriesTest, ColourDepthCheckPassesWhenTheDesktopIsDeepEnough) {
-    headless::SetDesktop(640, 480, 16);
-    krSystemState.fullScreen = 0;
-    EXPECT_EQ(krSystem::CheckColourDepth("*"), 1);
-    EXPECT_TRUE(headless::Boxes().empty());
-    krSystemState.fullScreen = 1;
-    headless::SetDesktop(640, 480, 8);
-    EXPECT_EQ(krSystem::CheckColourDepth("*"), 1);
-    EXPECT_TRUE(headless::Boxes().empty());
-}
+// The colour-depth check: a deep enough desktop, or a full screen, passes silently; otherwise the
+// warning and the question; yes switches to full screen (and a named file keeps the choice), no
+// or no question quits.
+struct DepthCheck {
+    const char* name;
+    int desktopBits;
+    bool use32, fullScreen;
+    int answer;  // 0: not asked
+    const char* file;
+    int32_t result;
+    size_t boxes;
+};
 
-TEST_F(QueriesTest, ColourDepthCheckAsksToSwitchAndKeepsNoFileForStar) {
-    headless::SetDesktop(640, 480, 8);
-    headless::SetYesNoAnswer(IDYES);
-    krSystemState.fullScreen = 0;
-    EXPECT_EQ(krSystem::CheckColourDepth("*"), 1);
-    EXPECT_EQ(krSystemState.fullScreen, 1);
-    ASSERT_EQ(headless::Boxes().size(), 2u);
+class ColourDepthCheckTest : public QueriesTest, public testing::WithParamInterface<DepthCheck> {};
+
+TEST_P(ColourDepthCheckTest, WarnsAsksAndSwitchesOrQuits) {
+    const DepthCheck& c = GetParam();
+    StartCountingClient(c.fullScreen);
+    headless::SetDesktop(640, 480, c.desktopBits);
+    if (c.use32) krDraw::Use32Bit();
+    if (c.answer != 0) headless::SetYesNoAnswer(c.answer);
+    EXPECT_EQ(krSystem::CheckColourDepth(c.file), c.result);
+    ASSERT_EQ(headless::Boxes().size(), c.boxes);
+    EXPECT_EQ(krSystemState.fullScreen, c.fullScreen || c.answer == IDYES ? 1 : 0);
+    EXPECT_EQ(krSystemState.quitState, c.result == 1 ? 0 : 2);
+    const bool named = std::string(c.file) != "*" && c.file[0] != '\0';
+    EXPECT_EQ(named ? krSystem::ReadNumber(c.file) : 0, named && c.answer == IDYES ? 1 : 0);
+    EXPECT_EQ(fs::is_empty(directory), !named || c.answer != IDYES);
+    if (c.boxes == 0) return;
+    const bool shallow = c.desktopBits <= 8;
     EXPECT_EQ(headless::Boxes()[0].text,
-              "　ウィンドウ状態で実行しようとしていますが、画面が256色以下に設定されています。\n"
-              "正しく動作させるには、65536色以上に設定するか、フルスクリーンで実行させて下さい。"
-              "\r\n");
-    EXPECT_EQ(headless::Boxes()[1].text, "フルスクリーンに切り換えますか？\r\n");
-    EXPECT_TRUE(fs::is_empty(directory));
+              std::string("　ウィンドウ状態で実行しようとしていますが、画面が") +
+                  (shallow ? "256色以下" : "65536色以下") +
+                  "に設定されています。\n正しく動作させるには、" +
+                  (shallow ? "65536色以上" : "1670万色以上") +
+                  "に設定するか、フルスクリーンで実行させて下さい。\r\n");
+    if (c.boxes == 2) {
+        EXPECT_EQ(headless::Boxes()[1].text, named ? "フルスクリーンに設定し直しますか？\r\n"
+                                                   : "フルスクリーンに切り換えますか？\r\n");
+    }
 }
 
-TEST_F(QueriesTest, ColourDepthCheckStoresTheChoiceInANamedFile) {
-    headless::SetDesktop(640, 480, 16);
-    krDraw::Use32Bit();
-    headless::SetYesNoAnswer(IDYES);
-    krSystemState.fullScreen = 0;
-    EXPECT_EQ(krSystem::CheckColourDepth("full.txt"), 1);
-    ASSERT_EQ(headless::Boxes().size(), 2u);
-    EXPECT_NE(headless::Boxes()[0].text.find("65536色以下"), std::string::npos);
-    EXPECT_NE(headless::Boxes()[0].text.find("1670万色以上"), std::string::npos);
-    EXPECT_EQ(headless::Boxes()[1].text, "フルスクリーンに設定し直しますか？\r\n");
-    EXPECT_EQ(krSystem::ReadNumber("full.txt"), 1);
-}
-
-TEST_F(QueriesTest, ColourDepthCheckWithoutAQuestionQuits) {
-    StartCountingClient(false);
-    headless::SetDesktop(640, 480, 8);
-    EXPECT_EQ(krSystem::CheckColourDepth(""), 0);
-    EXPECT_EQ(headless::Boxes().size(), 1u);
-    EXPECT_EQ(krSystemState.quitState, 2);
-    RunUntilQuit();
-    EXPECT_FALSE(headless::Window().exists);
-}
-
-TEST_F(QueriesTest, ColourDepthCheckAnsweredNoQuits) {
-    StartCountingClient(false);
-    headless::SetDesktop(640, 480, 8);
-    headless::SetYesNoAnswer(IDNO);
-    EXPECT_EQ(krSystem::CheckColourDepth("full.txt"), 0);
-    EXPECT_EQ(headless::Boxes().size(), 2u);
-    EXPECT_EQ(krSystemState.quitState, 2);
-    EXPECT_FALSE(fs::exists(directory / "full.txt"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, ColourDepthCheckTest,
+    testing::Values(DepthCheck{"DeepEnoughWindow", 16, false, false, 0, "*", 1, 0},
+                    DepthCheck{"ShallowFullScreen", 8, false, true, 0, "*", 1, 0},
+                    DepthCheck{"ShallowYesSwitchesAndKeepsNoFileForStar", 8, false, false, IDYES,
+                               "*", 1, 2},
+                    DepthCheck{"SixteenBelowThirtyTwoYesStoresTheChoice", 16, true, false, IDYES,
+                               "full.txt", 1, 2},
+                    DepthCheck{"NoQuestionQuits", 8, false, false, 0, "", 0, 1},
+                    DepthCheck{"AnsweredNoQuits", 8, false, false, IDNO, "full.txt", 0, 2}),
+    [](const testing::TestParamInfo<DepthCheck>& c) { return std::string(c.param.name); });
 
 }  // namespace
