@@ -287,6 +287,8 @@ TEST_F(InputTest, ChargesFillWhileHeldEmptyOnReleaseAndResetKeepsRates) {
     EXPECT_EQ(c[0], 0);
     Press(stick, 3, false);
     EXPECT_EQ(krInput::ChargeButton(0, 4), 0);
+    for (const int32_t outside : {0, 5})
+        EXPECT_EQ(krInput::ChargeButton(0, outside), 0) << "only buttons 1 to 4 charge";
 }
 
 }  // namespace
