@@ -124,14 +124,6 @@ TEST_F(GdiTest, PixelsRoundTripIn32BitAndReadWhiteOutside) {
     EXPECT_EQ(std::tie(red, green, blue), std::make_tuple(255, 255, 255));
 }
 
-TEST_F(GdiTest, PixelsIn16BitAreTheNearestColour) {
-    ASSERT_EQ(OpenDisplay(), 1);
-    krDraw::SetPixel(0, 0, RGB(0x13, 0x57, 0x9B));
-    int32_t red = 0, green = 0, blue = 0;
-    krDraw::GetPixel(0, 0, &red, &green, &blue);
-    EXPECT_EQ(std::tie(red, green, blue), std::make_tuple(0x10, 0x55, 0x9C));
-}
-
 TEST_F(GdiTest, NothingIsDrawnWithoutTheBackSurfacesContext) {
     ASSERT_EQ(OpenDisplay(), 1);
     Paint(display.back, kWhite);
