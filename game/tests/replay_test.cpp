@@ -52,6 +52,10 @@ TEST(MazeReplay, TheSeedChoosesTheMaze) {
     };
     EXPECT_EQ(walls(1), walls(1));
     EXPECT_NE(walls(1), walls(2));
+    // The summary line that replays print and demos end with.
+    EXPECT_EQ(MazeStateLine(56),
+              "frames=56 mazeSteps=112 wallsRemoved=63 playerX=0 playerY=-1 "
+              "heading=0 facing=0 quitState=2");
 }
 
 // A replay is silent and quick to start and end: the sound goes to the hand-pulled device (no
@@ -176,19 +180,23 @@ TEST(ReplayArguments, AreReadAndCheckedLikeTheToolsLine) {
     ASSERT_EQ(options.shots.size(), 1u);
     EXPECT_EQ(options.shots[0].file, "a b.png");
     EXPECT_TRUE(options.bench);
-    for (const char* bad : {"x", "0", "-3", "5:", "5:38:", "5:38:0", "5:300", "5:38x", "", ":3"}) {
+    for (const char* bad :
+         {"x", "0", "-3", "5:", "5:38:", "5:38:0", "5:300", "5:38x", "", ":3", "0:38", "5:0"}) {
         const char* line[] = {"kirva-replay", "--key", bad};
         replay::Options ignored;
         EXPECT_FALSE(replay::ParseArguments(3, line, &ignored, &error)) << bad;
     }
-    const std::vector<std::vector<const char*>> badLines = {{"r", "--frames", "0"},
-                                                            {"r", "--seed", "99999999999"},
-                                                            {"r", "--shot", "3:"},
-                                                            {"r", "--frame", "3"}};
+    const std::vector<std::vector<const char*>> badLines = {
+        {"r", "--frames", "0"},   {"r", "--seed", "99999999999"}, {"r", "--seed", "-1"},
+        {"r", "--tick", "60001"}, {"r", "--shot", "3:"},          {"r", "--frame", "3"}};
     for (const std::vector<const char*>& line : badLines) {
         replay::Options ignored;
         EXPECT_FALSE(replay::ParseArguments(3, line.data(), &ignored, &error)) << line[1];
     }
+    const char* zero[] = {"r", "--seed", "0", "--tick", "0"};  // the lowest of each
+    ASSERT_TRUE(replay::ParseArguments(5, zero, &options, &error)) << error;
+    EXPECT_EQ(options.seed, 0u);
+    EXPECT_EQ(options.tick, 0u);
     const char* missing[] = {"r", "--tick"};
     EXPECT_FALSE(replay::ParseArguments(2, missing, &options, &error));
 }
