@@ -48,7 +48,10 @@ TEST(MazeReplay, TheSeedChoosesTheMaze) {
         options.seed = seed;
         Replay(options);
         EXPECT_EQ(maze.mazeSteps, 112);
-        return std::vector<int32_t>(maze.verticalWall, maze.verticalWall + 2 * kMazeWalls);
+        std::vector<int> flags;
+        for (int32_t i = 0; i < kMazeWalls; ++i)
+            flags.insert(flags.end(), {maze.verticalWall[i], maze.horizontalWall[i]});
+        return flags;
     };
     EXPECT_EQ(walls(1), walls(1));
     EXPECT_NE(walls(1), walls(2));
