@@ -176,6 +176,20 @@ TEST_F(BlendEffectsTest, Zoom4xIsCutAtTheClipRectangle) {
     EXPECT_EQ(Get(display.back, 12, 13), 0);
 }
 
+// A zoom that cannot lock the Back surface draws nothing, returns 0 and unlocks the Buffer object.
+TEST_F(BlendEffectsTest, AZoomWithoutTheBackSurfaceLeavesTheBufferUnlocked) {
+    dd::DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    ASSERT_EQ(display.back->Lock(nullptr, &desc, dd::DDLOCK_WAIT, nullptr), dd::DD_OK);
+    EXPECT_EQ(krDraw::Zoom2x(0, 0, 2, 2, 0), 0);
+    EXPECT_EQ(krDraw::Zoom4x(0, 0, 2, 2, 1), 0);
+    display.back->Unlock(nullptr);
+    dd::Surface* buffer = krDraw::sprites[krDraw::kBufferObject].surface;
+    ASSERT_EQ(buffer->Lock(nullptr, &desc, 0, nullptr), dd::DD_OK);
+    buffer->Unlock(nullptr);
+    EXPECT_EQ(krDraw::Zoom2x(0, 0, 2, 2, 0), 1);
+}
+
 TEST_F(BlendEffectsTest, HostileRectanglesStayInsideTheSurfaces) {
     FillRaw(display.back, Pixel(2, 2, 2));
     const std::vector<uint16_t> before = Snapshot(display.back);
