@@ -114,82 +114,36 @@ int64_t Clamp(int64_t value, int64_t low, int64_t high) {
     return value < low ? low : value > high ? high : value;
 }
 
-void ApplyReference(int operation, int32_t value, Settings& s) {
-    const int64_t step = int64_t{value} * 100;
-    switch (operation) {
-        case 0:
-            s.volume = Clamp(step, -10000, 0);
-            break;
-        case 1:
-            s.volume = Clamp(s.volume + step, -10000, 0);
-            break;
-        case 2:
-            s.volume = 0;
-            break;
-        case 3:
-            s.pan = Clamp(step, -10000, 10000);
-            break;
-        case 4:
-            s.pan = Clamp(s.pan + step, -10000, 10000);
-            break;
-        case 5:
-            s.pan = 0;
-            break;
-        case 6:
-            s.pan = -10000;
-            break;
-        case 7:
-            s.pan = 10000;
-            break;
-        case 8:
-            s.frequency = Clamp(22050 + step, 100, 100000);
-            break;
-        case 9:
-            s.frequency = Clamp(s.frequency + step, 100, 100000);
-            break;
-        default:
-            s.frequency = 22050;
-            break;
-    }
-}
+// Each setting operation beside its law on one buffer's settings (value in client units).
+struct SettingOperation {
+    void (*call)(int32_t sound, int32_t value, int32_t selector);
+    void (*law)(int64_t step, Settings& s);  // step: the value times 100
+};
 
-void ApplyOperation(int operation, int32_t sound, int32_t value, int32_t selector) {
-    switch (operation) {
-        case 0:
-            krSound::SetVolume(sound, value, selector);
-            break;
-        case 1:
-            krSound::AddVolume(sound, value, selector);
-            break;
-        case 2:
-            krSound::ResetVolume(sound, selector);
-            break;
-        case 3:
-            krSound::SetPan(sound, value, selector);
-            break;
-        case 4:
-            krSound::AddPan(sound, value, selector);
-            break;
-        case 5:
-            krSound::CenterPan(sound, selector);
-            break;
-        case 6:
-            krSound::PanLeft(sound, selector);
-            break;
-        case 7:
-            krSound::PanRight(sound, selector);
-            break;
-        case 8:
-            krSound::SetFrequency(sound, value, selector);
-            break;
-        case 9:
-            krSound::AddFrequency(sound, value, selector);
-            break;
-        default:
-            krSound::ResetFrequency(sound, selector);
-            break;
-    }
-}
+const SettingOperation kSettingOperations[] = {
+    {[](int32_t n, int32_t v, int32_t b) { krSound::SetVolume(n, v, b); },
+     [](int64_t step, Settings& s) { s.volume = Clamp(step, -10000, 0); }},
+    {[](int32_t n, int32_t v, int32_t b) { krSound::AddVolume(n, v, b); },
+     [](int64_t step, Settings& s) { s.volume = Clamp(s.volume + step, -10000, 0); }},
+    {[](int32_t n, int32_t, int32_t b) { krSound::ResetVolume(n, b); },
+     [](int64_t, Settings& s) { s.volume = 0; }},
+    {[](int32_t n, int32_t v, int32_t b) { krSound::SetPan(n, v, b); },
+     [](int64_t step, Settings& s) { s.pan = Clamp(step, -10000, 10000); }},
+    {[](int32_t n, int32_t v, int32_t b) { krSound::AddPan(n, v, b); },
+     [](int64_t step, Settings& s) { s.pan = Clamp(s.pan + step, -10000, 10000); }},
+    {[](int32_t n, int32_t, int32_t b) { krSound::CenterPan(n, b); },
+     [](int64_t, Settings& s) { s.pan = 0; }},
+    {[](int32_t n, int32_t, int32_t b) { krSound::PanLeft(n, b); },
+     [](int64_t, Settings& s) { s.pan = -10000; }},
+    {[](int32_t n, int32_t, int32_t b) { krSound::PanRight(n, b); },
+     [](int64_t, Settings& s) { s.pan = 10000; }},
+    {[](int32_t n, int32_t v, int32_t b) { krSound::SetFrequency(n, v, b); },
+     [](int64_t step, Settings& s) { s.frequency = Clamp(22050 + step, 100, 100000); }},
+    {[](int32_t n, int32_t v, int32_t b) { krSound::AddFrequency(n, v, b); },
+     [](int64_t step, Settings& s) { s.frequency = Clamp(s.frequency + step, 100, 100000); }},
+    {[](int32_t n, int32_t, int32_t b) { krSound::ResetFrequency(n, b); },
+     [](int64_t, Settings& s) { s.frequency = 22050; }},
+};
 
 TEST_F(SoundTest, SettingsFollowTheirLawsForEverySelector) {
     const int32_t sound = krSound::LoadObject("beep.wav", 3);
@@ -197,16 +151,16 @@ TEST_F(SoundTest, SettingsFollowTheirLawsForEverySelector) {
     std::mt19937 random(17);
     const int32_t extremes[] = {INT32_MIN, INT32_MAX, -200, 150, 0};
     for (int call = 0; call < 3000; ++call) {
-        const int operation = static_cast<int>(random() % 11);
+        const SettingOperation& operation = kSettingOperations[random() % 11];
         const int32_t value =
             random() % 8 == 0 ? extremes[random() % 5] : static_cast<int32_t>(random() % 401) - 200;
         const int32_t selector = static_cast<int32_t>(random() % 6) - 3;  // -3 to 2
         if (call % 7 == 0) krSound::Play(sound, -1);  // moves the round robin on
         const int32_t next = Slot(sound).nextBuffer;
-        ApplyOperation(operation, sound, value, selector);
+        operation.call(sound, value, selector);
         for (int32_t i = 0; i < 3; ++i) {
             if (selector == i || (selector == -2 && i == next) || (selector < 0 && selector != -2))
-                ApplyReference(operation, value, expected[i]);
+                operation.law(int64_t{value} * 100, expected[i]);
             ASSERT_EQ(Entry(sound, i).volume, expected[i].volume) << call;
             ASSERT_EQ(Entry(sound, i).pan, expected[i].pan) << call;
             ASSERT_EQ(Entry(sound, i).frequency, expected[i].frequency) << call;
