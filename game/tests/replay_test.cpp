@@ -46,6 +46,12 @@ TEST(MazeReplay, TheSeedChoosesTheMaze) {
     auto walls = [](uint32_t seed) {
         replay::Options options = ReplayOptions(56);
         options.seed = seed;
+        // The scene's first frame takes two steps, every later one one: 110 after frame 54.
+        options.afterFrame = [](int32_t frame) {
+            if (frame == 54) {
+                EXPECT_EQ(maze.mazeSteps, 110);
+            }
+        };
         Replay(options);
         EXPECT_EQ(maze.mazeSteps, 112);
         std::vector<int> flags;
