@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi/gdi.h"
+#include "bitmap_loads.h"
 #include "platform/mci/mci.h"
 #include "platform/rm/rm.h"
 #include "platform/win/win.h"
@@ -19,16 +19,8 @@ namespace fs = std::filesystem;
 
 // The readers a folder's files go through; each answers whether it refused the file.
 bool RefusedAsBitmap(const std::string& path) {
-    HBITMAP bitmap =
-        gdi::LoadImage(nullptr, path.c_str(), gdi::IMAGE_BITMAP, 0, 0, gdi::LR_LOADFROMFILE);
-    if (bitmap != nullptr) gdi::DeleteObject(bitmap);
-    rm::Direct3DRM* rm = nullptr;
-    rm::Direct3DRMCreate(&rm);
-    rm::Texture* texture = nullptr;
-    const HRESULT loaded = rm->LoadTexture(path.c_str(), &texture);
-    if (texture != nullptr) texture->Release();
-    rm->Release();
-    return bitmap == nullptr && loaded == rm::D3DRMERR_BADFILE;
+    const BitmapLoads loads = LoadBitmapBothWays(path);
+    return !loads.asSprite && loads.asTexture == rm::D3DRMERR_BADFILE;
 }
 
 bool RefusedAsModel(const std::string& path) {
