@@ -8,6 +8,11 @@
 #include "scene3d/scene3d.h"
 
 class Scene3DTest : public DrawTest {
+  public:
+    // A frame's position and direction relative to the scene root.
+    static rm::D3DVECTOR ScenePosition(rm::Frame* frame);
+    static rm::D3DVECTOR Direction(rm::Frame* frame);
+
   protected:
     void SetUp() override;
     void TearDown() override;
@@ -15,9 +20,6 @@ class Scene3DTest : public DrawTest {
     // A .X text file in the data directory: a square of half size `half` in the z = 0 plane.
     void WriteSquareModel(const std::string& name, float half = 4);
     void WriteFile(const std::string& name, const std::string& bytes);
-    // A frame's position relative to the scene root.
-    static rm::D3DVECTOR ScenePosition(rm::Frame* frame);
-    static rm::D3DVECTOR Direction(rm::Frame* frame);
     // Sets the frame time to 60 frames a second.
     static void SixtyFramesASecond();
 };

@@ -1,7 +1,9 @@
 // kr3D: frame transforms in framework axes, motion slots, hierarchy, projection and picking.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
 #include "platform/crt/crt.h"
 #include "scene3d/scene3d_fixture.h"
@@ -18,22 +20,25 @@ class Scene3DMotionTest : public Scene3DTest {
     rm::Frame* camera() const { return kr3D::cameras[0].frame; }
 };
 
-TEST_F(Scene3DMotionTest, FrameworkAxesTurnYAndZAround) {
+TEST_F(Scene3DMotionTest, FrameworkAxesTurnYAndZAroundAndSetPositionDropsTheTurn) {
     rm::Frame* frame = kr3D::CreateObject();
+    kr3D::RotateY(frame, 90);
     kr3D::SetPosition(frame, 0, 16, 8);
     ExpectNear(ScenePosition(frame), {0, -16, -8});
+    ExpectNear(Direction(frame), {0, 0, 1});
     kr3D::MoveY(frame, 2);
     kr3D::MoveZ(frame, 1);
     kr3D::MoveX(frame, 3);
     ExpectNear(ScenePosition(frame), {3, -18, -9});
+    kr3D::HideObject(frame);
+    EXPECT_EQ(frame->parent(), nullptr);
+    kr3D::ShowObject(frame);
+    EXPECT_EQ(frame->parent(), kr3DState.scene);
+    ExpectNear(ScenePosition(frame), {3, -18, -9});
     kr3D::DeleteObject(&frame);
 }
 
-TEST_F(Scene3DMotionTest, SetPositionDropsTheTurnSetCameraPositionKeepsTheHeading) {
-    rm::Frame* frame = kr3D::CreateObject();
-    kr3D::RotateY(frame, 90);
-    kr3D::SetPosition(frame, 1, 2, 3);
-    ExpectNear(Direction(frame), {0, 0, 1});
+TEST_F(Scene3DMotionTest, CameraPositionsKeepTheHeading) {
     kr3D::RotateCameraY(1, 90);
     kr3D::SetCameraPosition(1, 8, 0, 8);
     ExpectNear(Direction(camera()), {1, 0, 0});
@@ -42,22 +47,28 @@ TEST_F(Scene3DMotionTest, SetPositionDropsTheTurnSetCameraPositionKeepsTheHeadin
     ExpectNear(ScenePosition(camera()), {5, 0, 0});
     kr3D::SetCameraZ(1, 5);
     ExpectNear(ScenePosition(camera()), {0, 0, -5});
-    kr3D::DeleteObject(&frame);
 }
 
-TEST_F(Scene3DMotionTest, SixteenQuarterStepsMakeAFullCircleAndZeroRotationsChangeNothing) {
-    for (int i = 0; i < 4; ++i)
-        kr3D::RotateCameraY(1, 22.5f);
-    ExpectNear(Direction(camera()), {1, 0, 0});
-    for (int i = 0; i < 12; ++i)
-        kr3D::RotateCameraY(1, 22.5f);
-    ExpectNear(Direction(camera()), {0, 0, 1});
+// Turns in degrees add up: the heading after any run of them is the sum's sine and cosine.
+TEST_F(Scene3DMotionTest, TurnsAddUpToTheHeadingOfTheirSum) {
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> degrees(-120, 120);
+    double sum = 0;
+    for (int step = 0; step < 40; ++step) {
+        const float turn = step < 16 ? 22.5f : degrees(random);
+        sum += turn;
+        if (step % 2 == 0)
+            kr3D::RotateCameraY(1, turn);
+        else
+            kr3D::RotateCamera(1, 1, 0, 0, turn);  // yaw: about y
+        const double radians = sum * 3.141592653589793 / 180;
+        ExpectNear(Direction(camera()), {float(std::sin(radians)), 0, float(std::cos(radians))});
+    }
+    const rm::D3DVECTOR before = Direction(camera());
     kr3D::RotateCamera(1, 0, 0, 0, 45);
     kr3D::SpinCamera(1, 0, 0, 0);
-    ExpectNear(Direction(camera()), {0, 0, 1});
-    kr3D::RotateCamera(1, 1, 0, 0, 90);  // yaw: about y
-    ExpectNear(Direction(camera()), {1, 0, 0});
-    kr3D::RotateCameraY(9, 10);  // no such camera: nothing happens
+    kr3D::RotateCameraY(9, 10);  // no such camera
+    ExpectNear(Direction(camera()), before);
 }
 
 TEST_F(Scene3DMotionTest, FollowAndOrbitPlaceTheCameraAroundItsTarget) {
@@ -72,119 +83,175 @@ TEST_F(Scene3DMotionTest, FollowAndOrbitPlaceTheCameraAroundItsTarget) {
     ExpectNear(ScenePosition(camera()), {10, 0, 15});
     kr3D::LookAt(camera(), target);
     ExpectNear(Direction(camera()), {0, 0, -1});
+    rm::Frame* copy = kr3D::CreateObject();
+    kr3D::CopyPose(target, copy);
+    ExpectNear(ScenePosition(copy), {10, 0, 10});
+    ExpectNear(Direction(copy), {1, 0, 0});
+    kr3D::DeleteObject(&copy);
     EXPECT_FLOAT_EQ(kr3D::GetDistance(camera(), target), 5);
     EXPECT_FLOAT_EQ(kr3D::GetDistance(target, target), 0);
     EXPECT_NEAR(kr3D::GetDistanceFromOrigin(target), 14.142136f, 1e-4f);
+    EXPECT_EQ(kr3D::GetDistanceFromOrigin(nullptr), 0);
     kr3D::DeleteObject(&target);
 }
 
-// One frame of the game's kind: drive, update, render.
-void DriveCameraForward() {
-    kr3D::SetCameraAcceleration(1000, 0);
-    kr3D::AccelerateCameraZ(1);
-    kr3D::UpdateCamera();
-    kr3D::Render();
-}
-
-// At F frames a second the frame-time factor is f = 60 / F: each call adds f to the speed and
-// each update moves by the speed times f, so five frames reach speed 5f and 15f² units.
-TEST_F(Scene3DMotionTest, ADrivenCameraScalesItsMotionByTheFrameTime) {
-    for (const float fps : {30.0f, 45.0f, 60.0f}) {  // 60 last: the release below runs at it
-        kr3D::SetCameraPosition(1, 0, 0, 0);
-        kr3D::ClearCameraMotion();
-        krSystemState.frameSeconds = 1.0f / fps;
-        const float f = 60.0f / fps;
-        float before = 0;
-        for (int n = 1; n <= 5; ++n) {
-            before = ScenePosition(camera()).z;
-            DriveCameraForward();
-        }
-        EXPECT_NEAR(kr3D::cameraMotion[0].move[2].speed, 5 * f, 1e-4f) << fps;
-        EXPECT_NEAR(before - ScenePosition(camera()).z, 5 * f * f, 1e-3f) << fps;
-        EXPECT_NEAR(ScenePosition(camera()).z, -15 * f * f, 1e-3f) << "+z is scene -z; " << fps;
-        // Spin turns by its rate in radians a second times the frame's seconds, unscaled.
-        kr3D::SpinCamera(1, 1, 0, 0);
-        const float angle = 1.0f / fps;
-        ExpectNear(Direction(camera()), {std::sin(angle), 0, std::cos(angle)}, 1e-5f);
-        kr3D::SpinCamera(1, -1, 0, 0);
-    }
-    // Released: the speed falls by the acceleration each call to rest, then starts afresh.
-    for (int n = 0; n < 5; ++n) {
-        kr3D::SetCameraAcceleration(1000, 0);
-        kr3D::AccelerateCameraZ(0);
-        kr3D::UpdateCamera();
-        kr3D::Render();
-    }
-    EXPECT_EQ(kr3D::cameraMotion[0].move[2].speed, 0);
-    EXPECT_EQ(kr3D::cameraMotion[0].move[2].direction, 0);
-    kr3D::SetCameraAcceleration(1000, 0);
-    kr3D::AccelerateCameraZ(-1);
-    EXPECT_FLOAT_EQ(kr3D::cameraMotion[0].move[2].velocity, -1);
-}
-
-TEST_F(Scene3DMotionTest, ReversingBrakesFirstAndNothingDrivenMovesNothing) {
-    kr3D::SetCameraAcceleration(1000, 0);
-    kr3D::AccelerateCameraX(1);
-    kr3D::AccelerateCameraX(1);
-    kr3D::AccelerateCameraX(-1);
-    EXPECT_FLOAT_EQ(kr3D::cameraMotion[0].move[0].velocity, 1) << "still the old way";
-    kr3D::BrakeCameraX();
-    EXPECT_EQ(kr3D::cameraMotion[0].move[0].speed, 0);
-    kr3D::BrakeCameraX();  // idle: nothing
-    EXPECT_EQ(kr3D::cameraMotion[0].move[0].speed, 0);
-    kr3D::ClearCameraMotion();
-    const rm::D3DVECTOR at = ScenePosition(camera());
-    EXPECT_EQ(kr3D::UpdateCamera(), 1);
-    ExpectNear(ScenePosition(camera()), at);
-    ExpectNear(Direction(camera()), {0, 0, 1});
-}
-
-TEST_F(Scene3DMotionTest, ModelSpeedsStopAtTheirMaximaCameraSpeedsDoNot) {
-    rm::Frame* model = kr3D::CreateObject();
-    for (int i = 0; i < 10; ++i) {
-        kr3D::SetModelAcceleration(1000, 1000, 3000, 2000);
-        kr3D::AccelerateModelX(1);
-        kr3D::TurnModelY(-1);
-        kr3D::UpdateModel(model);
-        kr3D::SetCameraAcceleration(1000, 1000);
-        kr3D::TurnCameraY(1);
-        kr3D::UpdateCamera();
-        kr3D::Render();
-    }
-    EXPECT_FLOAT_EQ(kr3D::modelMotion[0].move[0].speed, 3);
-    EXPECT_FLOAT_EQ(kr3D::modelMotion[0].turn[0].speed, 2);
-    EXPECT_FLOAT_EQ(kr3D::modelMotion[0].turn[0].axis, -1);
-    EXPECT_FLOAT_EQ(kr3D::cameraMotion[0].turn[0].speed, 10);
-    float speed = 0;
+// One axis of a slot as the arithmetic goes: driving adds the acceleration (a model stops at its
+// maximum), driving the other way or braking takes it off, and reaching zero leaves it at rest.
+struct AxisReference {
     int32_t direction = 0;
-    kr3D::GetModelMotionX(&speed, &direction);
-    EXPECT_FLOAT_EQ(speed, 3);
-    EXPECT_EQ(direction, 1);
-    kr3D::ReverseModelMotion();
-    EXPECT_FLOAT_EQ(kr3D::modelMotion[0].turn[0].axis, 1);
-    kr3D::DeleteObject(&model);
+    float speed = 0;
+
+    void Drive(int32_t d, float acceleration, float maximum) {
+        if (direction != 0 && d != direction) return Brake(acceleration);
+        speed = std::min(speed + acceleration, maximum);
+        direction = d;
+    }
+    void Brake(float acceleration) {
+        speed -= std::min(speed, acceleration);
+        if (speed == 0) direction = 0;
+    }
+};
+
+// The six driven axes of a slot, in the slot's order: moves x, y, z, then turns y, x, z.
+struct AxisCommands {
+    void (*drive)(int32_t);
+    void (*brake)();
+};
+const AxisCommands kCameraAxes[6] = {
+    {kr3D::AccelerateCameraX, kr3D::BrakeCameraX}, {kr3D::AccelerateCameraY, kr3D::BrakeCameraY},
+    {kr3D::AccelerateCameraZ, kr3D::BrakeCameraZ}, {kr3D::TurnCameraY, kr3D::BrakeCameraTurnY},
+    {kr3D::TurnCameraX, kr3D::BrakeCameraTurnX},   {kr3D::TurnCameraZ, kr3D::BrakeCameraTurnZ}};
+const AxisCommands kModelAxes[6] = {
+    {kr3D::AccelerateModelX, kr3D::BrakeModelX}, {kr3D::AccelerateModelY, kr3D::BrakeModelY},
+    {kr3D::AccelerateModelZ, kr3D::BrakeModelZ}, {kr3D::TurnModelY, kr3D::BrakeModelTurnY},
+    {kr3D::TurnModelX, kr3D::BrakeModelTurnX},   {kr3D::TurnModelZ, kr3D::BrakeModelTurnZ}};
+
+void ExpectSlot(const kr3D::MotionSlot& slot, const AxisReference (&expected)[6], int frame) {
+    for (int axis = 0; axis < 3; ++axis) {
+        const kr3D::AxisMotion& m = slot.move[axis];
+        const kr3D::TurnMotion& t = slot.turn[axis];
+        const AxisReference &move = expected[axis], &turn = expected[axis + 3];
+        EXPECT_EQ(m.direction, move.direction) << frame << " move " << axis;
+        EXPECT_FLOAT_EQ(m.speed, move.speed) << frame << " move " << axis;
+        EXPECT_FLOAT_EQ(m.velocity, float(move.direction) * move.speed) << frame;
+        EXPECT_EQ(t.direction, turn.direction) << frame << " turn " << axis;
+        EXPECT_FLOAT_EQ(t.speed, turn.speed) << frame << " turn " << axis;
+        if (turn.speed > 0) {
+            EXPECT_FLOAT_EQ(t.axis, float(turn.direction)) << frame;
+        }
+    }
 }
 
-TEST_F(Scene3DMotionTest, SlotsFollowTheOrderOfTheUpdatesWithinAFrame) {
-    kr3D::SetModelAcceleration(1000, 0, 9000, 0);
-    kr3D::AccelerateModelZ(1);
-    kr3D::ThroughModel();
-    kr3D::ThroughModel();
-    kr3D::SetModelAcceleration(2000, 0, 9000, 0);
-    kr3D::AccelerateModelZ(1);
-    kr3D::ThroughModel();
-    kr3D::Render();
-    kr3D::ThroughModel();
-    kr3D::ThroughModel();
-    kr3D::Render();
-    EXPECT_FLOAT_EQ(kr3D::modelMotion[0].move[2].speed, 1);
-    EXPECT_FLOAT_EQ(kr3D::modelMotion[1].move[2].speed, 0);
-    EXPECT_FLOAT_EQ(kr3D::modelMotion[2].move[2].speed, 2) << "kept for the next frame of three";
-    kr3D::SaveModelMotion();
-    kr3D::ClearModelMotion();
-    EXPECT_EQ(kr3D::modelMotion[0].move[2].speed, 0);
-    kr3D::RestoreModelMotion();
-    EXPECT_FLOAT_EQ(kr3D::modelMotion[0].move[2].speed, 1);
+// Random drives and brakes on every axis of four camera slots and three model slots, frame by
+// frame, against the arithmetic above; whole accelerations keep every sum exact.
+TEST_F(Scene3DMotionTest, SlotSpeedsFollowTheDrivingAndBrakingOfEveryAxis) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> command(0, 5), step(1, 3);
+    AxisReference cameras[4][6], models[3][6];
+    for (int frame = 0; frame < 30; ++frame) {
+        auto drive = [&](const AxisCommands(&axes)[6], AxisReference(&slot)[6], float move,
+                         float turn, float moveMaximum, float turnMaximum) {
+            for (int axis = 0; axis < 6; ++axis) {
+                const float acceleration = axis < 3 ? move : turn;
+                const float maximum = axis < 3 ? moveMaximum : turnMaximum;
+                switch (command(random)) {
+                    case 0:
+                    case 1:
+                        axes[axis].drive(1), slot[axis].Drive(1, acceleration, maximum);
+                        break;
+                    case 2:
+                        axes[axis].drive(-1), slot[axis].Drive(-1, acceleration, maximum);
+                        break;
+                    case 3:
+                        axes[axis].brake(), slot[axis].Brake(acceleration);
+                        break;
+                    default:
+                        break;
+                }
+            }
+        };
+        for (AxisReference(&slot)[6] : cameras) {
+            const auto move = float(step(random)), turn = float(step(random));
+            kr3D::SetCameraAcceleration(1000 * move, 1000 * turn);
+            drive(kCameraAxes, slot, move, turn, INFINITY, INFINITY);
+            kr3D::ThroughCamera();
+        }
+        for (AxisReference(&slot)[6] : models) {
+            const auto move = float(step(random)), turn = float(step(random));
+            kr3D::SetModelAcceleration(1000 * move, 1000 * turn, 5000, 4000);
+            drive(kModelAxes, slot, move, turn, 5, 4);
+            kr3D::ThroughModel();
+        }
+        kr3D::Render();
+        for (int i = 0; i < 4; ++i)
+            ExpectSlot(kr3D::cameraMotion[i], cameras[i], frame);
+        for (int i = 0; i < 3; ++i)
+            ExpectSlot(kr3D::modelMotion[i], models[i], frame);
+        if (HasFailure()) return;
+    }
+}
+
+// The pose a frame reaches from rest after a total drive of s on one axis (units or radians);
+// framework +y and +z are scene -y and -z, turns go as the scene's left-handed axes do.
+struct Pose {
+    rm::D3DVECTOR position, direction, up;
+};
+Pose PoseAfter(int axis, float s) {
+    const float c = std::cos(s), n = std::sin(s);
+    switch (axis) {
+        case 0:
+            return {{s, 0, 0}, {0, 0, 1}, {0, 1, 0}};
+        case 1:
+            return {{0, -s, 0}, {0, 0, 1}, {0, 1, 0}};
+        case 2:
+            return {{0, 0, -s}, {0, 0, 1}, {0, 1, 0}};
+        case 3:
+            return {{0, 0, 0}, {n, 0, c}, {0, 1, 0}};
+        case 4:
+            return {{0, 0, 0}, {0, -n, c}, {0, c, n}};
+        default:
+            return {{0, 0, 0}, {0, 0, 1}, {-n, c, 0}};
+    }
+}
+
+void ExpectPose(rm::Frame* frame, const Pose& expected) {
+    rm::D3DVECTOR direction{}, up{};
+    frame->GetOrientation(kr3DState.scene, &direction, &up);
+    ExpectNear(Scene3DTest::ScenePosition(frame), expected.position);
+    ExpectNear(direction, expected.direction);
+    ExpectNear(up, expected.up);
+}
+
+// At F frames a second the factor f = 60 / F scales both the acceleration and each update's
+// step: three driven frames from rest cover (1 + 2 + 3) a f², with a the acceleration / 1000.
+TEST_F(Scene3DMotionTest, EachDrivenAxisMovesTheCameraAndAModelByTheFrameTime) {
+    rm::Frame* model = nullptr;
+    for (const float fps : {60.0f, 30.0f})
+        for (int axis = 0; axis < 6; ++axis) {
+            SCOPED_TRACE(testing::Message() << fps << " frames a second, axis " << axis);
+            krSystemState.frameSeconds = 1.0f / fps;
+            const float f = 60.0f / fps, a = axis < 3 ? 1.0f : 0.1f;
+            ASSERT_EQ(kr3D::CreateCamera(1, 0, 60, 480, 420), 1);
+            model = kr3D::CreateObject();
+            kr3D::ClearCameraMotion();
+            kr3D::ClearModelMotion();
+            for (int frame = 0; frame < 3; ++frame) {
+                kr3D::SetCameraAcceleration(1000 * a, 1000 * a);
+                kCameraAxes[axis].drive(1);
+                kr3D::UpdateCamera();
+                kr3D::SetModelAcceleration(1000 * a, 1000 * a, 1e6f, 1e6f);
+                kModelAxes[axis].drive(1);
+                kr3D::UpdateModel(model);
+                kr3D::Render();
+            }
+            ExpectPose(camera(), PoseAfter(axis, 6 * a * f * f));
+            ExpectPose(model, PoseAfter(axis, 6 * a * f * f));
+            kr3D::DeleteObject(&model);
+        }
+    // Spin turns by its rate in radians a second times the frame's seconds, unscaled.
+    ASSERT_EQ(kr3D::CreateCamera(1, 0, 60, 480, 420), 1);
+    kr3D::SpinCamera(1, 1, 0, 0);
+    ExpectPose(camera(), PoseAfter(3, 1.0f / 30));
 }
 
 TEST_F(Scene3DMotionTest, AFifthCameraAndA257thModelAreRefusedAndTouchNothingBeyond) {
@@ -212,48 +279,57 @@ TEST_F(Scene3DMotionTest, AFifthCameraAndA257thModelAreRefusedAndTouchNothingBey
         EXPECT_EQ(slot.moveAcceleration, 0);
 }
 
-TEST_F(Scene3DMotionTest, RandomMotionDrawsInItsOrderAndZeroRangeIsRefused) {
+TEST_F(Scene3DMotionTest, SavedReversedAndRandomModelMotion) {
+    kr3D::SetModelAcceleration(1000, 1000, 9000, 9000);
+    kr3D::AccelerateModelZ(1);
+    kr3D::TurnModelY(-1);
+    float speed = 0;
+    int32_t direction = 0;
+    kr3D::GetModelMotionZ(&speed, &direction);
+    EXPECT_EQ(speed, 1);
+    EXPECT_EQ(direction, 1);
+    kr3D::ReverseModelMotion();
+    EXPECT_FLOAT_EQ(kr3D::modelMotion[0].turn[0].axis, 1);
+    kr3D::SaveModelMotion();
+    kr3D::ClearModelMotion();
+    EXPECT_EQ(kr3D::modelMotion[0].move[2].speed, 0);
+    kr3D::RestoreModelMotion();
+    EXPECT_FLOAT_EQ(kr3D::modelMotion[0].move[2].speed, 1);
+    // Random motion draws the z speed and then its direction; a zero range is refused.
     crt::srand(5);
     kr3D::RandomModelMotion(100);
     crt::srand(5);
     const float zSpeed = float(crt::rand() % 100) / 100.0f;
     const int32_t zDirection = crt::rand() % 2 == 1 ? 1 : -1;
     EXPECT_FLOAT_EQ(kr3D::modelMotion[0].move[2].speed, zSpeed);
-    EXPECT_EQ(kr3D::modelMotion[0].move[2].direction, zDirection);
     EXPECT_FLOAT_EQ(kr3D::modelMotion[0].move[2].velocity, float(zDirection) * zSpeed);
-    const kr3D::MotionSlot before = kr3D::modelMotion[0];
     kr3D::RandomModelMotion(0);
-    EXPECT_EQ(kr3D::modelMotion[0].move[2].speed, before.move[2].speed);
+    EXPECT_FLOAT_EQ(kr3D::modelMotion[0].move[2].speed, zSpeed);
 }
 
 TEST_F(Scene3DMotionTest, ProjectionGivesSaturatedPixelsOrMinus9999BehindAndOnTheBackPlane) {
     rm::Frame* frame = kr3D::CreateObject();
-    kr3D::SetPosition(frame, 0, 0, -10);
-    int32_t x = 0, y = 0;
-    float depth = 0;
-    kr3D::ProjectObject(frame, 1, &x, &y, &depth);
-    EXPECT_EQ(x, 240);
-    EXPECT_EQ(y, 240);
-    EXPECT_GT(depth, 0);
-    kr3D::SetPosition(frame, 0, 0, -2000);
-    kr3D::ProjectObject(frame, 1, &x, &y, &depth);
-    EXPECT_EQ(x, -9999);
-    EXPECT_EQ(y, -9999);
-    EXPECT_EQ(depth, -9999.0f);
-    kr3D::SetPosition(frame, 0, 0, 10);
-    kr3D::ProjectObject(frame, 1, &x, &y, &depth);
-    EXPECT_EQ(x, -9999);
-    kr3D::ProjectObject(frame, 4, &x, &y, &depth);  // never created
-    EXPECT_EQ(x, -9999);
-    // Far to the side of the camera the pixel leaves the 32-bit range and saturates.
-    kr3D::SetPosition(frame, 1e12f, 1e12f, -10);
-    kr3D::ProjectObject(frame, 1, &x, &y, &depth);
-    EXPECT_EQ(x, INT32_MAX);
-    EXPECT_EQ(y, INT32_MAX);
-    kr3D::SetPosition(frame, -1e12f, -1e12f, -10);
-    kr3D::ProjectObject(frame, 1, &x, &y, &depth);
-    EXPECT_EQ(x, INT32_MIN);
-    EXPECT_EQ(y, INT32_MIN);
+    const struct {
+        float x, y, z;
+        int32_t camera, pixelX, pixelY;
+    } cases[] = {{0, 0, -10, 1, 240, 240},
+                 {0, 0, -2000, 1, -9999, -9999},
+                 {0, 0, 10, 1, -9999, -9999},
+                 {0, 0, -10, 4, -9999, -9999},  // never created
+                 {1e12f, 1e12f, -10, 1, INT32_MAX, INT32_MAX},
+                 {-1e12f, -1e12f, -10, 1, INT32_MIN, INT32_MIN}};
+    for (const auto& c : cases) {
+        kr3D::SetPosition(frame, c.x, c.y, c.z);
+        int32_t x = 0, y = 0;
+        float depth = 0;
+        kr3D::ProjectObject(frame, c.camera, &x, &y, &depth);
+        EXPECT_EQ(x, c.pixelX) << c.x << "," << c.z;
+        EXPECT_EQ(y, c.pixelY) << c.x << "," << c.z;
+        if (c.pixelX == -9999)
+            EXPECT_EQ(depth, -9999.0f);
+        else
+            EXPECT_GT(depth, 0);
+    }
     kr3D::DeleteObject(&frame);
 }
 
@@ -282,17 +358,6 @@ TEST_F(Scene3DMotionTest, PickingTellsWhichGroupIsUnderThePoint) {
     EXPECT_EQ(kr3D::PickObject(240, 240, 1, group, other), 1);
     for (rm::Frame* frame : {inGroup, inOther, group, other})
         kr3D::DeleteObject(&frame);
-}
-
-TEST_F(Scene3DMotionTest, HideAndShowTakeAFrameOutOfTheSceneAndBack) {
-    rm::Frame* frame = kr3D::CreateObject();
-    kr3D::SetPosition(frame, 1, 2, 3);
-    kr3D::HideObject(frame);
-    EXPECT_EQ(frame->parent(), nullptr);
-    kr3D::ShowObject(frame);
-    EXPECT_EQ(frame->parent(), kr3DState.scene);
-    ExpectNear(ScenePosition(frame), {1, -2, -3});
-    kr3D::DeleteObject(&frame);
 }
 
 }  // namespace
