@@ -8,74 +8,68 @@
 
 namespace {
 
-rm::D3DDEVICEDESC Description(rm::D3DCOLORMODEL model, DWORD render, DWORD z) {
-    return {sizeof(rm::D3DDEVICEDESC), 0, model, 0, render, z};
-}
-
-// Offers one device to the search: hardware when `hardware` is set, else software.
-void Offer(uint32_t id, bool hardware, rm::D3DCOLORMODEL model, DWORD render, DWORD z) {
-    rm::GUID guid{id, 0, 0, {0}};
-    rm::D3DDEVICEDESC none{}, described = Description(model, render, z);
-    kr3D::DeviceSearchCallback(&guid, nullptr, nullptr, hardware ? &described : &none,
-                               hardware ? &none : &described, nullptr);
-}
-
-uint32_t ChosenId() {
-    return kr3DState.deviceChosen != 0 ? kr3DState.deviceGuid[0] : 0;
-}
-
-class DeviceSearchTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        kr3DState = kr3DStateRecord{};
-        kr3DState.wantedColourModel = rm::D3DCOLOR_MONO;
-    }
-    void TearDown() override { kr3DState = kr3DStateRecord{}; }
+// One device offered to the search: hardware or software, its colour model and depths.
+struct Offer {
+    uint32_t id;
+    bool hardware;
+    rm::D3DCOLORMODEL model;
+    DWORD render, z;
 };
 
-TEST_F(DeviceSearchTest, SoftwareOnlyListsEndWithTheLastMatchAndASixteenBitZBuffer) {
-    Offer(1, false, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_32);
-    Offer(2, false, rm::D3DCOLOR_RGB, rm::DDBD_16, rm::DDBD_16);  // not the wanted model
-    Offer(3, false, rm::D3DCOLOR_MONO, rm::DDBD_32, rm::DDBD_24 | rm::DDBD_32);
-    EXPECT_EQ(ChosenId(), 3u);
-    EXPECT_EQ(kr3DState.zBufferDepth, 16);
-    EXPECT_EQ(kr3DState.zBufferMemory, 0x800u);
-    EXPECT_EQ(kr3DState.hardwareFound, 0);
+struct SearchCase {
+    std::vector<Offer> offers;
+    uint32_t chosen;  // 0: none
+    int32_t zBufferDepth, hardwareFound;
+};
+
+// Software devices: the last match wins with a 16-bit Z buffer. A hardware device replaces them,
+// is final and takes the first Z depth it offers. Unusable render or Z depths are never chosen.
+const SearchCase kSearches[] = {
+    {{{1, false, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_32},
+      {2, false, rm::D3DCOLOR_RGB, rm::DDBD_16, rm::DDBD_16},
+      {3, false, rm::D3DCOLOR_MONO, rm::DDBD_32, rm::DDBD_24 | rm::DDBD_32}},
+     3,
+     16,
+     0},
+    {{{1, false, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_16},
+      {2, true, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_24 | rm::DDBD_32},
+      {3, false, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_16},
+      {4, true, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_16}},
+     2,
+     24,
+     1},
+    {{{1, false, rm::D3DCOLOR_MONO, rm::DDBD_8, rm::DDBD_16},
+      {2, true, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_8}},
+     0,
+     0,
+     0},
+};
+
+TEST(DeviceSearchTest, TheSearchKeepsTheDeviceAndZDepthItShould) {
+    for (const SearchCase& search : kSearches) {
+        kr3DState = kr3DStateRecord{};
+        kr3DState.wantedColourModel = rm::D3DCOLOR_MONO;
+        for (const Offer& offer : search.offers) {
+            rm::GUID guid{offer.id, 0, 0, {0}};
+            rm::D3DDEVICEDESC none{},
+                described{sizeof(rm::D3DDEVICEDESC), 0, offer.model, 0, offer.render, offer.z};
+            kr3D::DeviceSearchCallback(&guid, nullptr, nullptr, offer.hardware ? &described : &none,
+                                       offer.hardware ? &none : &described, nullptr);
+        }
+        EXPECT_EQ(kr3DState.deviceChosen != 0 ? kr3DState.deviceGuid[0] : 0, search.chosen);
+        EXPECT_EQ(kr3DState.zBufferDepth, search.zBufferDepth) << search.chosen;
+        EXPECT_EQ(kr3DState.hardwareFound, search.hardwareFound) << search.chosen;
+    }
+    kr3DState = kr3DStateRecord{};
 }
 
-TEST_F(DeviceSearchTest, AHardwareDeviceReplacesSoftwareAndIsFinal) {
-    Offer(1, false, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_16);
-    Offer(2, true, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_24 | rm::DDBD_32);
-    Offer(3, false, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_16);
-    Offer(4, true, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_16);
-    EXPECT_EQ(ChosenId(), 2u);
-    EXPECT_EQ(kr3DState.zBufferDepth, 24) << "the first of the Z depths it offers";
-    EXPECT_EQ(kr3DState.hardwareFound, 1);
-}
-
-TEST_F(DeviceSearchTest, DevicesWithoutUsableRenderOrZDepthsAreNeverChosen) {
-    Offer(1, false, rm::D3DCOLOR_MONO, rm::DDBD_8, rm::DDBD_16);
-    Offer(2, true, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_8);
-    EXPECT_EQ(ChosenId(), 0u);
-    EXPECT_EQ(kr3DState.zBufferDepth, 0);
-}
-
-TEST_F(Scene3DTest, TheDisplaySetUpChoosesTheMonoDeviceAndBuildsItOnThe3DSurface) {
-    EXPECT_EQ(kr3DState.deviceChosen, 1);
+TEST_F(Scene3DTest, RenderDrawsTheGamesMonoCameraIntoThe3DSurfaceAndCountsTriangles) {
     rm::GUID chosen{};
     std::memcpy(&chosen, kr3DState.deviceGuid, sizeof chosen);
     EXPECT_EQ(chosen, rm::IID_SoftwareMonoDevice);
-    EXPECT_EQ(kr3DState.zBufferDepth, 16);
-    ASSERT_NE(kr3DState.device, nullptr);
-    EXPECT_EQ(kr3DState.device->GetColorModel(), rm::D3DCOLOR_MONO);
+    EXPECT_EQ(kr3DState.zBufferMemory, 0x800u);
     EXPECT_EQ(kr3DState.device->GetQuality(), rm::D3DRMRENDER_GOURAUD);
     EXPECT_EQ(kr3DState.device->GetShades(), 16u);
-    EXPECT_EQ(kr3DState.device->GetWidth(), 640);
-    ASSERT_NE(kr3DState.scene, nullptr);
-    EXPECT_EQ(kr3DState.scene->GetSceneBackground(), 0xFF000000u);
-}
-
-TEST_F(Scene3DTest, RenderDrawsTheGamesCameraIntoThe3DSurfaceAndCountsTriangles) {
     WriteSquareModel("SQUARE.X");
     ASSERT_EQ(kr3D::CreateCamera(1, 0, 60, 480, 420), 1);
     kr3D::SetAmbient(1.0f);
@@ -87,10 +81,12 @@ TEST_F(Scene3DTest, RenderDrawsTheGamesCameraIntoThe3DSurfaceAndCountsTriangles)
     krDraw::frameRate.current = 50.0f;  // the frame-rate line's figure
     kr3D::Render();
     // Half size 4 at depth 20: 240 * 4 / (20 * 0.5) = 96 pixels each side of (240, 240).
-    EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, 240, 240), kWhite);
-    EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, 240 + 95, 240), kWhite);
-    EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, 240 + 97, 240), kBlack);
-    EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, 600, 240), kBlue) << "outside the viewport";
+    const struct {
+        int32_t x, y;
+        COLORREF colour;
+    } pixels[] = {{240, 240, kWhite}, {335, 240, kWhite}, {337, 240, kBlack}, {600, 240, kBlue}};
+    for (const auto& p : pixels)
+        EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, p.x, p.y), p.colour) << p.x;
     EXPECT_EQ(kr3D::CountPolygons(), 2u);
     Paint(krDraw::display.back, kBlack);
     kr3D::ShowPolygons();
@@ -105,6 +101,10 @@ TEST_F(Scene3DTest, RenderDrawsTheGamesCameraIntoThe3DSurfaceAndCountsTriangles)
     EXPECT_EQ(square, nullptr);
 }
 
+rm::Mesh* MeshOf(rm::Frame* frame) {
+    return dynamic_cast<rm::Mesh*>(frame->visuals()[0]);
+}
+
 TEST_F(Scene3DTest, LoadSettingsAreUsedByASuccessfulLoadAndKeptByAFailedOne) {
     WriteSquareModel("SQUARE.X", 2);
     kr3D::SetFlat();
@@ -114,24 +114,25 @@ TEST_F(Scene3DTest, LoadSettingsAreUsedByASuccessfulLoadAndKeptByAFailedOne) {
     ASSERT_EQ(ErrorTexts().size(), 1u);
     EXPECT_NE(ErrorTexts()[0].find("kr3D::LoadObject"), std::string::npos);
     EXPECT_NE(ErrorTexts()[0].find("Xファイルを読み込めません"), std::string::npos);
-    EXPECT_EQ(kr3D::loadSettings.flat, 1);
     rm::Frame* first = kr3D::LoadObject("SQUARE.X", 0, nullptr);
-    ASSERT_NE(first, nullptr);
-    auto* mesh = dynamic_cast<rm::Mesh*>(first->visuals()[0]);
-    ASSERT_NE(mesh, nullptr);
-    EXPECT_EQ(mesh->GetGroupQuality(), rm::D3DRMRENDER_FLAT);
-    rm::D3DRMBOX box{};
-    mesh->GetBox(&box);
-    EXPECT_FLOAT_EQ(box.max.x, 6);
-    EXPECT_EQ(mesh->geometry().vertices[0].colour, 0xFFFF0000u);
-    EXPECT_EQ(first->parent(), kr3DState.scene);
     // A second load without setters: Gouraud, no scale, no colour.
     rm::Frame* second = kr3D::LoadObject("SQUARE.X", 0, nullptr);
-    auto* plain = dynamic_cast<rm::Mesh*>(second->visuals()[0]);
-    EXPECT_EQ(plain->GetGroupQuality(), rm::D3DRMRENDER_GOURAUD);
-    plain->GetBox(&box);
-    EXPECT_FLOAT_EQ(box.max.x, 2);
-    EXPECT_EQ(plain->geometry().vertices[0].colour, 0xFFFFFFFFu);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(first->parent(), kr3DState.scene);
+    const struct {
+        rm::Frame* frame;
+        rm::D3DRMRENDERQUALITY quality;
+        float right;
+        rm::D3DCOLOR colour;
+    } loads[] = {{first, rm::D3DRMRENDER_FLAT, 6, 0xFFFF0000},
+                 {second, rm::D3DRMRENDER_GOURAUD, 2, 0xFFFFFFFF}};
+    for (const auto& load : loads) {
+        rm::D3DRMBOX box{};
+        MeshOf(load.frame)->GetBox(&box);
+        EXPECT_EQ(MeshOf(load.frame)->GetGroupQuality(), load.quality);
+        EXPECT_FLOAT_EQ(box.max.x, load.right);
+        EXPECT_EQ(MeshOf(load.frame)->geometry().vertices[0].colour, load.colour);
+    }
     kr3D::DeleteObject(&first);
     kr3D::DeleteObject(&second);
 }
@@ -144,7 +145,6 @@ TEST_F(Scene3DTest, CountsZeroOneAndManyFillTheFramesAsTheyShould) {
     static rm::Frame* walls[180];
     EXPECT_EQ(kr3D::LoadObject("SQUARE.X", 180, walls), nullptr);
     for (rm::Frame* wall : walls) {
-        ASSERT_NE(wall, nullptr);
         ASSERT_EQ(wall->visuals().size(), 1u);
         EXPECT_EQ(wall->visuals()[0], walls[0]->visuals()[0]) << "one shared mesh";
         EXPECT_EQ(wall->GetZbufferMode(), rm::D3DRMZBUFFER_ENABLE);
@@ -156,80 +156,70 @@ TEST_F(Scene3DTest, CountsZeroOneAndManyFillTheFramesAsTheyShould) {
     kr3D::DeleteObject(&one[0]);
 }
 
+// Flat wraps span the model's box once per tile; a cylinder wrap (tiles 5) goes around the y
+// axis from +z, a quarter turn to each corner of a square facing the camera.
 TEST_F(Scene3DTest, TexturesWrapFlatOncePerTileOrAroundACylinder) {
     WriteSquareModel("SQUARE.X", 4);
-    assets::Picture picture(4, 4, {255, 255, 255});
-    WriteBitmap("TEX.BMP", picture);
+    WriteBitmap("TEX.BMP", assets::Picture(4, 4, {255, 255, 255}));
     rm::Texture* texture = kr3D::LoadTexture("TEX.BMP");
     ASSERT_NE(texture, nullptr);
-    auto uvOf = [](rm::Frame* frame, size_t vertex) {
-        const auto* mesh = dynamic_cast<rm::Mesh*>(frame->visuals()[0]);
-        const rm::MeshVertex& v = mesh->geometry().vertices[vertex];
-        return std::pair<float, float>{v.u, v.v};
-    };
-    kr3D::SetTexture(texture, 0, 0, 1, 1);
-    rm::Frame* once = kr3D::LoadObject("SQUARE.X", 0, nullptr);
-    kr3D::SetTexture(texture, 0, 0, 2, 2);
-    rm::Frame* twice = kr3D::LoadObject("SQUARE.X", 0, nullptr);
-    kr3D::SetTexture(texture, 1, 1, 5, 5);
-    rm::Frame* cylinder = kr3D::LoadObject("SQUARE.X", 0, nullptr);
-    // Vertex 2 is the corner (4, -4): the right of the box and its bottom.
-    EXPECT_FLOAT_EQ(uvOf(once, 2).first, 1);
-    EXPECT_FLOAT_EQ(uvOf(once, 0).second, 1);
-    EXPECT_FLOAT_EQ(uvOf(twice, 2).first, 2);
-    EXPECT_FLOAT_EQ(uvOf(twice, 0).second, 2);
-    EXPECT_FLOAT_EQ(uvOf(twice, 0).first, 0);
-    // Around the y axis from +z: (4, -4, 0) lies a quarter turn away, the tiles play no part.
-    EXPECT_FLOAT_EQ(uvOf(cylinder, 2).first, 0.75f);
-    EXPECT_FLOAT_EQ(uvOf(cylinder, 2).second, 0);
-    EXPECT_FLOAT_EQ(uvOf(cylinder, 0).second, 1);
-    EXPECT_TRUE(dynamic_cast<rm::Mesh*>(cylinder->visuals()[0])->perspective());
-    EXPECT_EQ(dynamic_cast<rm::Mesh*>(once->visuals()[0])->texture(), texture);
-    for (rm::Frame* frame : {once, twice, cylinder})
+    EXPECT_FALSE(texture->GetDecalTransparency());
+    EXPECT_EQ(kr3D::SetTransparentColor(texture, 0x123456), rm::D3DRM_OK);
+    EXPECT_TRUE(texture->GetDecalTransparency());
+    EXPECT_EQ(texture->GetDecalTransparentColor(), 0x123456u);
+    // The corners (-4, 4), (4, 4), (4, -4), (-4, -4) in u, v.
+    const struct {
+        int32_t wrap, tiles;
+        float uv[4][2];
+    } wraps[] = {{0, 1, {{0, 1}, {1, 1}, {1, 0}, {0, 0}}},
+                 {0, 2, {{0, 2}, {2, 2}, {2, 0}, {0, 0}}},
+                 {1, 5, {{0.25f, 1}, {0.75f, 1}, {0.75f, 0}, {0.25f, 0}}}};
+    for (const auto& wrap : wraps) {
+        kr3D::SetTexture(texture, wrap.wrap, wrap.wrap, wrap.tiles, wrap.tiles);
+        rm::Frame* frame = kr3D::LoadObject("SQUARE.X", 0, nullptr);
+        EXPECT_EQ(MeshOf(frame)->texture(), texture);
+        EXPECT_EQ(MeshOf(frame)->perspective(), wrap.wrap == 1);
+        for (size_t i = 0; i < 4; ++i) {
+            EXPECT_FLOAT_EQ(MeshOf(frame)->geometry().vertices[i].u, wrap.uv[i][0]) << i;
+            EXPECT_FLOAT_EQ(MeshOf(frame)->geometry().vertices[i].v, wrap.uv[i][1]) << i;
+        }
         kr3D::DeleteObject(&frame);
+    }
     kr3D::ReleaseTexture(&texture);
     EXPECT_EQ(texture, nullptr);
     EXPECT_EQ(kr3D::LoadTexture("NONE.BMP"), nullptr);
     EXPECT_NE(ErrorTexts().back().find("テクスチャーを読み込めません"), std::string::npos);
 }
 
-TEST_F(Scene3DTest, FrameMaterialPutsColourAndTextureOnTheFrames) {
+TEST_F(Scene3DTest, FrameMaterialPutsColourOnTheFrames) {
     WriteSquareModel("SQUARE.X");
     kr3D::SetFrameMaterial();
     kr3D::SetColor(0, 1, 0);
     rm::Frame* frame = kr3D::LoadObject("SQUARE.X", 0, nullptr);
     EXPECT_EQ(frame->GetMaterialMode(), rm::D3DRMMATERIAL_FROMFRAME);
     EXPECT_EQ(frame->GetColor(), 0xFF00FF00u);
-    const auto* mesh = dynamic_cast<rm::Mesh*>(frame->visuals()[0]);
-    EXPECT_EQ(mesh->geometry().vertices[0].colour, 0xFFFFFFFFu) << "the mesh keeps its own";
+    EXPECT_EQ(MeshOf(frame)->geometry().vertices[0].colour, 0xFFFFFFFFu) << "the mesh's own";
     EXPECT_EQ(kr3D::SetObjectGray(frame, 0.5f), rm::D3DRM_OK);
     EXPECT_EQ(frame->GetColor(), 0xFF808080u);
     EXPECT_EQ(kr3D::SetObjectColor(nullptr, 1, 1, 1), rm::D3DRMERR_BADOBJECT);
     kr3D::DeleteObject(&frame);
 }
 
-TEST_F(Scene3DTest, LightNumbersAndDirectionsAreChecked) {
-    EXPECT_EQ(kr3D::CreateLight(0, 1, 1), 0);
-    EXPECT_EQ(kr3D::CreateLight(4, 1, 1), 0);
-    EXPECT_EQ(kr3D::CreateLight(1, 1, 10), 0);
-    EXPECT_EQ(kr3D::CreateLight(7, 1, -1), 0) << "the number is tested first";
-    const std::vector<std::string> texts = ErrorTexts();
-    ASSERT_EQ(texts.size(), 4u);
-    EXPECT_NE(texts[0].find("ライトNoが範囲外です"), std::string::npos);
-    EXPECT_NE(texts[1].find("ライトNoが範囲外です"), std::string::npos);
-    EXPECT_NE(texts[2].find("ライト方向が異常です"), std::string::npos);
-    EXPECT_NE(texts[3].find("ライトNoが範囲外です"), std::string::npos);
-    EXPECT_EQ(kr3D::lights[1].frame, nullptr);
-}
-
-TEST_F(Scene3DTest, DirectionNineIsAParallelPointLightAtTheUpperRight) {
-    ASSERT_EQ(kr3D::CreateLight(1, 0.8f, 9), 1);
-    ASSERT_NE(kr3D::lights[1].light, nullptr);
-    EXPECT_EQ(kr3D::lights[1].light->GetType(), rm::D3DRMLIGHT_PARALLELPOINT);
-    ExpectNear(ScenePosition(kr3D::lights[1].frame), {100, 100, 0});
-    ASSERT_EQ(kr3D::CreateLight(2, 0.5f, 0), 1);
-    EXPECT_EQ(kr3D::lights[2].light->GetType(), rm::D3DRMLIGHT_POINT);
-    ExpectNear(ScenePosition(kr3D::lights[2].frame), {0, 0, 0});
+// Directions 1 to 9 lie as on a numeric keypad seen from the camera, 100 units out (5 behind
+// it); 0 is a point light at the origin, the others parallel points.
+TEST_F(Scene3DTest, LightsStandWhereTheirDirectionsSayAndBadNumbersAreRefused) {
+    for (int32_t direction = 0; direction <= 9; ++direction) {
+        ASSERT_EQ(kr3D::CreateLight(1 + direction % 3, 0.5f, direction), 1);
+        const kr3D::LightSlot& slot = kr3D::lights[1 + direction % 3];
+        const float x = float((direction + 2) % 3 - 1) * 100,
+                    y = float((direction - 1) / 3 - 1) * 100;
+        const rm::D3DVECTOR expected =
+            direction == 0 ? rm::D3DVECTOR{0, 0, 0}
+                           : (direction == 5 ? rm::D3DVECTOR{0, 0, -100} : rm::D3DVECTOR{x, y, 0});
+        ExpectNear(ScenePosition(slot.frame), expected);
+        EXPECT_EQ(slot.light->GetType(),
+                  direction == 0 ? rm::D3DRMLIGHT_POINT : rm::D3DRMLIGHT_PARALLELPOINT);
+    }
     // Made again, the slot's old light leaves the scene.
     rm::Frame* old = kr3D::lights[1].frame;
     old->AddRef();
@@ -238,6 +228,17 @@ TEST_F(Scene3DTest, DirectionNineIsAParallelPointLightAtTheUpperRight) {
     old->Release();
     kr3D::SetAmbient(0.7f);
     EXPECT_EQ(kr3D::lights[0].light->GetType(), rm::D3DRMLIGHT_AMBIENT);
+    const struct {
+        int32_t light, direction;
+        const char* error;
+    } refused[] = {{0, 1, "ライトNoが範囲外です"},
+                   {4, 1, "ライトNoが範囲外です"},
+                   {1, 10, "ライト方向が異常です"},
+                   {7, -1, "ライトNoが範囲外です"}};
+    for (const auto& r : refused) {
+        EXPECT_EQ(kr3D::CreateLight(r.light, 1, r.direction), 0);
+        EXPECT_NE(ErrorTexts().back().find(r.error), std::string::npos) << r.light;
+    }
 }
 
 // The stored position steps by the velocity each call; the light's frame stands at it times
@@ -257,35 +258,60 @@ TEST_F(Scene3DTest, AMovingLightBouncesBackPastTheBoundsAndScalesByTheFrameTime)
     }
     SixtyFramesASecond();
     kr3D::MoveLight(9);  // no such light: nothing happens
+    rm::Frame* object = kr3D::CreateObject();
+    kr3D::SetPosition(object, 3, 4, 5);
+    kr3D::LightToObject(object, 1);
+    ExpectNear(ScenePosition(kr3D::lights[1].frame), {3, -4, -5});
+    kr3D::DeleteObject(&object);
     kr3D::LightOff(1);
     EXPECT_EQ(kr3D::lights[1].frame->parent(), nullptr);
     kr3D::LightOn(1);
     EXPECT_EQ(kr3D::lights[1].frame->parent(), kr3DState.scene);
 }
 
-TEST_F(Scene3DTest, TheGamesCameraIsA480By360ViewAt0And60) {
+TEST_F(Scene3DTest, CamerasKeepTheirRectanglesDepthsAndOrder) {
     ASSERT_EQ(kr3D::CreateCamera(1, 0, 60, 480, 420), 1);
-    const rm::Viewport* viewport = kr3D::cameras[0].viewport;
-    ASSERT_NE(viewport, nullptr);
-    const RECT r = viewport->rect();
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 60);
-    EXPECT_EQ(r.right - r.left, 480);
-    EXPECT_EQ(r.bottom - r.top, 360);
-    EXPECT_FLOAT_EQ(viewport->GetFront(), 1);
-    EXPECT_FLOAT_EQ(viewport->GetBack(), 2000);
+    rm::Frame* first = kr3D::cameras[0].frame;
+    first->AddRef();
+    ASSERT_EQ(kr3D::CreateCamera(1, 0, 60, 480, 420), 1);
+    EXPECT_EQ(first->Release(), 1u) << "made again, only the scene holds the old camera";
+    auto rect = [] { return kr3D::cameras[0].viewport->rect(); };
+    EXPECT_EQ(rect().left, 0);
+    EXPECT_EQ(rect().top, 60);
+    EXPECT_EQ(rect().right, 480);
+    EXPECT_EQ(rect().bottom, 420);
+    EXPECT_FLOAT_EQ(kr3D::cameras[0].viewport->GetFront(), 1);
+    EXPECT_FLOAT_EQ(kr3D::cameras[0].viewport->GetBack(), 2000);
     kr3D::SetCameraDepth(1, 3000, 6000);  // a front beyond the old back
-    EXPECT_FLOAT_EQ(viewport->GetFront(), 3000);
-    EXPECT_FLOAT_EQ(viewport->GetBack(), 6000);
+    EXPECT_FLOAT_EQ(kr3D::cameras[0].viewport->GetFront(), 3000);
+    EXPECT_FLOAT_EQ(kr3D::cameras[0].viewport->GetBack(), 6000);
     EXPECT_EQ(kr3D::CreateCamera(5, 0, 0, 10, 10), 0);
     EXPECT_EQ(kr3D::CreateCamera(0, 0, 0, 10, 10), 0);
     EXPECT_NE(ErrorTexts().back().find("カメラNoが範囲外です"), std::string::npos);
     kr3D::HideCamera(1, 0);
-    EXPECT_EQ(kr3D::cameras[0].viewport->rect().right, 0);
+    EXPECT_EQ(rect().right, 0);
     kr3D::ShowCamera(1);
-    EXPECT_EQ(kr3D::cameras[0].viewport->rect().right, 480);
+    EXPECT_EQ(rect().right, 480);
+    kr3D::SetCameraRect(1, 10, 20, 110, 220, 0);
+    EXPECT_EQ(rect().right, 110);
+    EXPECT_EQ(rect().bottom, 220);
     kr3D::SetCameraRect(3, 0, 0, 10, 10, 0);  // never created: only the rectangle is kept
     kr3D::ShowCamera(7);
+    kr3D::ReorderCameras(1, 9);
+    // Over the same rectangle the camera made last draws last: camera 2 looks away from the
+    // square at first, and on top only once the order is turned.
+    WriteSquareModel("SQUARE.X");
+    rm::Frame* square = kr3D::LoadObject("SQUARE.X", 0, nullptr);
+    kr3D::SetPosition(square, 0, 0, -20);
+    ASSERT_EQ(kr3D::CreateCamera(2, 10, 20, 110, 220), 1);
+    kr3D::RotateCameraY(2, 180);
+    kr3D::SetAmbient(1.0f);
+    kr3D::Render();
+    EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, 60, 120), kBlack);
+    kr3D::ReorderCameras(1, 2);
+    kr3D::Render();
+    EXPECT_NE(SurfacePixel(krDraw::display.surface3D, 60, 120), kBlack);
+    kr3D::DeleteObject(&square);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ class Scene3DMotionTest : public Scene3DTest {
     rm::Frame* camera() const { return kr3D::cameras[0].frame; }
 };
 
-TEST_F(Scene3DMotionTest, FrameworkAxesTurnYAndZAroundAndSetPositionDropsTheTurn) {
+TEST_F(Scene3DMotionTest, FrameworkAxesTurnYAndZAroundAndOnlyCamerasKeepTheirHeading) {
     rm::Frame* frame = kr3D::CreateObject();
     kr3D::RotateY(frame, 90);
     kr3D::SetPosition(frame, 0, 16, 8);
@@ -36,9 +36,7 @@ TEST_F(Scene3DMotionTest, FrameworkAxesTurnYAndZAroundAndSetPositionDropsTheTurn
     EXPECT_EQ(frame->parent(), kr3DState.scene);
     ExpectNear(ScenePosition(frame), {3, -18, -9});
     kr3D::DeleteObject(&frame);
-}
-
-TEST_F(Scene3DMotionTest, CameraPositionsKeepTheHeading) {
+    // A camera's positions keep its heading.
     kr3D::RotateCameraY(1, 90);
     kr3D::SetCameraPosition(1, 8, 0, 8);
     ExpectNear(Direction(camera()), {1, 0, 0});
@@ -126,67 +124,60 @@ const AxisCommands kModelAxes[6] = {
     {kr3D::AccelerateModelZ, kr3D::BrakeModelZ}, {kr3D::TurnModelY, kr3D::BrakeModelTurnY},
     {kr3D::TurnModelX, kr3D::BrakeModelTurnX},   {kr3D::TurnModelZ, kr3D::BrakeModelTurnZ}};
 
-void ExpectSlot(const kr3D::MotionSlot& slot, const AxisReference (&expected)[6], int frame) {
-    for (int axis = 0; axis < 3; ++axis) {
-        const kr3D::AxisMotion& m = slot.move[axis];
-        const kr3D::TurnMotion& t = slot.turn[axis];
-        const AxisReference &move = expected[axis], &turn = expected[axis + 3];
-        EXPECT_EQ(m.direction, move.direction) << frame << " move " << axis;
-        EXPECT_FLOAT_EQ(m.speed, move.speed) << frame << " move " << axis;
-        EXPECT_FLOAT_EQ(m.velocity, float(move.direction) * move.speed) << frame;
-        EXPECT_EQ(t.direction, turn.direction) << frame << " turn " << axis;
-        EXPECT_FLOAT_EQ(t.speed, turn.speed) << frame << " turn " << axis;
-        if (turn.speed > 0) {
-            EXPECT_FLOAT_EQ(t.axis, float(turn.direction)) << frame;
+void ExpectSlot(const kr3D::MotionSlot& slot, const AxisReference (&expected)[6]) {
+    for (int i = 0; i < 6; ++i) {
+        const bool move = i < 3;
+        const AxisReference actual =
+            move ? AxisReference{slot.move[i].direction, slot.move[i].speed}
+                 : AxisReference{slot.turn[i - 3].direction, slot.turn[i - 3].speed};
+        const float velocity = move ? slot.move[i].velocity : slot.turn[i - 3].axis * actual.speed;
+        EXPECT_EQ(actual.direction, expected[i].direction) << "axis " << i;
+        EXPECT_FLOAT_EQ(actual.speed, expected[i].speed) << "axis " << i;
+        EXPECT_FLOAT_EQ(velocity, float(expected[i].direction) * expected[i].speed) << i;
+    }
+}
+
+// One frame's commands to a slot's six axes, each driven either way, braked or left alone.
+void DriveAtRandom(std::mt19937& random, const AxisCommands (&commands)[6],
+                   AxisReference (&axes)[6], float move, float turn, float maximum) {
+    for (int axis = 0; axis < 6; ++axis) {
+        const int32_t command = std::uniform_int_distribution<int32_t>(-1, 2)(random);
+        const float acceleration = axis < 3 ? move : turn;
+        if (command == 0) {
+            commands[axis].brake();
+            axes[axis].Brake(acceleration);
+        } else if (command != 2) {
+            commands[axis].drive(command);
+            axes[axis].Drive(command, acceleration, maximum);
         }
     }
 }
 
-// Random drives and brakes on every axis of four camera slots and three model slots, frame by
-// frame, against the arithmetic above; whole accelerations keep every sum exact.
+// Four camera slots and three model slots driven at random frame by frame against the
+// arithmetic above; whole accelerations keep every sum exact.
 TEST_F(Scene3DMotionTest, SlotSpeedsFollowTheDrivingAndBrakingOfEveryAxis) {
     std::mt19937 random(7);
-    std::uniform_int_distribution<int> command(0, 5), step(1, 3);
+    std::uniform_int_distribution<int> step(1, 3);
     AxisReference cameras[4][6], models[3][6];
-    for (int frame = 0; frame < 30; ++frame) {
-        auto drive = [&](const AxisCommands(&axes)[6], AxisReference(&slot)[6], float move,
-                         float turn, float moveMaximum, float turnMaximum) {
-            for (int axis = 0; axis < 6; ++axis) {
-                const float acceleration = axis < 3 ? move : turn;
-                const float maximum = axis < 3 ? moveMaximum : turnMaximum;
-                switch (command(random)) {
-                    case 0:
-                    case 1:
-                        axes[axis].drive(1), slot[axis].Drive(1, acceleration, maximum);
-                        break;
-                    case 2:
-                        axes[axis].drive(-1), slot[axis].Drive(-1, acceleration, maximum);
-                        break;
-                    case 3:
-                        axes[axis].brake(), slot[axis].Brake(acceleration);
-                        break;
-                    default:
-                        break;
-                }
-            }
-        };
+    for (int frame = 0; frame < 40; ++frame) {
+        SCOPED_TRACE(frame);
         for (AxisReference(&slot)[6] : cameras) {
             const auto move = float(step(random)), turn = float(step(random));
             kr3D::SetCameraAcceleration(1000 * move, 1000 * turn);
-            drive(kCameraAxes, slot, move, turn, INFINITY, INFINITY);
+            DriveAtRandom(random, kCameraAxes, slot, move, turn, INFINITY);
             kr3D::ThroughCamera();
         }
         for (AxisReference(&slot)[6] : models) {
             const auto move = float(step(random)), turn = float(step(random));
-            kr3D::SetModelAcceleration(1000 * move, 1000 * turn, 5000, 4000);
-            drive(kModelAxes, slot, move, turn, 5, 4);
+            kr3D::SetModelAcceleration(1000 * move, 1000 * turn, 5000, 5000);
+            DriveAtRandom(random, kModelAxes, slot, move, turn, 5);
             kr3D::ThroughModel();
         }
         kr3D::Render();
         for (int i = 0; i < 4; ++i)
-            ExpectSlot(kr3D::cameraMotion[i], cameras[i], frame);
+            ExpectSlot(kr3D::cameraMotion[i], cameras[i]);
         for (int i = 0; i < 3; ++i)
-            ExpectSlot(kr3D::modelMotion[i], models[i], frame);
+            ExpectSlot(kr3D::modelMotion[i], models[i]);
         if (HasFailure()) return;
     }
 }
@@ -198,20 +189,10 @@ struct Pose {
 };
 Pose PoseAfter(int axis, float s) {
     const float c = std::cos(s), n = std::sin(s);
-    switch (axis) {
-        case 0:
-            return {{s, 0, 0}, {0, 0, 1}, {0, 1, 0}};
-        case 1:
-            return {{0, -s, 0}, {0, 0, 1}, {0, 1, 0}};
-        case 2:
-            return {{0, 0, -s}, {0, 0, 1}, {0, 1, 0}};
-        case 3:
-            return {{0, 0, 0}, {n, 0, c}, {0, 1, 0}};
-        case 4:
-            return {{0, 0, 0}, {0, -n, c}, {0, c, n}};
-        default:
-            return {{0, 0, 0}, {0, 0, 1}, {-n, c, 0}};
-    }
+    const Pose poses[6] = {{{s, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {{0, -s, 0}, {0, 0, 1}, {0, 1, 0}},
+                           {{0, 0, -s}, {0, 0, 1}, {0, 1, 0}}, {{0, 0, 0}, {n, 0, c}, {0, 1, 0}},
+                           {{0, 0, 0}, {0, -n, c}, {0, c, n}}, {{0, 0, 0}, {0, 0, 1}, {-n, c, 0}}};
+    return poses[axis];
 }
 
 void ExpectPose(rm::Frame* frame, const Pose& expected) {
