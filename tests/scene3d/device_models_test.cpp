@@ -94,7 +94,11 @@ TEST_F(Scene3DTest, RenderDrawsTheGamesMonoCameraIntoThe3DSurfaceAndCountsTriang
     // The line stands on the overlay's dark blue box, one line under the frame-rate line.
     EXPECT_EQ(SurfacePixel(krDraw::display.back, 0, 15), RGB(0, 0, 128));
     EXPECT_EQ(SurfacePixel(krDraw::display.back, 0, 14), kBlack);
+    // A lost 3D surface is restored before the render draws on it.
+    Paint(krDraw::display.surface3D, kBlue);
+    krDraw::display.surface3D->MarkLost();
     kr3D::Render();
+    EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, 240, 240), kWhite);
     kr3D::ShowPolygons();
     EXPECT_STREQ(kr3DState.overlayText, "2 ppf ( 100 pps )");
     kr3D::DeleteObject(&square);
