@@ -120,38 +120,6 @@ TEST_F(MeshFileTest, CountsTheFileCannotHoldAreRefusedBeforeLoading) {
     EXPECT_TRUE(rm::xfile::IsXFile("MODEL.X", "anything"));
 }
 
-// Every object the importer knows, with comments, templates and unknown objects around them:
-// the check reads them all as the importer does and lets the file through.
-TEST_F(MeshFileTest, TheCheckReadsEveryObjectTheImporterKnows) {
-    const char kRich[] = R"(xof 0303txt 0032 the rest of the header line is not read
-template Unused { <3D82AB43-62DA-11CF-AB39-0020AF71E433> DWORD n; }
-# a comment; // another
-AnimTicksPerSecond { 4800; }
-Material shared { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { "blue.BMP"; } }
-Frame Root {
-  FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; }
-  Unknown_Object { "a string with { and } inside"; 1; 2; }
-  Frame Child.001 {
-    Mesh Box01.001 {
-      3; -1.5e0;0,5;0;, 1;0;0;, 0;1;0;;
-      1; 3; 0,1,2;;
-      MeshNormals { 1; 0;0;1;; 1; 3; 0,0,0;; }
-      MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; }
-      MeshVertexColors { 3; 0; 1;0;0;1;;, 1; 0;1;0;1;;, 2; 0;0;1;1;;; }
-      VertexDuplicationIndices { 3; 3; 0, 1, 2; }
-      XSkinMeshHeader { 1; 1; 1; }
-      SkinWeights { "Root"; 2; 0, 1; 0.5, 0.5; 1;0;0;0;0;1;0;0;0;0;1;0;0;0;0;1;; }
-      MeshMaterialList { 1; 1; 0;; { shared } }
-    }
-  }
-}
-AnimationSet Walk { Animation { { Root } AnimationKey { 2; 2; 0; 3; 0;0;0;;, 10; 3; 1;0;0;;; } } }
-)";
-    EXPECT_EQ(rm::xfile::CheckBytes(kRich), rm::D3DRM_OK);
-    EXPECT_EQ(Load(kRich), rm::D3DRM_OK);
-    EXPECT_EQ(builder_->geometry().indices.size(), 3u);
-}
-
 TEST_F(MeshFileTest, AFileBeyondSixtyFourMegabytesIsRefusedUnread) {
     const std::string path =
         Write(std::string("xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;;") +
@@ -240,23 +208,6 @@ TEST_F(MeshFileTest, CompressedFilesAreInflatedForTheCheck) {
         empty += std::string("\0\0CK", 4);
     EXPECT_EQ(rm::xfile::CheckBytes(empty), rm::D3DRMERR_BADFILE);
     EXPECT_EQ(rm::xfile::CheckBytes("xof 0302zzzz0032"), rm::D3DRMERR_BADFILE);
-}
-
-TEST_F(MeshFileTest, TheBuilderHandsItsMaterialAndPerspectiveToTheMesh) {
-    ASSERT_EQ(Load(kQuad), rm::D3DRM_OK);
-    builder_->SetPerspective(TRUE);
-    rm::Material* material = nullptr;
-    rm_->CreateMaterial(5, &material);
-    builder_->SetMaterial(material);
-    material->Release();
-    rm::Mesh* mesh = nullptr;
-    ASSERT_EQ(builder_->CreateMesh(&mesh), rm::D3DRM_OK);
-    EXPECT_TRUE(mesh->perspective());
-    ASSERT_NE(mesh->material(), nullptr);
-    EXPECT_FLOAT_EQ(mesh->material()->GetPower(), 5);
-    EXPECT_FLOAT_EQ(mesh->material()->specular().x, 1) << "specular white";
-    EXPECT_FLOAT_EQ(mesh->material()->emissive().x, 0) << "emissive black";
-    mesh->Release();
 }
 
 TEST_F(MeshFileTest, TexturesLoadFromBmpFiles) {

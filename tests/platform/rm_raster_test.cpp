@@ -200,62 +200,6 @@ TEST(Raster, TrianglesTheTilesHideDrawNothing) {
     EXPECT_GT(hidden, 10);
 }
 
-TEST(Raster, NearerSurfacesWinWhateverTheOrder) {
-    for (const bool nearFirst : {true, false}) {
-        Canvas canvas(10, 10);
-        auto target = canvas.Target();
-        auto draw = [&](Vertex a, Vertex b, Vertex c) {
-            rm::raster::DrawTriangle(target, {}, a, b, c);
-        };
-        auto nearSquare = [&] { Square(draw, 0, 0, 10, 10, 0.2f, 200); };
-        auto farSquare = [&] { Square(draw, 0, 0, 10, 10, 0.7f, 100); };
-        if (nearFirst) {
-            nearSquare();
-            farSquare();
-        } else {
-            farSquare();
-            nearSquare();
-        }
-        EXPECT_EQ(canvas.At(5, 5), 0xC8C8C8u) << nearFirst;
-        EXPECT_EQ(canvas.depth[55], uint16_t(0.2 * 65535)) << nearFirst;
-    }
-}
-
-TEST(Raster, DepthOffDrawsOverEverythingAndKeepsTheStoredDepth) {
-    Canvas canvas(10, 10);
-    auto target = canvas.Target();
-    auto draw = [&](const State& s, float z, float shade) {
-        Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, s, a, b, c); },
-               0, 0, 10, 10, z, shade);
-    };
-    draw({}, 0.2f, 200);
-    draw({.depthTest = false, .depthWrite = false}, 0.9f, 50);
-    EXPECT_EQ(canvas.At(3, 3), 0x323232u);
-    EXPECT_EQ(canvas.depth[33], uint16_t(0.2 * 65535));
-}
-
-TEST(Raster, DepthBiasDrawsASlightlyFartherSurfaceOnTop) {
-    Canvas canvas(8, 8);
-    auto target = canvas.Target();
-    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); }, 0,
-           0, 8, 8, 0.5f, 100);
-    const State biased{.depthBias = 4};
-    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, biased, a, b, c); },
-           0, 0, 8, 8, 0.5f + 2.0f / 65535, 200);
-    EXPECT_EQ(canvas.At(3, 3), 0xC8C8C8u);
-}
-
-TEST(Raster, CounterClockwiseTrianglesAreCulledUnlessCullingIsOff) {
-    Canvas canvas(10, 10);
-    auto target = canvas.Target();
-    const Vertex a = At(1, 1), b = At(1, 9), c = At(9, 1);  // counter-clockwise on the screen
-    EXPECT_FALSE(rm::raster::DrawTriangle(target, {}, a, b, c));
-    EXPECT_EQ(canvas.Covered(), 0);
-    EXPECT_TRUE(rm::raster::DrawTriangle(target, {.cull = false}, a, b, c));
-    EXPECT_GT(canvas.Covered(), 20);
-    EXPECT_FALSE(rm::raster::DrawTriangle(target, {.cull = false}, a, a, c)) << "no area";
-}
-
 TEST(Raster, GouraudInterpolatesLinearlyAtPixelCentres) {
     Canvas canvas(256, 4);
     auto target = canvas.Target();
@@ -360,32 +304,6 @@ TEST(Raster, OutputTakesTheTargetsOwnFormat) {
         rm::raster::DrawTriangle(target, {}, a, b, c);
         EXPECT_EQ(canvas.At(3, 0), pixels::Pack(format, RGB(255, 128, 8))) << format.redMask;
     }
-}
-
-TEST(Raster, ClippingKeepsDrawingInsideTheClipRectangle) {
-    Canvas canvas(10, 10);
-    auto target = canvas.Target();
-    target.clipLeft = 2;
-    target.clipTop = 3;
-    target.clipRight = 5;
-    target.clipBottom = 6;
-    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); },
-           -100, -100, 100, 100);
-    EXPECT_EQ(canvas.Covered(), 9);
-    rm::raster::Clear(target, 0);
-    EXPECT_EQ(canvas.Covered(), 0);
-}
-
-TEST(Raster, LinesIncludeBothEndsAndTestDepth) {
-    Canvas canvas(10, 10);
-    auto target = canvas.Target();
-    rm::raster::DrawLine(target, {}, At(1.5f, 1.5f), At(8.5f, 1.5f));
-    for (int32_t x = 1; x <= 8; ++x)
-        EXPECT_NE(canvas.At(x, 1), 0u) << x;
-    EXPECT_EQ(canvas.At(0, 1), 0u);
-    EXPECT_EQ(canvas.At(9, 1), 0u);
-    rm::raster::DrawLine(target, {}, At(1.5f, 1.5f, 0.9f, 10), At(8.5f, 1.5f, 0.9f, 10));
-    EXPECT_EQ(canvas.At(4, 1), 0xFFFFFFu) << "a farther line stays hidden";
 }
 
 TEST(Raster, NonFiniteOrFarCornersDrawNothingAndReturn) {
