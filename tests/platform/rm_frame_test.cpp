@@ -13,23 +13,20 @@ using rm::D3DVECTOR;
 constexpr float kPi = std::numbers::pi_v<float>;
 
 class FrameTest : public testing::Test {
-  public:
-    rm::Direct3DRM* rm() { return rm_; }
-    rm::Frame* Child(rm::Frame* parent) {
-        rm::Frame* frame = nullptr;
-        rm_->CreateFrame(parent, &frame);
-        frame->Release();  // the parent holds it
-        return frame;
-    }
-
   protected:
     void SetUp() override {
-        ASSERT_EQ(rm::Direct3DRMCreate(&rm_), rm::D3DRM_OK);
+        rm::Direct3DRMCreate(&rm_);
         rm_->CreateFrame(nullptr, &root_);
     }
     void TearDown() override {
         root_->Release();
         rm_->Release();
+    }
+    rm::Frame* Child(rm::Frame* parent) {
+        rm::Frame* frame = nullptr;
+        rm_->CreateFrame(parent, &frame);
+        frame->Release();  // the parent holds it
+        return frame;
     }
 
     rm::Direct3DRM* rm_ = nullptr;
@@ -45,57 +42,37 @@ void ExpectPlaced(rm::Frame* frame, D3DVECTOR position, D3DVECTOR direction) {
 }
 
 // A positive turn about +y takes +z toward +x: clockwise seen from above in a left-handed world.
-TEST_F(FrameTest, BeforeCombinesInTheFramesOwnAxesAfterInItsParents) {
-    rm::Frame* before = Child(root_);
-    before->AddRotation(rm::D3DRMCOMBINE_BEFORE, 0, 1, 0, kPi / 2);
-    before->AddTranslation(rm::D3DRMCOMBINE_BEFORE, 0, 0, 1);
-    before->AddTranslation(rm::D3DRMCOMBINE_BEFORE, 0, 0, 1);
-    ExpectPlaced(before, {2, 0, 0}, {1, 0, 0});
-    rm::Frame* after = Child(root_);
-    after->AddTranslation(rm::D3DRMCOMBINE_REPLACE, 0, 0, 5);
-    after->AddRotation(rm::D3DRMCOMBINE_AFTER, 0, 1, 0, kPi / 2);
-    after->AddTranslation(rm::D3DRMCOMBINE_AFTER, 0, 1, 0);
-    ExpectPlaced(after, {5, 1, 0}, {1, 0, 0});
-    rm::Frame* scaled = Child(root_);
-    scaled->AddTranslation(rm::D3DRMCOMBINE_REPLACE, 1, 1, 1);
-    scaled->AddScale(rm::D3DRMCOMBINE_BEFORE, 2, 3, 4);  // keeps the position
-    scaled->AddScale(rm::D3DRMCOMBINE_AFTER, 2, 3, 4);   // scales it
-    ExpectPlaced(scaled, {2, 3, 4}, {0, 0, 1});
-    // A turn about no axis and a non-affine transform change nothing.
-    rm::Frame* still = Child(root_);
-    still->AddRotation(rm::D3DRMCOMBINE_BEFORE, 0, 0, 0, 1.0f);
-    const float projective[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 1}, {0, 0, 0, 0}};
-    EXPECT_EQ(still->AddTransform(rm::D3DRMCOMBINE_BEFORE, projective), rm::D3DRMERR_BADVALUE);
-    still->AddTranslation(rm::D3DRMCOMBINE_BEFORE, 0, 0, 1);
-    ExpectPlaced(still, {0, 0, 1}, {0, 0, 1});
-}
-
-TEST_F(FrameTest, PositionsAreSetRelativeToTheReferenceAndChildrenMoveWithTheirParents) {
-    rm::Frame* reference = Child(root_);
-    reference->AddRotation(rm::D3DRMCOMBINE_BEFORE, 0, 1, 0, kPi / 2);
-    reference->AddTranslation(rm::D3DRMCOMBINE_AFTER, 10, 0, 0);
+// Before combines in the frame's own axes; replace drops the turn.
+TEST_F(FrameTest, BeforeMovesAlongTheFramesOwnAxesAndBadTurnsChangeNothing) {
     rm::Frame* frame = Child(root_);
-    frame->AddRotation(rm::D3DRMCOMBINE_BEFORE, 0, 1, 0, -kPi / 2);
-    frame->SetPosition(reference, 0, 0, 2);  // along the reference's +z, world +x
-    ExpectPlaced(frame, {12, 0, 0}, {-1, 0, 0});
-    rm::Frame* child = Child(reference);
-    child->SetPosition(root_, 1, 2, 3);
-    ExpectPlaced(child, {1, 2, 3}, {1, 0, 0});
-    ASSERT_EQ(frame->AddChild(child), rm::D3DRM_OK);  // keeps its local transform
-    ExpectPlaced(child, {21, 2, -3}, {-1, 0, 0});
-    EXPECT_TRUE(reference->children().empty());
-}
-
-TEST_F(FrameTest, TickMovesByVelocityAndTurnsByRotationTimesDelta) {
-    rm::Frame* frame = Child(root_);
-    frame->SetVelocity(root_, 1, 0, 0, FALSE);
-    frame->SetRotation(root_, 0, 1, 0, kPi / 4);
-    rm::Frame* forward = Child(root_);
-    forward->SetVelocity(forward, 0, 0, 1, TRUE);  // forward, whatever forward becomes
-    forward->AddRotation(rm::D3DRMCOMBINE_BEFORE, 0, 1, 0, kPi / 2);
-    rm_->Tick(2);
+    frame->AddRotation(rm::D3DRMCOMBINE_BEFORE, 0, 1, 0, kPi / 2);
+    frame->AddTranslation(rm::D3DRMCOMBINE_BEFORE, 0, 0, 1);
+    frame->AddTranslation(rm::D3DRMCOMBINE_BEFORE, 0, 0, 1);
     ExpectPlaced(frame, {2, 0, 0}, {1, 0, 0});
-    ExpectPlaced(forward, {2, 0, 0}, {1, 0, 0});
+    frame->AddTranslation(rm::D3DRMCOMBINE_REPLACE, 1, 2, 3);
+    ExpectPlaced(frame, {1, 2, 3}, {0, 0, 1});
+    // A turn about no axis and a non-affine transform change nothing.
+    frame->AddRotation(rm::D3DRMCOMBINE_BEFORE, 0, 0, 0, 1.0f);
+    const float projective[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 1}, {0, 0, 0, 0}};
+    EXPECT_EQ(frame->AddTransform(rm::D3DRMCOMBINE_BEFORE, projective), rm::D3DRMERR_BADVALUE);
+    EXPECT_EQ(frame->SetOrientation(nullptr, 0, 2, 0, 0, 1, 0), rm::D3DRMERR_BADVALUE);
+    frame->AddTranslation(rm::D3DRMCOMBINE_BEFORE, 0, 0, 1);
+    ExpectPlaced(frame, {1, 2, 4}, {0, 0, 1});
+}
+
+TEST_F(FrameTest, LookAtPointsTheFrameAtTheTargetWithoutRoll) {
+    rm::Frame* eye = Child(root_);
+    eye->SetPosition(nullptr, 0, 0, -10);
+    eye->AddRotation(rm::D3DRMCOMBINE_BEFORE, 0, 0, 1, 0.8f);  // a roll the look must remove
+    rm::Frame* target = Child(root_);
+    target->SetPosition(nullptr, 10, 10, 0);
+    ASSERT_EQ(eye->LookAt(target, root_, rm::D3DRMCONSTRAIN_Z), rm::D3DRM_OK);
+    const float third = 1.0f / std::sqrt(3.0f);
+    ExpectPlaced(eye, {0, 0, -10}, {third, third, third});
+    D3DVECTOR right{};
+    const D3DVECTOR one{1, 0, 0};
+    eye->Transform(&right, &one);
+    EXPECT_NEAR(right.y, 0, 1e-4f) << "the frame's x axis stays level";
 }
 
 TEST_F(FrameTest, DeleteChildDetachesCyclesAreRefusedAndTheBackgroundIsTheRootsOwn) {

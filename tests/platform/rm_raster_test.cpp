@@ -77,21 +77,6 @@ TEST(Raster, ASquareCoversExactlyThePixelsWhoseCentresItHolds) {
     }
 }
 
-TEST(Raster, TrianglesSharingAnEdgeDrawEachPixelOnce) {
-    Canvas first(20, 20), second(20, 20);
-    auto a = first.Target(), b = second.Target();
-    const Vertex p0 = At(1.3f, 2.1f), p1 = At(17.6f, 4.9f), p2 = At(9.2f, 18.4f),
-                 p3 = At(3.5f, 15.7f);
-    rm::raster::DrawTriangle(a, {}, p0, p1, p2);
-    rm::raster::DrawTriangle(b, {}, p0, p2, p3);
-    int shared = 0;
-    for (int32_t y = 0; y < 20; ++y)
-        for (int32_t x = 0; x < 20; ++x)
-            shared += first.At(x, y) != 0 && second.At(x, y) != 0;
-    EXPECT_EQ(shared, 0);
-    EXPECT_GT(first.Covered() + second.Covered(), 150);
-}
-
 // Every path with the wide vector units and without: the pixels may not differ.
 class RasterPaths : public ::testing::TestWithParam<bool> {
   protected:
@@ -154,25 +139,6 @@ TEST_P(RasterPaths, EveryKindOfTriangleMatchesThePlainWalkExactly) {
         }
 }
 
-TEST(Raster, DepthTilesHideOnlyWhatIsWhollyBehind) {
-    Canvas canvas(64, 64);
-    auto target = canvas.Target();
-    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); }, 0,
-           0, 32, 32, 0.3f);
-    rm::raster::DepthTiles tiles(target);
-    auto behind = [](float right, float z) {
-        return std::vector<Vertex>{At(4, 4, z), At(right, 4, z), At(right, 28, z)};
-    };
-    EXPECT_FALSE(tiles.Hides(behind(28, 0.6f).data(), 3, 0)) << "not refreshed yet";
-    const Vertex square[2] = {At(0, 0), At(32, 32)};
-    tiles.Refresh(square, 2);
-    EXPECT_TRUE(tiles.Hides(behind(28, 0.6f).data(), 3, 0));
-    EXPECT_FALSE(tiles.Hides(behind(28, 0.3f).data(), 3, 0)) << "equal depth passes";
-    EXPECT_FALSE(tiles.Hides(behind(28, 0.2f).data(), 3, 0));
-    EXPECT_FALSE(tiles.Hides(behind(40, 0.6f).data(), 3, 0)) << "reaches uncovered pixels";
-    EXPECT_FALSE(tiles.Hides(behind(28, 0.6f).data(), 3, 30000)) << "biased nearer";
-}
-
 TEST(Raster, TrianglesTheTilesHideDrawNothing) {
     std::mt19937 random(5);
     // Half of the triangles lie just behind the square, within rounding of its depth.
@@ -212,20 +178,6 @@ TEST(Raster, GouraudInterpolatesLinearlyAtPixelCentres) {
     EXPECT_EQ(canvas.At(255, 2), 0u) << "the right edge is not drawn";
 }
 
-TEST(Raster, RampCutsTheIntensityToTheShadeCount) {
-    Canvas canvas(4, 4);
-    auto target = canvas.Target();
-    // 16 shades: intensity 128 of 255 is level (128 * 15 + 127) / 255 = 8, scale 8 * 255 / 15
-    // = 136; each channel c becomes c * 137 / 256.
-    const State ramp{.shades = 16, .rampBase = 0xFF8040};
-    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, ramp, a, b, c); },
-           0, 0, 4, 2, 0.5f, 128);
-    Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, ramp, a, b, c); },
-           0, 2, 4, 4, 0.5f, 255);
-    EXPECT_EQ(canvas.At(1, 1), 0x884422u);
-    EXPECT_EQ(canvas.At(1, 3), 0xFF8040u);
-}
-
 // A 4 by 4 texture whose texel (x, y) is 0x10 * x in red and 0x10 * y in green, plus blue 1.
 std::vector<uint32_t> Texels() {
     std::vector<uint32_t> texels;
@@ -258,27 +210,6 @@ TEST(Raster, TextureCornersLandOnTheTextureCorners) {
     EXPECT_EQ(canvas.At(0, 63), texels[12]);
     EXPECT_EQ(canvas.At(63, 63), texels[15]);
     EXPECT_EQ(canvas.At(16, 31), texels[4 + 1]);
-}
-
-TEST(Raster, PerspectiveCorrectionMovesTheMiddleTowardTheNearSide) {
-    const std::vector<uint32_t> texels = Texels();
-    const rm::raster::Texture texture{texels.data(), 4, 4, false, 0};
-    uint32_t middle[2];
-    for (const bool perspective : {false, true}) {
-        Canvas canvas(64, 8);
-        auto target = canvas.Target();
-        const State state{.texture = &texture, .perspective = perspective};
-        // The right side is three times as far away as the left.
-        rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0, 1),
-                                 Textured(64, 0, 1, 0, 1.0f / 3),
-                                 Textured(64, 8, 1, 0.99f, 1.0f / 3));
-        rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0, 1),
-                                 Textured(64, 8, 1, 0.99f, 1.0f / 3), Textured(0, 8, 0, 0.99f, 1));
-        middle[perspective] = canvas.At(32, 0);
-    }
-    // Pixel 32's centre is 0.508 of the way across: u 0.508 when affine, 0.256 when correct.
-    EXPECT_EQ(middle[0], Texels()[2]);
-    EXPECT_EQ(middle[1], Texels()[1]);
 }
 
 TEST(Raster, DecalTransparentTexelsLeaveTheTargetAlone) {
