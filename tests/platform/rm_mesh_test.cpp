@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <bit>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -129,66 +130,36 @@ TEST_F(MeshFileTest, AFileBeyondSixtyFourMegabytesIsRefusedUnread) {
               rm::D3DRMERR_BADFILE);
 }
 
-// The binary form: tokens of 16-bit ids, counted lists of 32-bit integers and floats.
-class BinaryX {
-  public:
-    BinaryX() : bytes_("xof 0302bin 0032") {}
-    BinaryX& Name(const std::string& name) {
-        Word(1);
-        Dword(uint32_t(name.size()));
-        bytes_ += name;
-        return *this;
-    }
-    BinaryX& Open() { return Word(10); }
-    BinaryX& Close() { return Word(11); }
-    BinaryX& Integers(std::initializer_list<uint32_t> values, uint32_t count = 0) {
-        Word(6);
-        Dword(count != 0 ? count : uint32_t(values.size()));
-        for (uint32_t v : values)
-            Dword(v);
-        return *this;
-    }
-    BinaryX& Floats(std::initializer_list<float> values) {
-        Word(7);
-        Dword(uint32_t(values.size()));
-        for (float v : values) {
-            uint32_t bits;
-            std::memcpy(&bits, &v, 4);
-            Dword(bits);
-        }
-        return *this;
-    }
-    const std::string& bytes() const { return bytes_; }
-
-  private:
-    BinaryX& Word(uint16_t value) {
-        bytes_.append(reinterpret_cast<const char*>(&value), 2);
-        return *this;
-    }
-    void Dword(uint32_t value) { bytes_.append(reinterpret_cast<const char*>(&value), 4); }
-    std::string bytes_;
-};
+// A binary mesh of one triangle: 16-bit token ids, lists with a 32-bit count. The vertex count
+// is a list claiming `claimed` entries.
+std::string BinaryMesh(uint32_t vertices, uint32_t claimed = 1) {
+    std::string bytes = "xof 0302bin 0032";
+    auto word = [&](uint16_t value) { bytes.append(reinterpret_cast<const char*>(&value), 2); };
+    auto list = [&](uint16_t token, std::initializer_list<uint32_t> values, uint32_t count) {
+        word(token);
+        bytes.append(reinterpret_cast<const char*>(&count), 4);
+        for (const uint32_t value : values)
+            bytes.append(reinterpret_cast<const char*>(&value), 4);
+    };
+    list(1, {}, 4);  // the name
+    bytes += "Mesh";
+    word(10);
+    list(6, {vertices}, claimed);
+    const uint32_t one = std::bit_cast<uint32_t>(1.0f);
+    list(7, {0, 0, 0, one, 0, 0, 0, one, 0}, 9);
+    list(6, {1, 3, 0, 2, 1}, 5);
+    word(11);
+    return bytes;
+}
 
 TEST_F(MeshFileTest, BinaryFilesAreCheckedTheSameWay) {
-    BinaryX good;
-    good.Name("Mesh").Open().Integers({3}).Floats({0, 0, 0, 1, 0, 0, 0, 1, 0});
-    good.Integers({1, 3, 0, 2, 1}).Close();
-    EXPECT_EQ(rm::xfile::CheckBytes(good.bytes()), rm::D3DRM_OK);
-    EXPECT_EQ(Load(good.bytes()), rm::D3DRM_OK);
+    EXPECT_EQ(rm::xfile::CheckBytes(BinaryMesh(3)), rm::D3DRM_OK);
+    EXPECT_EQ(Load(BinaryMesh(3)), rm::D3DRM_OK);
     EXPECT_EQ(builder_->geometry().indices.size(), 3u);
-
-    BinaryX huge;
-    huge.Name("Mesh").Open().Integers({400000000}).Floats({0, 0, 0}).Integers({1, 3, 0, 0, 0});
-    huge.Close();
-    EXPECT_EQ(Load(huge.bytes()), rm::D3DRMERR_BADFILE);
-
-    BinaryX overlong;  // a list longer than the file
-    overlong.Name("Mesh").Open().Integers({3}, 100000000).Close();
-    EXPECT_EQ(Load(overlong.bytes()), rm::D3DRMERR_BADFILE);
-
-    std::string cut = good.bytes();
-    cut.resize(cut.size() - 9);
-    EXPECT_NE(Load(cut), rm::D3DRM_OK);
+    EXPECT_EQ(Load(BinaryMesh(400000000)), rm::D3DRMERR_BADFILE);
+    EXPECT_EQ(Load(BinaryMesh(3, 100000000)), rm::D3DRMERR_BADFILE) << "longer than the file";
+    const std::string good = BinaryMesh(3);
+    EXPECT_NE(Load(good.substr(0, good.size() - 9)), rm::D3DRM_OK);
 }
 
 TEST_F(MeshFileTest, CompressedFilesAreInflatedForTheCheck) {

@@ -130,25 +130,6 @@ TEST_F(Scene3DTest, LoadSettingsAreUsedByASuccessfulLoadAndKeptByAFailedOne) {
     }
 }
 
-TEST_F(Scene3DTest, CountsZeroOneAndManyFillTheFramesAsTheyShould) {
-    WriteSquareModel("SQUARE.X");
-    rm::Frame* one[1] = {nullptr};
-    EXPECT_EQ(kr3D::LoadObject("SQUARE.X", 1, one), nullptr);
-    ASSERT_NE(one[0], nullptr);
-    static rm::Frame* walls[180];
-    EXPECT_EQ(kr3D::LoadObject("SQUARE.X", 180, walls), nullptr);
-    for (rm::Frame* wall : walls) {
-        ASSERT_EQ(wall->visuals().size(), 1u);
-        EXPECT_EQ(wall->visuals()[0], walls[0]->visuals()[0]) << "one shared mesh";
-        EXPECT_EQ(wall->GetZbufferMode(), rm::D3DRMZBUFFER_ENABLE);
-    }
-    EXPECT_NE(walls[0]->visuals()[0], one[0]->visuals()[0]);
-    EXPECT_EQ(kr3DState.scene->children().back(), walls[179]) << "made in order";
-    for (rm::Frame*& wall : walls)
-        kr3D::DeleteObject(&wall);
-    kr3D::DeleteObject(&one[0]);
-}
-
 // Flat wraps span the model's box once per tile; a cylinder wrap (tiles 5) goes around the y
 // axis from +z, a quarter turn to each corner of a square facing the camera.
 TEST_F(Scene3DTest, TexturesWrapFlatOncePerTileOrAroundACylinder) {
