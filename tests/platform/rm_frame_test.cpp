@@ -60,21 +60,6 @@ TEST_F(FrameTest, BeforeMovesAlongTheFramesOwnAxesAndBadTurnsChangeNothing) {
     ExpectPlaced(frame, {1, 2, 4}, {0, 0, 1});
 }
 
-TEST_F(FrameTest, LookAtPointsTheFrameAtTheTargetWithoutRoll) {
-    rm::Frame* eye = Child(root_);
-    eye->SetPosition(nullptr, 0, 0, -10);
-    eye->AddRotation(rm::D3DRMCOMBINE_BEFORE, 0, 0, 1, 0.8f);  // a roll the look must remove
-    rm::Frame* target = Child(root_);
-    target->SetPosition(nullptr, 10, 10, 0);
-    ASSERT_EQ(eye->LookAt(target, root_, rm::D3DRMCONSTRAIN_Z), rm::D3DRM_OK);
-    const float third = 1.0f / std::sqrt(3.0f);
-    ExpectPlaced(eye, {0, 0, -10}, {third, third, third});
-    D3DVECTOR right{};
-    const D3DVECTOR one{1, 0, 0};
-    eye->Transform(&right, &one);
-    EXPECT_NEAR(right.y, 0, 1e-4f) << "the frame's x axis stays level";
-}
-
 TEST_F(FrameTest, DeleteChildDetachesCyclesAreRefusedAndTheBackgroundIsTheRootsOwn) {
     rm::Frame* a = Child(root_);
     rm::Frame* b = Child(a);

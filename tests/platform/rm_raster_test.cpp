@@ -178,17 +178,8 @@ TEST(Raster, GouraudInterpolatesLinearlyAtPixelCentres) {
     EXPECT_EQ(canvas.At(255, 2), 0u) << "the right edge is not drawn";
 }
 
-// A 4 by 4 texture whose texel (x, y) is 0x10 * x in red and 0x10 * y in green, plus blue 1.
-std::vector<uint32_t> Texels() {
-    std::vector<uint32_t> texels;
-    for (uint32_t y = 0; y < 4; ++y)
-        for (uint32_t x = 0; x < 4; ++x)
-            texels.push_back((0x10 * x + 0x10) << 16 | (0x10 * y + 0x10) << 8 | 1);
-    return texels;
-}
-
-Vertex Textured(float x, float y, float u, float v, float invW = 1) {
-    return {x, y, 0.5f, invW, 255, 255, 255, u, v};
+Vertex Textured(float x, float y, float u, float v) {
+    return {x, y, 0.5f, 1, 255, 255, 255, u, v};
 }
 
 // The texture once over a size by size square at the top left.
@@ -197,19 +188,6 @@ void TexturedSquare(const rm::raster::Target& target, const State& state, float 
                              Textured(size, size, 1, 1));
     rm::raster::DrawTriangle(target, state, Textured(0, 0, 0, 0), Textured(size, size, 1, 1),
                              Textured(0, size, 0, 1));
-}
-
-TEST(Raster, TextureCornersLandOnTheTextureCorners) {
-    Canvas canvas(64, 64);
-    auto target = canvas.Target();
-    const std::vector<uint32_t> texels = Texels();
-    const rm::raster::Texture texture{texels.data(), 4, 4, false, 0};
-    TexturedSquare(target, {.texture = &texture}, 64);
-    EXPECT_EQ(canvas.At(0, 0), texels[0]);
-    EXPECT_EQ(canvas.At(63, 0), texels[3]);
-    EXPECT_EQ(canvas.At(0, 63), texels[12]);
-    EXPECT_EQ(canvas.At(63, 63), texels[15]);
-    EXPECT_EQ(canvas.At(16, 31), texels[4 + 1]);
 }
 
 TEST(Raster, DecalTransparentTexelsLeaveTheTargetAlone) {

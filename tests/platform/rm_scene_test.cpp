@@ -300,18 +300,4 @@ TEST_F(SceneTest, WireframeDrawsOnlyTheEdges) {
     EXPECT_EQ(target_.At(50, 30), 0xFFFFFFu);
 }
 
-TEST(DeviceList, AnUnknownDeviceIsRefused) {
-    rm::Direct3DRM* rm = nullptr;
-    rm::Direct3DRMCreate(&rm);
-    MemoryTarget target(4, 4);
-    rm::Device* device = nullptr;
-    const rm::GUID unknown{1, 2, 3, {4}};
-    EXPECT_EQ(rm->CreateDeviceFromTarget(&unknown, &target, 4, 4, &device), rm::D3DRMERR_BADDEVICE);
-    EXPECT_EQ(rm->CreateDeviceFromTarget(&rm::IID_SoftwareMonoDevice, &target, 4, 4, &device),
-              rm::D3DRM_OK);
-    EXPECT_EQ(device->GetColorModel(), rm::D3DCOLOR_MONO);
-    device->Release();
-    rm->Release();
-}
-
 }  // namespace
