@@ -8,7 +8,6 @@
 #include <fstream>
 #include <string>
 
-#include "bmp_writer.h"
 #include "platform/rm/rm.h"
 #include "platform/rm/xfile_check.h"
 #include "scene3d/scene3d_fixture.h"
@@ -179,24 +178,6 @@ TEST_F(MeshFileTest, CompressedFilesAreInflatedForTheCheck) {
         empty += std::string("\0\0CK", 4);
     EXPECT_EQ(rm::xfile::CheckBytes(empty), rm::D3DRMERR_BADFILE);
     EXPECT_EQ(rm::xfile::CheckBytes("xof 0302zzzz0032"), rm::D3DRMERR_BADFILE);
-}
-
-TEST_F(MeshFileTest, TexturesLoadFromBmpFiles) {
-    assets::Picture picture(2, 2);
-    picture.pixels = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {0, 0, 0}};
-    const std::string path = Write("");
-    ASSERT_TRUE(assets::WriteBmp(picture, path));
-    rm::Texture* texture = nullptr;
-    ASSERT_EQ(rm_->LoadTexture(path.c_str(), &texture), rm::D3DRM_OK);
-    EXPECT_EQ(texture->width(), 2);
-    EXPECT_EQ(texture->height(), 2);
-    const uint32_t colours[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0x000000};
-    for (size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(texture->texels()[i], colours[i]) << i;
-    EXPECT_FALSE(texture->GetDecalTransparency());
-    texture->Release();
-    EXPECT_EQ(rm_->LoadTexture("/nonexistent/none.bmp", &texture), rm::D3DRMERR_FILENOTFOUND);
-    EXPECT_NE(rm_->LoadTexture(Write("BM not really").c_str(), &texture), rm::D3DRM_OK);
 }
 
 }  // namespace
