@@ -39,15 +39,12 @@ class MeshFileTest : public testing::Test {
     void TearDown() override {
         builder_->Release();
         rm_->Release();
-        for (const std::string& path : written_)
-            std::filesystem::remove(path);
+        std::filesystem::remove(path_);
     }
-    std::string Write(const std::string& bytes) {
-        const std::string path = testing::TempDir() + "rm_mesh_" + std::to_string(written_.size()) +
-                                 "_" + std::to_string(::getpid()) + ".x";
-        std::ofstream(path, std::ios::binary) << bytes;
-        written_.push_back(path);
-        return path;
+    // Every load in a test reads the same file, written afresh.
+    const std::string& Write(const std::string& bytes) {
+        std::ofstream(path_, std::ios::binary) << bytes;
+        return path_;
     }
     HRESULT Load(const std::string& bytes) {
         return builder_->Load(Write(bytes).c_str(), nullptr, rm::D3DRMLOAD_FROMFILE, nullptr,
@@ -56,7 +53,7 @@ class MeshFileTest : public testing::Test {
 
     rm::Direct3DRM* rm_ = nullptr;
     rm::MeshBuilder* builder_ = nullptr;
-    std::vector<std::string> written_;
+    const std::string path_ = testing::TempDir() + "rm_mesh_" + std::to_string(::getpid()) + ".x";
 };
 
 // Positions and the clockwise order come back as written; shared corners become one vertex.
@@ -64,13 +61,11 @@ TEST_F(MeshFileTest, ATextFileLoadsWithItsOwnAxesWindingAndMaterial) {
     ASSERT_EQ(Load(kQuad), rm::D3DRM_OK);
     const rm::Geometry& g = builder_->geometry();
     ASSERT_EQ(g.vertices.size(), 4u);
-    const float expected[6][3] = {{-1, 1, 0}, {1, 1, 0},  {1, -1, 2},
-                                  {-1, 1, 0}, {1, -1, 2}, {-1, -1, 0}};
     ASSERT_EQ(g.indices.size(), 6u);
-    for (size_t i = 0; i < 6; ++i) {
-        const rm::D3DVECTOR p = g.vertices[g.indices[i]].position;
-        ExpectNear(p, {expected[i][0], expected[i][1], expected[i][2]}, 0);
-    }
+    const float x[6] = {-1, 1, 1, -1, 1, -1}, y[6] = {1, 1, -1, 1, -1, -1},
+                z[6] = {0, 0, 2, 0, 2, 0};
+    for (size_t i = 0; i < 6; ++i)
+        ExpectNear(g.vertices[g.indices[i]].position, {x[i], y[i], z[i]}, 0);
     EXPECT_EQ(g.vertices[0].colour, 0xFFFF0000u);
     EXPECT_GT(std::abs(g.vertices[0].normal.z), 0.5f) << "normals made when the file has none";
     // Every way a load can fail leaves the builder as it was.

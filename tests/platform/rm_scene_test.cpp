@@ -233,48 +233,4 @@ TEST_F(SceneTest, AParallelPointLightUsesOneDirectionForTheWholeObject) {
     EXPECT_EQ(target_.At(50, 50), 0x7F7F7Fu);
 }
 
-TEST_F(SceneTest, AShadowFallsBlackOnThePlaneAroundTheObject) {
-    // Camera above looking down; a white floor at y = 0 and a red card at y = 5 under a point
-    // light at y = 10: the card's shadow is twice its size.
-    camera_->SetPosition(nullptr, 0, 20, 0);
-    camera_->SetOrientation(nullptr, 0, -1, 0, 0, 0, 1);
-    viewport_->SetBack(100);
-    auto flat = [&](float y, float half, rm::D3DCOLOR colour) {
-        rm::Frame* frame = AddSquare(0, half, rm::D3DRMRENDER_UNLITFLAT, colour);
-        frame->SetOrientation(nullptr, 0, -1, 0, 0, 0, 1);  // facing up
-        frame->SetPosition(nullptr, 0, y, 0);
-        return frame;
-    };
-    flat(0, 30, 0xFFFFFFFF);
-    rm::Frame* card = flat(5, 1, 0xFFFF0000);
-    rm::Light* light = nullptr;
-    AddLight(rm::D3DRMLIGHT_POINT, 1, {0, 10, 0}, &light);
-    rm::Visual* shadow = nullptr;
-    // The floor in the card's own axes: its z points down, so the floor is z = 5.
-    ASSERT_EQ(rm_->CreateShadow(card->visuals()[0], light, 0, 0, 5, 0, 0, -1, &shadow),
-              rm::D3DRM_OK);
-    card->AddVisual(shadow);
-    shadow->Release();
-    light->Release();
-    rm_->Tick(1);
-    // The card covers 1/15 of the depth, so 50 * 1/(15 * 0.5) = 6.7 pixels; the shadow 10.
-    EXPECT_EQ(target_.At(50, 50), 0xFF0000u);
-    EXPECT_EQ(target_.At(58, 50), 0x000000u);
-    EXPECT_EQ(target_.At(50, 42), 0x000000u);
-    EXPECT_EQ(target_.At(62, 50), 0xFFFFFFu);
-    // It follows the card.
-    card->SetPosition(nullptr, 20, 5, 0);
-    rm_->Tick(1);
-    EXPECT_EQ(target_.At(58, 50), 0xFFFFFFu);
-}
-
-TEST_F(SceneTest, WireframeDrawsOnlyTheEdges) {
-    AddSquare(5, 1, rm::D3DRMRENDER_WIREFRAME, 0xFFFFFFFF);
-    rm_->Tick(1);
-    EXPECT_EQ(target_.At(60, 45), 0x000000u);
-    EXPECT_EQ(target_.At(50, 50), 0xFFFFFFu) << "the diagonal";
-    EXPECT_EQ(target_.At(30, 50), 0xFFFFFFu);
-    EXPECT_EQ(target_.At(50, 30), 0xFFFFFFu);
-}
-
 }  // namespace

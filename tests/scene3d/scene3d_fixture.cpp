@@ -14,16 +14,12 @@ void Scene3DTest::TearDown() {
     DrawTest::TearDown();
 }
 
-void Scene3DTest::WriteFile(const std::string& name, const std::string& bytes) {
-    std::ofstream(dataDirectory + "/" + name, std::ios::binary) << bytes;
-}
-
 void Scene3DTest::WriteSquareModel(const std::string& name, float half) {
     std::ostringstream x;
     x << "xof 0302txt 0032\nMesh {\n 4;\n " << -half << ";" << half << ";0;,\n " << half << ";"
       << half << ";0;,\n " << half << ";" << -half << ";0;,\n " << -half << ";" << -half
       << ";0;;\n 2;\n 3;0,1,2;,\n 3;0,2,3;;\n}\n";
-    WriteFile(name, x.str());
+    std::ofstream(dataDirectory + "/" + name, std::ios::binary) << x.str();
 }
 
 rm::D3DVECTOR Scene3DTest::ScenePosition(rm::Frame* frame) {

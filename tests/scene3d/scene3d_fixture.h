@@ -19,7 +19,6 @@ class Scene3DTest : public DrawTest {
 
     // A .X text file in the data directory: a square of half size `half` in the z = 0 plane.
     void WriteSquareModel(const std::string& name, float half = 4);
-    void WriteFile(const std::string& name, const std::string& bytes);
     // Sets the frame time to 60 frames a second.
     static void SixtyFramesASecond();
 };
