@@ -83,18 +83,19 @@ class SceneTest : public testing::Test {
         for (rm::Frame* child : std::vector<rm::Frame*>(scene_->children()))
             if (child != camera_) scene_->DeleteChild(child);
     }
-    void AddLight(uint32_t type, float level, D3DVECTOR position, rm::Light** made = nullptr) {
+    // A light of that colour at that place, looking along `facing`; the scene holds it.
+    rm::Light* AddLight(uint32_t type, D3DVECTOR colour, D3DVECTOR at,
+                        D3DVECTOR facing = {0, 0, 1}) {
         rm::Frame* frame = nullptr;
         rm_->CreateFrame(scene_, &frame);
-        frame->SetPosition(nullptr, position.x, position.y, position.z);
+        frame->SetPosition(nullptr, at.x, at.y, at.z);
+        frame->SetOrientation(nullptr, facing.x, facing.y, facing.z, 0, 1, 0);
         rm::Light* light = nullptr;
-        rm_->CreateLightRGB(type, level, level, level, &light);
+        rm_->CreateLightRGB(type, colour.x, colour.y, colour.z, &light);
         frame->AddLight(light);
-        if (made != nullptr)
-            *made = light;
-        else
-            light->Release();
+        light->Release();
         frame->Release();
+        return light;
     }
 
     MemoryTarget target_{100, 100};
@@ -147,13 +148,11 @@ TEST_F(SceneTest, HostileScenesFinishAndDrawOnlyWhatTheyShould) {
         rm::Frame* card = AddSquare(0, std::numeric_limits<float>::infinity(),
                                     rm::D3DRMRENDER_UNLITFLAT, 0xFFFF0000);
         card->SetPosition(nullptr, 0, 0.5f, 5);
-        rm::Light* light = nullptr;
-        AddLight(rm::D3DRMLIGHT_POINT, 1, {0, 10, 5}, &light);
+        rm::Light* light = AddLight(rm::D3DRMLIGHT_POINT, {1, 1, 1}, {0, 10, 5});
         rm::Visual* shadow = nullptr;
         rm_->CreateShadow(card->visuals()[0], light, 0, -0.5f, 0, 0, 1, 0, &shadow);
         card->AddVisual(shadow);
         shadow->Release();
-        light->Release();
     };
     auto square = [&] { AddSquare(2, 50, rm::D3DRMRENDER_UNLITFLAT, 0xFFFFFFFF); };
     const struct {
@@ -202,16 +201,9 @@ TEST_F(SceneTest, GouraudLightingMatchesAmbientPlusTheLitShareOfEachLight) {
         AddSquare(5, 1, rm::D3DRMRENDER_GOURAUD,
                   0xFF000000 | colour[0] << 16 | colour[1] << 8 | colour[2]);
         const float ambient = level(random), light[3] = {level(random), level(random), 1};
-        AddLight(rm::D3DRMLIGHT_AMBIENT, ambient, {0, 0, 0});
+        AddLight(rm::D3DRMLIGHT_AMBIENT, {ambient, ambient, ambient}, {0, 0, 0});
         const D3DVECTOR d{coordinate(random), coordinate(random) / 3, coordinate(random)};
-        rm::Frame* sun = nullptr;
-        rm_->CreateFrame(scene_, &sun);
-        ASSERT_EQ(sun->SetOrientation(nullptr, d.x, d.y, d.z, 0, 1, 0), rm::D3DRM_OK);
-        rm::Light* made = nullptr;
-        rm_->CreateLightRGB(rm::D3DRMLIGHT_DIRECTIONAL, light[0], light[1], light[2], &made);
-        sun->AddLight(made);
-        made->Release();
-        sun->Release();
+        AddLight(rm::D3DRMLIGHT_DIRECTIONAL, {light[0], light[1], light[2]}, {0, 0, 0}, d);
         rm_->Tick(1);
         // The face looks along -z, so it is lit by the light's share along +z.
         const float lit = std::max(0.0f, d.z / std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z));
@@ -227,7 +219,7 @@ TEST_F(SceneTest, GouraudLightingMatchesAmbientPlusTheLitShareOfEachLight) {
 // A parallel point light in front of the frame's origin lights every vertex head on.
 TEST_F(SceneTest, AParallelPointLightUsesOneDirectionForTheWholeObject) {
     AddSquare(5, 1, rm::D3DRMRENDER_GOURAUD, 0xFFFFFFFF);
-    AddLight(rm::D3DRMLIGHT_PARALLELPOINT, 0.5f, {0, 0, 4});
+    AddLight(rm::D3DRMLIGHT_PARALLELPOINT, {0.5f, 0.5f, 0.5f}, {0, 0, 4});
     rm_->Tick(1);
     EXPECT_EQ(target_.At(30, 30), 0x7F7F7Fu) << "a point light would light the corner less";
     EXPECT_EQ(target_.At(50, 50), 0x7F7F7Fu);
