@@ -159,16 +159,20 @@ TEST(Raster, TrianglesTheTilesHideDrawNothing) {
     EXPECT_GT(hidden, 10);
 }
 
-TEST(Raster, GouraudInterpolatesLinearlyAtPixelCentres) {
-    Canvas canvas(256, 4);
-    auto target = canvas.Target();
-    auto corner = [](float x, float y) { return Vertex{x, y, 0.5f, 1, x, 255 - x, 128, 0, 0}; };
-    rm::raster::DrawTriangle(target, {}, corner(0, 0), corner(255, 0), corner(255, 4));
-    rm::raster::DrawTriangle(target, {}, corner(0, 0), corner(255, 4), corner(0, 4));
-    // At the centre x + 0.5 red is x + 0.5 and green 254.5 - x: both truncate.
-    for (int32_t x : {0, 1, 17, 128, 254})
-        EXPECT_EQ(canvas.At(x, 2), uint32_t(x) << 16 | uint32_t(254 - x) << 8 | 128u) << x;
-    EXPECT_EQ(canvas.At(255, 2), 0u) << "the right edge is not drawn";
+// Shades are taken at pixel centres and packed in the target's own format.
+TEST(Raster, GouraudInterpolatesLinearlyAtPixelCentresInEveryFormat) {
+    for (const pixels::Format format : {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888}) {
+        Canvas canvas(256, 4, format);
+        auto target = canvas.Target();
+        auto corner = [](float x, float y) { return Vertex{x, y, 0.5f, 1, x, 255 - x, 128, 0, 0}; };
+        rm::raster::DrawTriangle(target, {}, corner(0, 0), corner(255, 0), corner(255, 4));
+        rm::raster::DrawTriangle(target, {}, corner(0, 0), corner(255, 4), corner(0, 4));
+        // At the centre x + 0.5 red is x + 0.5 and green 254.5 - x: both truncate.
+        for (int32_t x : {0, 1, 17, 128, 254})
+            EXPECT_EQ(canvas.At(x, 2), pixels::Pack(format, RGB(uint8_t(x), uint8_t(254 - x), 128)))
+                << x;
+        EXPECT_EQ(canvas.At(255, 2), 0u) << "the right edge is not drawn";
+    }
 }
 
 Vertex Textured(float x, float y, float u, float v) {
@@ -195,17 +199,6 @@ TEST(Raster, DecalTransparentTexelsLeaveTheTargetAlone) {
     EXPECT_EQ(canvas.At(6, 1), 0xFF0000u);
     EXPECT_EQ(canvas.At(1, 6), 0x00FF00u);
     EXPECT_EQ(canvas.At(6, 6), 0x55555555u);
-}
-
-TEST(Raster, OutputTakesTheTargetsOwnFormat) {
-    for (const pixels::Format format : {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888}) {
-        Canvas canvas(4, 4, format);
-        auto target = canvas.Target();
-        const Vertex a{0, 0, 0.5f, 1, 255, 128, 8, 0, 0}, b{4, 0, 0.5f, 1, 255, 128, 8, 0, 0},
-            c{4, 4, 0.5f, 1, 255, 128, 8, 0, 0};
-        rm::raster::DrawTriangle(target, {}, a, b, c);
-        EXPECT_EQ(canvas.At(3, 0), pixels::Pack(format, RGB(255, 128, 8))) << format.redMask;
-    }
 }
 
 TEST(Raster, NonFiniteOrFarCornersDrawNothingAndReturn) {

@@ -17,32 +17,28 @@ struct Offer {
 };
 
 struct SearchCase {
+    struct {
+        uint32_t chosen;  // 0: none
+        int32_t zBufferDepth, hardwareFound;
+    } expected;
     std::vector<Offer> offers;
-    uint32_t chosen;  // 0: none
-    int32_t zBufferDepth, hardwareFound;
 };
 
 // Software devices: the last match wins with a 16-bit Z buffer. A hardware device replaces them,
 // is final and takes the first Z depth it offers. Unusable render or Z depths are never chosen.
 const SearchCase kSearches[] = {
-    {{{1, false, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_32},
+    {{3, 16, 0},
+     {{1, false, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_32},
       {2, false, rm::D3DCOLOR_RGB, rm::DDBD_16, rm::DDBD_16},
-      {3, false, rm::D3DCOLOR_MONO, rm::DDBD_32, rm::DDBD_24 | rm::DDBD_32}},
-     3,
-     16,
-     0},
-    {{{1, false, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_16},
+      {3, false, rm::D3DCOLOR_MONO, rm::DDBD_32, rm::DDBD_24 | rm::DDBD_32}}},
+    {{2, 24, 1},
+     {{1, false, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_16},
       {2, true, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_24 | rm::DDBD_32},
       {3, false, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_16},
-      {4, true, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_16}},
-     2,
-     24,
-     1},
-    {{{1, false, rm::D3DCOLOR_MONO, rm::DDBD_8, rm::DDBD_16},
-      {2, true, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_8}},
-     0,
-     0,
-     0},
+      {4, true, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_16}}},
+    {{0, 0, 0},
+     {{1, false, rm::D3DCOLOR_MONO, rm::DDBD_8, rm::DDBD_16},
+      {2, true, rm::D3DCOLOR_MONO, rm::DDBD_16, rm::DDBD_8}}},
 };
 
 TEST(DeviceSearchTest, TheSearchKeepsTheDeviceAndZDepthItShould) {
@@ -56,9 +52,10 @@ TEST(DeviceSearchTest, TheSearchKeepsTheDeviceAndZDepthItShould) {
             kr3D::DeviceSearchCallback(&guid, nullptr, nullptr, offer.hardware ? &described : &none,
                                        offer.hardware ? &none : &described, nullptr);
         }
-        EXPECT_EQ(kr3DState.deviceChosen != 0 ? kr3DState.deviceGuid[0] : 0, search.chosen);
-        EXPECT_EQ(kr3DState.zBufferDepth, search.zBufferDepth) << search.chosen;
-        EXPECT_EQ(kr3DState.hardwareFound, search.hardwareFound) << search.chosen;
+        EXPECT_EQ(kr3DState.deviceChosen != 0 ? kr3DState.deviceGuid[0] : 0,
+                  search.expected.chosen);
+        EXPECT_EQ(kr3DState.zBufferDepth, search.expected.zBufferDepth) << search.expected.chosen;
+        EXPECT_EQ(kr3DState.hardwareFound, search.expected.hardwareFound) << search.expected.chosen;
     }
     kr3DState = kr3DStateRecord{};
 }
