@@ -10,10 +10,6 @@ void Scene3DTest::SetUp() {
     headless::ClearBoxes();
 }
 
-void Scene3DTest::TearDown() {
-    DrawTest::TearDown();
-}
-
 void Scene3DTest::WriteSquareModel(const std::string& name, float half) {
     std::ostringstream x;
     x << "xof 0302txt 0032\nMesh {\n 4;\n " << -half << ";" << half << ";0;,\n " << half << ";"

