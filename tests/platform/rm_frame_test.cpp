@@ -1,7 +1,6 @@
 // Frame transforms, hierarchy and motion of the retained-mode layer.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <numbers>
 
 #include "platform/rm/rm.h"

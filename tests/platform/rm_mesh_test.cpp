@@ -3,7 +3,6 @@
 
 #include <unistd.h>
 #include <bit>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
