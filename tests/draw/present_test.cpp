@@ -207,11 +207,14 @@ uint16_t Shown(const assets::Rgb& c) {
 }
 
 // The overlay over a green frame, within the clip: the tiles at the drift offset, then the
-// page's rows from the scroll position when its source fits the page; black is keyed.
+// page's rows from the scroll position when that source lies within the page; black is keyed.
+// The scroll is held at 0 first and then at the page's last row, so a page shorter than the
+// clip scrolls to a negative row and is not drawn.
 std::vector<uint16_t> OverlayFrame(const assets::Picture& page, const assets::Picture& tile,
                                    const RECT& clip, int32_t dx, int32_t dy, int32_t scroll) {
     std::vector<uint16_t> frame(640 * 480, kGreen565);
-    const bool pageFits = clip.right - clip.left <= page.width;
+    const bool pageFits = clip.right - clip.left <= page.width && scroll >= 0 &&
+                          scroll + clip.bottom - clip.top <= page.height;
     for (int32_t y = clip.top; y < clip.bottom; ++y)
         for (int32_t x = clip.left; x < clip.right; ++x)
             for (const assets::Rgb& c :
@@ -276,7 +279,8 @@ TEST_F(PresentTest, TheOverlayTilesDriftAndWrapUnderAScrollingPage) {
         if (dx <= -64) dx += 64;
         if (dy <= -48) dy += 48;
         scroll += f.seconds * (f.key == VK_DOWN ? 100.0f : f.key == VK_LEFT ? -300.0f : 0.0f);
-        scroll = std::clamp(scroll, 0.0f, float(page->height - (f.clip.bottom - f.clip.top)));
+        scroll =
+            std::min(std::max(scroll, 0.0f), float(page->height - (f.clip.bottom - f.clip.top)));
     }
     krDraw::ToggleOverlay();
     EXPECT_EQ(krDrawPresentation.overlayShown, 0);
