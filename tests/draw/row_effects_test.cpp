@@ -243,7 +243,7 @@ TEST_F(RowEffectsTest, RowWalksDrawAndDrawRandomNumbersAsTheWalkThroughEveryRow)
              10, 280),
         Both(kBox, krDraw::WaveBand, reference::Band, 60, 350, 8, 3, 0, 0, o, 0, 5, 10, 40),
         Both(kBeyond, krDraw::WaveBand, reference::Band, 400, 530, 8, 3, 0, 0, o, 0, 5, 10, 40),
-        Both(kBox, krDraw::BlockRows, reference::Blocks, 150, 60, 6, o, 0, 3, 10, 280),
+        Both(kBox, krDraw::BlockRows, reference::Blocks, 150, 60, 6, o, 0, 4, 10, 220),
         Both(kBeyond, krDraw::BlockRows, reference::Blocks, 150, 400, 7, o, 0, 0, 10, 100),
     };
     ColourRows(300);

@@ -13,8 +13,8 @@ namespace {
 
 using krDraw::display;
 
-// The Buffer and Screen objects come screen-sized, keyed with black and nameless; presenting
-// copies the Back surface to the screen in the display mode's size.
+// The Buffer and Screen objects come nameless; they and the 3D surface are keyed with black;
+// presenting copies the Back surface to the screen in the display mode's size.
 TEST_F(DrawTest, FullScreenOnTheDefaultDeviceCopiesAnOffscreenBack) {
     ASSERT_EQ(OpenDisplay(), 1);
     EXPECT_TRUE(headless::Boxes().empty());
@@ -22,11 +22,15 @@ TEST_F(DrawTest, FullScreenOnTheDefaultDeviceCopiesAnOffscreenBack) {
     EXPECT_EQ(display.stretch, 1);  // software blits stretch
     EXPECT_EQ(display.front->Caps() & dd::DDSCAPS_FLIP, 0u);
     EXPECT_NE(display.back->Caps() & dd::DDSCAPS_OFFSCREENPLAIN, 0u);
-    for (int32_t object : {krDraw::kBufferObject, krDraw::kScreenObject}) {
+    EXPECT_EQ(krDraw::sprites[krDraw::kBufferObject].name[0], '\0');
+    EXPECT_EQ(krDraw::sprites[krDraw::kScreenObject].name[0], '\0');
+    for (dd::Surface* surface :
+         {krDraw::sprites[krDraw::kBufferObject].surface,
+          krDraw::sprites[krDraw::kScreenObject].surface, display.surface3D}) {
         dd::DDCOLORKEY key{1, 1};
-        EXPECT_EQ(krDraw::sprites[object].surface->GetColorKey(dd::DDCKEY_SRCBLT, &key), dd::DD_OK);
-        EXPECT_EQ(key.dwColorSpaceLowValue, 0u);
-        EXPECT_EQ(krDraw::sprites[object].name[0], '\0');
+        EXPECT_EQ(surface->GetColorKey(dd::DDCKEY_SRCBLT, &key), dd::DD_OK);
+        EXPECT_EQ(std::tie(key.dwColorSpaceLowValue, key.dwColorSpaceHighValue),
+                  std::make_tuple(0u, 0u));
     }
     Paint(display.back, kRed);
     krDraw::Flip();
