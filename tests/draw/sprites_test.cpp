@@ -2,7 +2,6 @@
 #include <vector>
 
 #include "draw/draw_fixture.h"
-#include "platform/win/resources.h"
 
 namespace {
 
@@ -81,16 +80,6 @@ TEST_F(SpriteTest, AMissingBitmapIsReportedAndLeavesTheSlotFree) {
     EXPECT_EQ(sprites[2].surface, nullptr);
 }
 
-TEST_F(SpriteTest, ABareResourceNameLoadsThroughTheFallback) {
-    static const std::vector<uint8_t> bytes =
-        assets::EncodeBmp(TwoColours(3, 5, {10, 20, 30}, {0, 255, 0}));
-    static const win::Resource resource{"SPRITERES", "BITMAP", bytes.data(), bytes.size()};
-    win::RegisterResources(&resource, 1);
-    ASSERT_EQ(OpenDisplay(), 1);
-    ASSERT_EQ(krDraw::LoadObject("SPRITERES"), 2);
-    EXPECT_EQ(SurfacePixel(sprites[2].surface, 2, 4), kGreen);
-}
-
 struct MagentaCase {
     bool use32, use555;
     uint32_t key;
@@ -140,17 +129,6 @@ TEST_F(SpriteTest, TheCornerKeyTakesTheTopLeftPixelUntilAColourIsSet) {
     EXPECT_EQ(krDraw::SetObjectCornerKey(keyed), dd::DD_OK);
     EXPECT_EQ(KeyOf(keyed).dwColorSpaceLowValue, 0xAB123456u);
     EXPECT_EQ(sprites[keyed].colourKeySetting, -1);
-}
-
-TEST_F(SpriteTest, ABlankObjectIsOneRowTallerThanTheScreen) {
-    ASSERT_EQ(OpenDisplay(), 1);
-    const int32_t object = krDraw::CreateObject();
-    ASSERT_EQ(object, 2);
-    EXPECT_STREQ(sprites[object].name, "*");
-    dd::DDSURFACEDESC desc{};
-    sprites[object].surface->GetSurfaceDesc(&desc);
-    EXPECT_EQ(desc.dwWidth, 640u);
-    EXPECT_EQ(desc.dwHeight, 481u);
 }
 
 TEST_F(SpriteTest, SwapReplacesTheSurfaceInTheSameSlot) {
