@@ -254,19 +254,13 @@ TEST_F(ReferenceEffectsTest, RotationsFollowTheFixedPointTurn) {
         expected.Rotate(c.destination, c.angle, c.zoom, c.tile, c.source);
         const RECT& d = c.destination;
         const Source& s = c.source;
-        int32_t result = 0;
-        if (c.zoom == 0) {
-            result = c.tile ? krDraw::RotateTile(d.left, d.top, d.right, d.bottom, c.angle, object,
-                                                 s.l, s.t, s.r, s.b)
-                            : krDraw::RotateObject(d.left, d.top, d.right, d.bottom, c.angle,
-                                                   object, s.l, s.t, s.r, s.b);
-        } else {
-            result = c.tile ? krDraw::RotateZoomTile(d.left, d.top, d.right, d.bottom, c.angle,
-                                                     c.zoom, object, s.l, s.t, s.r, s.b)
-                            : krDraw::RotateZoom(d.left, d.top, d.right, d.bottom, c.angle, c.zoom,
-                                                 object, s.l, s.t, s.r, s.b);
-        }
-        ASSERT_EQ(result, 1);
+        const auto plain = c.tile ? krDraw::RotateTile : krDraw::RotateObject;
+        const auto zoomed = c.tile ? krDraw::RotateZoomTile : krDraw::RotateZoom;
+        ASSERT_EQ(c.zoom == 0
+                      ? plain(d.left, d.top, d.right, d.bottom, c.angle, object, s.l, s.t, s.r, s.b)
+                      : zoomed(d.left, d.top, d.right, d.bottom, c.angle, c.zoom, object, s.l, s.t,
+                               s.r, s.b),
+                  1);
         EXPECT_EQ(DifferingPixels(Snapshot(display.back), expected.Back()), 0) << c.angle;
     }
 }
