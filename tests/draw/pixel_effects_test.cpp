@@ -284,25 +284,6 @@ TEST_F(PixelEffectsTest, TheZoomFarBelowTheTopIsTheStepTimesTheRowsAbove) {
     EXPECT_NE(stepped, draw(16777216.0f, 0));
 }
 
-TEST_F(PixelEffectsTest, HostileArgumentsStayInsideTheSurfaces) {
-    FillRaw(Object(), Pixel(5, 5, 5));
-    const int32_t big = INT32_MAX, small = INT32_MIN;
-    EXPECT_EQ(krDraw::PutBright(-10, -10, 3.0f, object, -50, -50, big, big), 1);
-    EXPECT_EQ(krDraw::BlendAlpha(small, small, 0.5f, object, small, small, big, big), 1);
-    EXPECT_EQ(krDraw::BlendHalf(630, 470, object, 600, 470, 700, 600), 1);
-    EXPECT_EQ(krDraw::PutBlur(0, 0, big, object, 630, 475, 700, 600), 1);
-    EXPECT_EQ(krDraw::PutBlur(0, 0, -4, object, 0, 0, 10, 10), 1);
-    EXPECT_EQ(krDraw::PutRipple(600, 400, 500, 7, 0, 9.0f, 3.0f, object, 0, 0, 640, 481), 1);
-    EXPECT_EQ(krDraw::RotateObject(-1000, -1000, 3000, 3000, 7, object, -20, -20, 900, 900), 1);
-    EXPECT_EQ(krDraw::RotateZoom(small, 0, big, 100, 45, 0.0f, object, 0, 0, 640, 481), 1);
-    EXPECT_EQ(krDraw::RotateZoomTile(0, 0, 640, 480, small, 1e-30f, object, 5, 5, 6, 6), 1);
-    EXPECT_EQ(krDraw::RotatePlane(0, -5000, 640, 480, big, 0.5f, 0.01f, 0.5f, 0.02f, 2.0f, 1.0f,
-                                  0.5f, object, 0, 0, 64, 64),
-              1);
-    EXPECT_EQ(krDraw::RotateTile(0, 0, 640, 480, 10, object, 0, 0, 0, 5), 1);
-    EXPECT_EQ(krDraw::PutBright(0, 0, 1.0f, 999, 0, 0, 10, 10), 0);  // no such object
-}
-
 TEST_F(EffectsTest, NothingIsDrawnOnA32BitDisplay) {
     krDraw::Use32Bit();
     ASSERT_EQ(OpenDisplay(), 1);

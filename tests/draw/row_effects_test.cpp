@@ -90,8 +90,8 @@ TEST_F(RowEffectsTest, UncheckedSizesDrawNothing) {
     EXPECT_EQ(CountBack(kBlack), 640 * 480);
 }
 
-// Each draw with extreme arguments (which once wrapped or ran for seconds) draws only inside
-// the clip rectangle.
+// Each draw with extreme arguments (which once wrapped, ran for seconds or read outside a surface)
+// draws only inside the clip rectangle.
 TEST_F(RowEffectsTest, ExtremeArgumentsDrawOnlyInsideTheClip) {
     constexpr int32_t kMin = INT32_MIN, kMax = INT32_MAX;
     const std::function<void()> draws[] = {
@@ -118,6 +118,20 @@ TEST_F(RowEffectsTest, ExtremeArgumentsDrawOnlyInsideTheClip) {
             krDraw::RotatePlane(0, kMin, 640, 480, 7, 0.5f, 0.01f, 0.5f, 0.02f, 1, 1, 1, object, 0,
                                 0, 10, 10);
         },
+        [&] { krDraw::PutBright(-10, -10, 3.0f, object, -50, -50, kMax, kMax); },
+        [&] { krDraw::BlendAlpha(kMin, kMin, 0.5f, object, kMin, kMin, kMax, kMax); },
+        [&] { krDraw::BlendHalf(630, 470, object, 600, 470, 700, 600); },
+        [&] { krDraw::PutBlur(0, 0, kMax, object, 630, 475, 700, 600); },
+        [&] { krDraw::PutBlur(0, 0, -4, object, 0, 0, 10, 10); },
+        [&] { krDraw::PutRipple(600, 400, 500, 7, 0, 9.0f, 3.0f, object, 0, 0, 640, 481); },
+        [&] { krDraw::RotateObject(-1000, -1000, 3000, 3000, 7, object, -20, -20, 900, 900); },
+        [&] { krDraw::RotateZoom(kMin, 0, kMax, 100, 45, 0.0f, object, 0, 0, 640, 481); },
+        [&] { krDraw::RotateZoomTile(0, 0, 640, 480, kMin, 1e-30f, object, 5, 5, 6, 6); },
+        [&] {
+            krDraw::RotatePlane(0, -5000, 640, 480, kMax, 0.5f, 0.01f, 0.5f, 0.02f, 2.0f, 1.0f,
+                                0.5f, object, 0, 0, 64, 64);
+        },
+        [&] { krDraw::RotateTile(0, 0, 640, 480, 10, object, 0, 0, 0, 5); },
     };
     ColourRows(10);
     krSystemState.frameSeconds = 1.0f;

@@ -65,7 +65,9 @@ TEST_F(DrawTest, ASecondary3DDeviceGivesAFlipChain) {
 // its edges or on a second monitor, and the window's position reads signed.
 TEST_F(DrawTest, WindowedKeepsTheDesktopFormatAndShowsThePictureWhereverTheWindowIs) {
     headless::SetDesktop(1024, 768, 32);
-    ASSERT_EQ(OpenDisplay(false), 1);
+    ASSERT_EQ(OpenDisplay(false, -1, 0), 1);  // the default size is the game's screen
+    EXPECT_EQ(std::tie(krSystemState.screenWidth, krSystemState.screenHeight),
+              std::make_tuple(640, 480));
     EXPECT_EQ(display.redShift, 16);
     const std::pair<int, int> places[] = {{100, 50}, {-30, -20}, {2000, 100}};
     COLORREF colour = kMagenta;
@@ -126,12 +128,6 @@ INSTANTIATE_TEST_SUITE_P(
                     DepthCase{"Refused32FallsBackTo24Once", true, false, 32, 0, 24, 0, 0, 0, 0},
                     DepthCase{"Refused16FailsAtOnce", false, false, 16, 0, 16, 0, 0, 0, 0}),
     [](const testing::TestParamInfo<DepthCase>& c) { return std::string(c.param.name); });
-
-TEST_F(DrawTest, TheDefaultSizeIsTheGamesScreen) {
-    ASSERT_EQ(OpenDisplay(false, -1, 0), 1);
-    EXPECT_EQ(krSystemState.screenWidth, 640);
-    EXPECT_EQ(krSystemState.screenHeight, 480);
-}
 
 struct ScreenFailure {
     dd::test::Call call;
