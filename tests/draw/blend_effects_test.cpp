@@ -71,104 +71,91 @@ class BlurReference {
     Pace paces_[2];
 };
 
-class BlendEffectsTest : public EffectsTest {
+// Both 16-bit layouts: 5-6-5 and 5-5-5.
+class BlendEffectsTest : public EffectsTest, public testing::WithParamInterface<bool> {
   protected:
     void SetUp() override {
         EffectsTest::SetUp();
-        Open(Use555());
-    }
-    virtual bool Use555() const { return false; }
-
-    // BlurFade with every flag on a 100 by 100 rectangle of one colour. The last row and
-    // column read pixels the call has darkened, so they fade faster; far from them a pixel
-    // loses exactly one step a call, and is one step above black before the last call.
-    static void ExpectFadesToBlack(uint16_t start, int32_t calls, uint16_t oneStepAbove) {
-        FillRaw(display.back, start);
-        for (int32_t call = 1; call < calls; ++call)
-            krDraw::BlurFade(1, 1, 1, 0, 0, 100, 100);
-        EXPECT_EQ(Get(display.back, 3, 3), oneStepAbove);
-        krDraw::BlurFade(1, 1, 1, 0, 0, 100, 100);
-        EXPECT_EQ(CountBack(kBlack), 100 * 100);
-        EXPECT_EQ(Get(display.back, 100, 100), start);  // outside the rectangle
-    }
-
-    // Random pictures, rectangles (one and two pixels from the edges too) and flags: each of the
-    // four blurs, the upward ones interleaved so that each keeps its own pace, picture for
-    // picture against the reference.
-    static void ExpectBlursMatchTheReference() {
-        std::mt19937 random(29);
-        const auto channel = [&](int bits) {
-            return static_cast<uint32_t>(random() % (1u << bits));
-        };
-        std::vector<uint16_t> picture(640 * 480);
-        const int greenBits = display.redShift - display.greenShift;
-        for (uint16_t& pixel : picture)
-            pixel = Pixel(channel(5), channel(greenBits), channel(5));
-        Load(display.back, picture);
-        BlurReference reference(picture);
-        for (int call = 0; call < 200; ++call) {
-            const int width = 2 + static_cast<int>(random() % 40);
-            const int height = 2 + static_cast<int>(random() % 40);
-            const int x = static_cast<int>(random() % static_cast<uint32_t>(641 - width));
-            const int y = static_cast<int>(random() % static_cast<uint32_t>(481 - height));
-            const int flags[3] = {static_cast<int>(random() % 2), static_cast<int>(random() % 2),
-                                  static_cast<int>(random() % 2)};
-            const auto seed = static_cast<unsigned>(random());
-            crt::srand(seed);
-            const auto w = static_cast<uint32_t>(width), h = static_cast<uint32_t>(height);
-            const int kind = call % 4;
-            const int32_t done =
-                kind == 0   ? krDraw::Blur(x, y, w, h)
-                : kind == 1 ? krDraw::BlurFade(flags[0], flags[1], flags[2], x, y, w, h)
-                : kind == 2 ? krDraw::BlurUp(x, y, w, h)
-                            : krDraw::BlurUpFade(flags[0], flags[1], flags[2], x, y, w, h);
-            ASSERT_EQ(done, 1);
-            crt::srand(seed);
-            const int none[3] = {0, 0, 0};
-            if (kind == 0) reference.Blur(none, x, y, width, height);
-            if (kind == 1) reference.Blur(flags, x, y, width, height);
-            if (kind == 2) reference.BlurUp(0, none, x, y, width, height);
-            if (kind == 3) reference.BlurUp(1, flags, x, y, width, height);
-            ASSERT_EQ(DifferingPixels(Snapshot(display.back), reference.Pixels()), 0)
-                << "call " << call << " kind " << kind << " at " << x << "," << y << " " << width
-                << "x" << height;
-        }
+        Open(GetParam());
     }
 };
 
-TEST_F(BlendEffectsTest, BlursMatchTheReference) {
-    ExpectBlursMatchTheReference();
+// Random pictures, rectangles (one and two pixels from the edges too) and flags: each of the four
+// blurs, the upward ones interleaved so that each keeps its own pace, picture for picture against
+// the reference.
+TEST_P(BlendEffectsTest, BlursMatchTheReference) {
+    std::mt19937 random(29);
+    const auto channel = [&](int bits) { return static_cast<uint32_t>(random() % (1u << bits)); };
+    std::vector<uint16_t> picture(640 * 480);
+    const int greenBits = display.redShift - display.greenShift;
+    for (uint16_t& pixel : picture)
+        pixel = Pixel(channel(5), channel(greenBits), channel(5));
+    Load(display.back, picture);
+    BlurReference reference(picture);
+    for (int call = 0; call < 200; ++call) {
+        const int width = 2 + static_cast<int>(random() % 40);
+        const int height = 2 + static_cast<int>(random() % 40);
+        const int x = static_cast<int>(random() % static_cast<uint32_t>(641 - width));
+        const int y = static_cast<int>(random() % static_cast<uint32_t>(481 - height));
+        const int flags[3] = {static_cast<int>(random() % 2), static_cast<int>(random() % 2),
+                              static_cast<int>(random() % 2)};
+        const auto seed = static_cast<unsigned>(random());
+        crt::srand(seed);
+        const auto w = static_cast<uint32_t>(width), h = static_cast<uint32_t>(height);
+        const int kind = call % 4;
+        const int32_t done =
+            kind == 0   ? krDraw::Blur(x, y, w, h)
+            : kind == 1 ? krDraw::BlurFade(flags[0], flags[1], flags[2], x, y, w, h)
+            : kind == 2 ? krDraw::BlurUp(x, y, w, h)
+                        : krDraw::BlurUpFade(flags[0], flags[1], flags[2], x, y, w, h);
+        ASSERT_EQ(done, 1);
+        crt::srand(seed);
+        const int none[3] = {0, 0, 0};
+        if (kind == 0) reference.Blur(none, x, y, width, height);
+        if (kind == 1) reference.Blur(flags, x, y, width, height);
+        if (kind == 2) reference.BlurUp(0, none, x, y, width, height);
+        if (kind == 3) reference.BlurUp(1, flags, x, y, width, height);
+        ASSERT_EQ(DifferingPixels(Snapshot(display.back), reference.Pixels()), 0)
+            << "call " << call << " kind " << kind << " at " << x << "," << y << " " << width << "x"
+            << height;
+    }
 }
 
-TEST_F(BlendEffectsTest, BlurFadeReachesBlackWithinTheGreenRangeOf565) {
-    ExpectFadesToBlack(Pixel(31, 63, 31), 63, Pixel(0, 1, 0));
-    // A channel without its flag keeps its value; one at 0 stays at 0.
+// BlurFade with every flag on a 100 by 100 rectangle of white: the last row and column read
+// pixels the call has darkened, so they fade faster; far from them a pixel loses exactly one step
+// a call and reaches black with the green range's last call. A channel without its flag keeps
+// its value; one at 0 stays at 0.
+TEST_P(BlendEffectsTest, BlurFadeReachesBlackWithinTheGreenRange) {
+    const uint32_t green = display.greenMax, calls = green;
+    const uint32_t left = 31 > calls - 1 ? 31 - (calls - 1) : 0;  // red and blue one call early
+    FillRaw(display.back, Pixel(31, green, 31));
+    for (uint32_t call = 1; call < calls; ++call)
+        krDraw::BlurFade(1, 1, 1, 0, 0, 100, 100);
+    EXPECT_EQ(Get(display.back, 3, 3), Pixel(left, 1, left));
+    krDraw::BlurFade(1, 1, 1, 0, 0, 100, 100);
+    EXPECT_EQ(CountBack(kBlack), 100 * 100);
+    EXPECT_EQ(Get(display.back, 100, 100), Pixel(31, green, 31));  // outside the rectangle
     FillRaw(display.back, Pixel(5, 0, 9));
     krDraw::BlurFade(0, 1, 1, 0, 0, 8, 8);
     EXPECT_EQ(Get(display.back, 0, 0), Pixel(5, 0, 8));
 }
 
-TEST_F(BlendEffectsTest, Zoom2xModesFillOrDotTheCells) {
-    const uint16_t colours[4] = {Pixel(31, 0, 0), Pixel(0, 63, 0), Pixel(0, 0, 31), Pixel(9, 9, 9)};
-    for (int32_t i = 0; i < 4; ++i)
-        Set(display.back, 300 + i % 2, 200 + i / 2, colours[i]);
-    ASSERT_EQ(krDraw::Zoom2x(300, 200, 2, 2, 0), 1);
-    for (int32_t y = 0; y < 4; ++y)
-        for (int32_t x = 0; x < 4; ++x)
-            EXPECT_EQ(Get(display.back, 300 + x, 200 + y), colours[(x / 2) + 2 * (y / 2)]);
-
+// Mode 0 fills each 2 by 2 cell, mode 1 sets its top-left pixel over the Buffer object's picture;
+// cut at the clip rectangle.
+TEST_P(BlendEffectsTest, Zoom2xModesFillOrDotTheCells) {
+    const uint16_t colours[4] = {Pixel(31, 0, 0), Pixel(0, 31, 0), Pixel(0, 0, 31), Pixel(9, 9, 9)};
     const uint16_t old = Pixel(1, 2, 3);
-    FillRaw(krDraw::sprites[krDraw::kBufferObject].surface, old);
-    for (int32_t i = 0; i < 4; ++i)
-        Set(display.back, 300 + i % 2, 200 + i / 2, colours[i]);
-    ASSERT_EQ(krDraw::Zoom2x(300, 200, 2, 2, 1), 1);
-    for (int32_t y = 0; y < 4; ++y)
-        for (int32_t x = 0; x < 4; ++x)
-            EXPECT_EQ(Get(display.back, 300 + x, 200 + y),
-                      x % 2 == 0 && y % 2 == 0 ? colours[(x / 2) + 2 * (y / 2)] : old);
-}
-
-TEST_F(BlendEffectsTest, Zoom4xIsCutAtTheClipRectangle) {
+    for (int32_t mode : {0, 1}) {
+        FillRaw(krDraw::sprites[krDraw::kBufferObject].surface, old);
+        for (int32_t i = 0; i < 4; ++i)
+            Set(display.back, 300 + i % 2, 200 + i / 2, colours[i]);
+        ASSERT_EQ(krDraw::Zoom2x(300, 200, 2, 2, mode), 1);
+        for (int32_t y = 0; y < 4; ++y)
+            for (int32_t x = 0; x < 4; ++x)
+                EXPECT_EQ(
+                    Get(display.back, 300 + x, 200 + y),
+                    mode == 0 || (x % 2 == 0 && y % 2 == 0) ? colours[(x / 2) + 2 * (y / 2)] : old);
+    }
     Set(display.back, 10, 10, Pixel(31, 0, 0));
     krDraw::SetClip(0, 0, 12, 480);
     ASSERT_EQ(krDraw::Zoom4x(10, 10, 1, 1, 0), 1);
@@ -177,7 +164,7 @@ TEST_F(BlendEffectsTest, Zoom4xIsCutAtTheClipRectangle) {
 }
 
 // A zoom that cannot lock the Back surface draws nothing, returns 0 and unlocks the Buffer object.
-TEST_F(BlendEffectsTest, AZoomWithoutTheBackSurfaceLeavesTheBufferUnlocked) {
+TEST_P(BlendEffectsTest, AZoomWithoutTheBackSurfaceLeavesTheBufferUnlocked) {
     dd::DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
     ASSERT_EQ(display.back->Lock(nullptr, &desc, dd::DDLOCK_WAIT, nullptr), dd::DD_OK);
@@ -190,7 +177,7 @@ TEST_F(BlendEffectsTest, AZoomWithoutTheBackSurfaceLeavesTheBufferUnlocked) {
     EXPECT_EQ(krDraw::Zoom2x(0, 0, 2, 2, 0), 1);
 }
 
-TEST_F(BlendEffectsTest, HostileRectanglesStayInsideTheSurfaces) {
+TEST_P(BlendEffectsTest, HostileRectanglesStayInsideTheSurfaces) {
     FillRaw(display.back, Pixel(2, 2, 2));
     const std::vector<uint16_t> before = Snapshot(display.back);
     const uint32_t huge = 0xFFFFFFFFu;
@@ -204,17 +191,9 @@ TEST_F(BlendEffectsTest, HostileRectanglesStayInsideTheSurfaces) {
     EXPECT_EQ(krDraw::BlurUp(600, 460, 100, 100), 1);
 }
 
-class BlendEffects555Test : public BlendEffectsTest {
-  protected:
-    bool Use555() const override { return true; }
-};
-
-TEST_F(BlendEffects555Test, BlursMatchTheReference) {
-    ExpectBlursMatchTheReference();
-}
-
-TEST_F(BlendEffects555Test, BlurFadeReachesBlackWithin31Calls) {
-    ExpectFadesToBlack(Pixel(31, 31, 31), 31, Pixel(1, 1, 1));
-}
+INSTANTIATE_TEST_SUITE_P(Layouts, BlendEffectsTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& layout) {
+                             return layout.param ? "Rgb555" : "Rgb565";
+                         });
 
 }  // namespace

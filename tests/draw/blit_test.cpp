@@ -1,7 +1,6 @@
 #include <vector>
 
 #include "draw/draw_fixture.h"
-#include "platform/crt/crt.h"
 #include "platform/gdi/gdi.h"
 
 namespace {
@@ -45,34 +44,31 @@ class BlitTest : public DrawTest {
     int32_t columns = 0, keyed = 0;
 };
 
-TEST_F(BlitTest, ARectangleBelowTheClipDrawsNothing) {
-    krDraw::PutObject(-30, 600, columns, 0, 0, 100, 100);
-    krDraw::PutObjectSolid(-30, 600, columns, 0, 0, 100, 100);
-    EXPECT_EQ(CountBack(kGreen), 640 * 480);
-}
-
-TEST_F(BlitTest, OverlapsAreCutAtEveryEdge) {
-    krDraw::PutObjectSolid(550, 0, columns, 0, 0, 100, 10);  // 10 over the right edge
-    EXPECT_EQ(BackPixel(550, 0), ColumnColour(0, 0));
-    EXPECT_EQ(BackPixel(639, 9), ColumnColour(89, 9));
-    krDraw::PutObjectSolid(-10, 100, columns, 0, 0, 100, 10);  // 10 left of the clip
-    EXPECT_EQ(BackPixel(0, 100), ColumnColour(10, 0));
-    EXPECT_EQ(BackPixel(89, 100), ColumnColour(99, 0));
-    EXPECT_EQ(BackPixel(90, 100), kGreen);
-    krDraw::PutObjectSolid(300, -10, columns, 0, 0, 10, 100);  // 10 above
-    EXPECT_EQ(BackPixel(300, 0), ColumnColour(0, 10));
-    EXPECT_EQ(BackPixel(300, 89), ColumnColour(0, 99));
-    EXPECT_EQ(BackPixel(300, 90), kGreen);
-    krDraw::PutObjectSolid(400, 470, columns, 0, 0, 10, 100);  // 90 below
-    EXPECT_EQ(BackPixel(400, 479), ColumnColour(0, 9));
-}
-
-TEST_F(BlitTest, TheClipRectangleBoundsEveryBlit) {
-    krDraw::SetClip(100, 100, 200, 150);
-    krDraw::PutObjectSolid(50, 50, columns, 0, 0, 100, 100);
-    EXPECT_EQ(CountBack(kGreen), 640 * 480 - 50 * 50);
-    EXPECT_EQ(BackPixel(100, 100), ColumnColour(50, 50));
-    EXPECT_EQ(BackPixel(149, 149), ColumnColour(99, 99));
+// Rectangles over each edge of the screen, inside a narrower clip and wholly below it: what is
+// left is drawn from the matching source pixel, nothing else.
+TEST_F(BlitTest, OverlapsAreCutAtEveryEdgeAndTheClip) {
+    const struct {
+        RECT clip;
+        int32_t x, y, r, b, drawn;
+        POINT first, last;  // the Back pixels of the cut rectangle's corners
+    } cases[] = {
+        {{0, 0, 640, 480}, 550, 0, 100, 10, 90 * 10, {550, 0}, {639, 9}},
+        {{0, 0, 640, 480}, -10, 100, 100, 10, 90 * 10, {0, 100}, {89, 109}},
+        {{0, 0, 640, 480}, 300, -10, 10, 100, 10 * 90, {300, 0}, {309, 89}},
+        {{0, 0, 640, 480}, 400, 470, 10, 100, 10 * 10, {400, 470}, {409, 479}},
+        {{100, 100, 200, 150}, 50, 50, 100, 100, 50 * 50, {100, 100}, {149, 149}},
+        {{0, 0, 640, 480}, -30, 600, 100, 100, 0, {0, 0}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        Paint(display.back, kGreen);
+        krDraw::SetClip(c.clip.left, c.clip.top, c.clip.right, c.clip.bottom);
+        krDraw::PutObjectSolid(c.x, c.y, columns, 0, 0, c.r, c.b);
+        krDraw::PutObject(c.x, c.y + 1000, columns, 0, 0, c.r, c.b);  // far below: nothing
+        EXPECT_EQ(CountBack(kGreen), 640 * 480 - c.drawn) << c.x << "," << c.y;
+        if (c.drawn == 0) continue;
+        for (const POINT& p : {c.first, c.last})
+            EXPECT_EQ(BackPixel(p.x, p.y), ColumnColour(p.x - c.x, p.y - c.y)) << p.x << "," << p.y;
+    }
 }
 
 TEST_F(BlitTest, KeyedBlitsSkipTheKeyAndSolidOnesCopyIt) {
@@ -137,43 +133,6 @@ TEST_F(BlitTest, MirrorReadsFromTheFarEdge) {
     EXPECT_EQ(BackPixel(0, 40), ColumnColour(59, 19));
     krDraw::MirrorObject(0, 100, 0, columns, 60, 0, 70, 20);
     EXPECT_EQ(BackPixel(0, 100), ColumnColour(60, 0));
-}
-
-TEST_F(BlitTest, RowsAreDrawnAtTheirSpacing) {
-    krDraw::PutRows(0, 0, 2, columns, 60, 0, 61, 10);
-    std::vector<int> drawn;
-    for (int y = 0; y < 10; ++y)
-        if (BackPixel(0, y) != kGreen) drawn.push_back(y);
-    EXPECT_EQ(drawn, (std::vector<int>{2, 4, 6, 8}));
-    krDraw::PutRows(0, 0, 0, columns, 60, 0, 61, 10);  // spacing 0 draws nothing
-    EXPECT_EQ(CountBack(kGreen), 640 * 480 - 4);
-}
-
-TEST_F(BlitTest, RandomRowsFollowTheProgramsSequence) {
-    crt::srand(7);
-    std::vector<int> expected;
-    for (int row = crt::rand() % 3 + 1; row < 40; row += crt::rand() % 3 + 1)
-        expected.push_back(row);
-    crt::srand(7);
-    krDraw::PutRows(0, 0, -3, columns, 60, 0, 61, 40);
-    std::vector<int> drawn;
-    for (int y = 0; y < 40; ++y)
-        if (BackPixel(0, y) != kGreen) drawn.push_back(y);
-    EXPECT_EQ(drawn, expected);
-}
-
-TEST_F(BlitTest, ShakenRowsMoveWithinTheAmplitude) {
-    crt::srand(3);
-    krDraw::ShakeObject(100, 0, 4, columns, 60, 0, 61, 50);
-    for (int y = 0; y < 50; ++y) {
-        int found = 0;
-        for (int x = 96; x < 100 + 4; ++x)
-            found += BackPixel(x, y) == ColumnColour(60, y) ? 1 : 0;
-        EXPECT_EQ(found, 1) << y;
-    }
-    Paint(display.back, kGreen);
-    krDraw::ShakeObject(100, 0, 0, columns, 60, 0, 61, 50);  // no amplitude: one plain draw
-    EXPECT_EQ(BackPixel(100, 49), ColumnColour(60, 49));
 }
 
 TEST_F(BlitTest, ADroppedBlitOnLostSurfacesDrawsNothingAndTheNextFrameDraws) {

@@ -19,17 +19,11 @@ void OpenScreenAndStartSceneOne() {
     krSystemState.scene = 1;
 }
 
-dd::DDSURFACEDESC LockWhole(dd::Surface* surface) {
-    dd::DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    EXPECT_EQ(surface->Lock(nullptr, &desc, dd::DDLOCK_WAIT, nullptr), dd::DD_OK);
-    return desc;
-}
-
-pixels::Format FormatOf(const dd::DDSURFACEDESC& desc) {
-    const dd::DDPIXELFORMAT& format = desc.ddpfPixelFormat;
-    return pixels::Format{format.dwRGBBitCount, format.dwRBitMask, format.dwGBitMask,
-                          format.dwBBitMask};
+uint32_t At(const pixels::View& view, int32_t x, int32_t y) {
+    const uint32_t bytes = pixels::BytesPerPixel(view.format);
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, view.Row(y) + x * bytes, bytes);
+    return pixel;
 }
 
 }  // namespace
@@ -60,26 +54,30 @@ void DrawTest::WriteBitmap(const std::string& name, const assets::Picture& pictu
     ASSERT_TRUE(assets::WriteBmp(picture, dataDirectory + "/" + name));
 }
 
-uint32_t DrawTest::RawPixel(dd::Surface* surface, int32_t x, int32_t y) {
-    const dd::DDSURFACEDESC desc = LockWhole(surface);
-    const pixels::View view{static_cast<uint8_t*>(desc.lpSurface), desc.lPitch,
-                            static_cast<int32_t>(desc.dwWidth), static_cast<int32_t>(desc.dwHeight),
-                            FormatOf(desc)};
-    uint32_t pixel = 0;
-    std::memcpy(&pixel, view.Row(y) + x * pixels::BytesPerPixel(view.format),
-                pixels::BytesPerPixel(view.format));
+void DrawTest::WithPixels(dd::Surface* surface,
+                          const std::function<void(const pixels::View&)>& body) {
+    dd::DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    ASSERT_EQ(surface->Lock(nullptr, &desc, dd::DDLOCK_WAIT, nullptr), dd::DD_OK);
+    const dd::DDPIXELFORMAT& f = desc.ddpfPixelFormat;
+    body(pixels::View{static_cast<uint8_t*>(desc.lpSurface), desc.lPitch,
+                      static_cast<int32_t>(desc.dwWidth), static_cast<int32_t>(desc.dwHeight),
+                      pixels::Format{f.dwRGBBitCount, f.dwRBitMask, f.dwGBitMask, f.dwBBitMask}});
     surface->Unlock(nullptr);
+}
+
+uint32_t DrawTest::RawPixel(dd::Surface* surface, int32_t x, int32_t y) {
+    uint32_t pixel = 0;
+    WithPixels(surface, [&](const pixels::View& view) { pixel = At(view, x, y); });
     return pixel;
 }
 
 COLORREF DrawTest::SurfacePixel(dd::Surface* surface, int32_t x, int32_t y) {
-    const uint32_t raw = RawPixel(surface, x, y);
-    dd::DDPIXELFORMAT format{};
-    format.dwSize = sizeof format;
-    surface->GetPixelFormat(&format);
-    return pixels::Unpack(pixels::Format{format.dwRGBBitCount, format.dwRBitMask, format.dwGBitMask,
-                                         format.dwBBitMask},
-                          raw);
+    COLORREF colour = 0;
+    WithPixels(surface, [&](const pixels::View& view) {
+        colour = pixels::Unpack(view.format, At(view, x, y));
+    });
+    return colour;
 }
 
 COLORREF DrawTest::BackPixel(int32_t x, int32_t y) {
@@ -87,31 +85,28 @@ COLORREF DrawTest::BackPixel(int32_t x, int32_t y) {
 }
 
 void DrawTest::Paint(dd::Surface* surface, COLORREF colour) {
-    dd::DDPIXELFORMAT format{};
-    format.dwSize = sizeof format;
-    surface->GetPixelFormat(&format);
-    const dd::DDBLTFX fill{sizeof(dd::DDBLTFX),
-                           pixels::Pack(pixels::Format{format.dwRGBBitCount, format.dwRBitMask,
-                                                       format.dwGBitMask, format.dwBBitMask},
-                                        colour)};
-    ASSERT_EQ(surface->Blt(nullptr, nullptr, nullptr, dd::DDBLT_COLORFILL | dd::DDBLT_WAIT, &fill),
-              dd::DD_OK);
+    uint32_t pixel = 0;
+    WithPixels(surface,
+               [&](const pixels::View& view) { pixel = pixels::Pack(view.format, colour); });
+    FillRaw(surface, pixel);
+}
+
+void DrawTest::FillRaw(dd::Surface* surface, uint32_t pixel) {
+    WithPixels(surface, [&](const pixels::View& view) {
+        const uint32_t bytes = pixels::BytesPerPixel(view.format);
+        for (int32_t y = 0; y < view.height; ++y)
+            for (int32_t x = 0; x < view.width; ++x)
+                std::memcpy(view.Row(y) + x * bytes, &pixel, bytes);
+    });
 }
 
 int32_t DrawTest::CountBack(COLORREF colour) {
-    const dd::DDSURFACEDESC desc = LockWhole(krDraw::display.back);
-    const pixels::Format format = FormatOf(desc);
-    const uint32_t bytes = pixels::BytesPerPixel(format);
     int32_t count = 0;
-    for (DWORD y = 0; y < desc.dwHeight; ++y) {
-        for (DWORD x = 0; x < desc.dwWidth; ++x) {
-            uint32_t pixel = 0;
-            std::memcpy(&pixel, static_cast<uint8_t*>(desc.lpSurface) + y * desc.lPitch + x * bytes,
-                        bytes);
-            count += pixels::Unpack(format, pixel) == colour ? 1 : 0;
-        }
-    }
-    krDraw::display.back->Unlock(nullptr);
+    WithPixels(krDraw::display.back, [&](const pixels::View& view) {
+        for (int32_t y = 0; y < view.height; ++y)
+            for (int32_t x = 0; x < view.width; ++x)
+                count += pixels::Unpack(view.format, At(view, x, y)) == colour ? 1 : 0;
+    });
     return count;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A shell on the headless backend whose client opens the display, with a data directory of its
 // own for the bitmaps a test writes.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,17 @@ class DrawTest : public ShellTest {
     int32_t OpenDisplay(bool fullScreen = true, int32_t width = 640, int32_t height = 480);
     void WriteBitmap(const std::string& name, const assets::Picture& picture);
 
+    // Runs the body on the surface's locked pixels.
+    static void WithPixels(dd::Surface* surface,
+                           const std::function<void(const pixels::View&)>& body);
     // A pixel of the Back surface (or another surface) as a colour.
     static COLORREF BackPixel(int32_t x, int32_t y);
     static COLORREF SurfacePixel(dd::Surface* surface, int32_t x, int32_t y);
     static uint32_t RawPixel(dd::Surface* surface, int32_t x, int32_t y);
     // Fills a whole surface with one colour.
     static void Paint(dd::Surface* surface, COLORREF colour);
+    // Fills a whole surface with one raw pixel value.
+    static void FillRaw(dd::Surface* surface, uint32_t pixel);
     static int32_t CountBack(COLORREF colour);
 
     std::string dataDirectory;

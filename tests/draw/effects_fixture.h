@@ -11,7 +11,6 @@ class EffectsTest : public DrawTest {
     static uint16_t Pixel(uint32_t red, uint32_t green, uint32_t blue);
     static uint16_t Get(dd::Surface* surface, int32_t x, int32_t y);
     static void Set(dd::Surface* surface, int32_t x, int32_t y, uint16_t pixel);
-    static void FillRaw(dd::Surface* surface, uint16_t pixel);
     static std::vector<uint16_t> Snapshot(dd::Surface* surface);
     // Puts a whole Snapshot back.
     static void Load(dd::Surface* surface, const std::vector<uint16_t>& pixels);

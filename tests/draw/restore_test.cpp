@@ -23,15 +23,14 @@ class RestoreTest : public DrawTest {
     int32_t loaded = 0, blank = 0;
 };
 
-TEST_F(RestoreTest, WithNothingLostNoBitmapIsReloaded) {
+// With nothing lost nothing is reloaded; lost, loaded slots are reloaded with their keys and
+// blank ones only restored.
+TEST_F(RestoreTest, LostSlotsAreReloadedWithTheirKeysButBlankOnesOnlyRestored) {
     dd::Surface* before = sprites[loaded].surface;
     krDraw::RestoreAll();
     EXPECT_EQ(sprites[loaded].surface, before);
     EXPECT_EQ(krDraw::loadSetting.keyColour, kGreen);
     EXPECT_EQ(SurfacePixel(sprites[blank].surface, 0, 0), kBlue);
-}
-
-TEST_F(RestoreTest, LostSlotsAreReloadedWithTheirKeysButBlankOnesOnlyRestored) {
     dd::LoseAllSurfaces();
     krDraw::RestoreAll();
     for (dd::Surface* surface :
@@ -84,7 +83,9 @@ TEST_F(RestoreTest, EscapeRunsTheMaskIntoTheClosingSceneAndReleasesEverythingOnc
     EXPECT_FALSE(headless::Window().exists);
 }
 
+// The Back surface's picture is grabbed for the transition to show.
 TEST_F(RestoreTest, EscapeWithASnapshotKindSwitchesAtOnceAndRunsBackward) {
+    Paint(display.back, kRed);
     krDrawPresentation.transitionKind = 7;
     krDrawPresentation.transitionLength = 8;
     headless::PressKey(VK_ESCAPE);
@@ -93,6 +94,7 @@ TEST_F(RestoreTest, EscapeWithASnapshotKindSwitchesAtOnceAndRunsBackward) {
     EXPECT_EQ(krSystemState.lastScene, 0);
     EXPECT_EQ(krDrawPresentation.transitionStep, 8);
     EXPECT_EQ(krDrawPresentation.transitionDirection, -1);
+    EXPECT_EQ(SurfacePixel(sprites[krDraw::kScreenObject].surface, 320, 240), kRed);
 }
 
 }  // namespace

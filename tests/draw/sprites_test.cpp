@@ -2,7 +2,6 @@
 #include <vector>
 
 #include "draw/draw_fixture.h"
-#include "platform/win/resources.h"
 
 namespace {
 
@@ -81,85 +80,55 @@ TEST_F(SpriteTest, AMissingBitmapIsReportedAndLeavesTheSlotFree) {
     EXPECT_EQ(sprites[2].surface, nullptr);
 }
 
-TEST_F(SpriteTest, ABareResourceNameLoadsThroughTheFallback) {
-    static const std::vector<uint8_t> bytes =
-        assets::EncodeBmp(TwoColours(3, 5, {10, 20, 30}, {0, 255, 0}));
-    static const win::Resource resource{"SPRITERES", "BITMAP", bytes.data(), bytes.size()};
-    win::RegisterResources(&resource, 1);
-    ASSERT_EQ(OpenDisplay(), 1);
-    const int32_t object = krDraw::LoadObject("SPRITERES");
-    ASSERT_EQ(object, 2);
-    dd::DDSURFACEDESC desc{};
-    sprites[object].surface->GetSurfaceDesc(&desc);
-    EXPECT_EQ(desc.dwWidth, 3u);
-    EXPECT_EQ(desc.dwHeight, 5u);
-    EXPECT_EQ(SurfacePixel(sprites[object].surface, 2, 4), kGreen);
-}
+struct MagentaCase {
+    bool use32, use555;
+    uint32_t key;
+};
 
-TEST_F(SpriteTest, MagentaMatchesTheFormatsOwnValueAndOnlyItsBits) {
-    // The pixel beside the corner shares the first 32-bit word on a 16-bit surface.
+class MagentaTest : public SpriteTest, public testing::WithParamInterface<MagentaCase> {};
+
+// Magenta's key is the format's own value: the match borrows the first pixel, which shares its
+// 32-bit word with the next on a 16-bit surface, and gives it back.
+TEST_P(MagentaTest, MatchesTheFormatsOwnValue) {
     WriteBitmap("WIDE.BMP", TwoColours(4, 2, {0, 0, 0}, {255, 255, 255}));
+    if (GetParam().use32) krDraw::Use32Bit();
+    dd::test::Use555For16Bit(GetParam().use555);
     ASSERT_EQ(OpenDisplay(), 1);
     krDraw::SetColorKey(kMagenta);
     const int32_t object = krDraw::LoadObject("WIDE.BMP");
-    ASSERT_NE(object, 0);
-    EXPECT_EQ(KeyOf(object).dwColorSpaceLowValue, 0xF81Fu);
-    EXPECT_EQ(KeyOf(object).dwColorSpaceHighValue, 0xF81Fu);
+    EXPECT_EQ(KeyOf(object).dwColorSpaceLowValue, GetParam().key);
+    EXPECT_EQ(KeyOf(object).dwColorSpaceHighValue, GetParam().key);
     EXPECT_EQ(sprites[object].colourKeySetting, static_cast<int32_t>(kMagenta));
-    // The match borrowed the corner and gave it back.
     EXPECT_EQ(SurfacePixel(sprites[object].surface, 0, 0), kBlack);
 }
 
-TEST_F(SpriteTest, MagentaIsMatchedIn555Too) {
-    dd::test::Use555For16Bit(true);
-    ASSERT_EQ(OpenDisplay(), 1);
-    krDraw::SetColorKey(kMagenta);
-    EXPECT_EQ(KeyOf(krDraw::LoadObject("SMALL.BMP")).dwColorSpaceLowValue, 0x7C1Fu);
-}
+INSTANTIATE_TEST_SUITE_P(Formats, MagentaTest,
+                         testing::Values(MagentaCase{false, false, 0xF81F},
+                                         MagentaCase{false, true, 0x7C1F},
+                                         MagentaCase{true, false, 0x00FF00FF}));
 
-TEST_F(SpriteTest, On32BitSurfacesTheKeyKeepsAllItsBits) {
-    krDraw::Use32Bit();
-    ASSERT_EQ(OpenDisplay(), 1);
-    krDraw::SetColorKey(kMagenta);
-    const int32_t object = krDraw::LoadObject("SMALL.BMP");
-    EXPECT_EQ(KeyOf(object).dwColorSpaceLowValue, 0x00FF00FFu);
-    // A top byte set in the corner stays in the key.
-    const int32_t corner = krDraw::CreateObject();
-    dd::DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    ASSERT_EQ(sprites[corner].surface->Lock(nullptr, &desc, 0, nullptr), dd::DD_OK);
-    *static_cast<uint32_t*>(desc.lpSurface) = 0xAB123456;
-    sprites[corner].surface->Unlock(nullptr);
-    EXPECT_EQ(krDraw::SetObjectCornerKey(corner), dd::DD_OK);
-    EXPECT_EQ(KeyOf(corner).dwColorSpaceLowValue, 0xAB123456u);
-    EXPECT_EQ(sprites[corner].colourKeySetting, -1);
-}
-
+// A corner key of a 32-bit surface keeps the top byte; the copy of a key changes no setting.
 TEST_F(SpriteTest, TheCornerKeyTakesTheTopLeftPixelUntilAColourIsSet) {
+    krDraw::Use32Bit();
     ASSERT_EQ(OpenDisplay(), 1);
     krDraw::UseCornerKey();
     const int32_t corner = krDraw::LoadObject("SMALL.BMP");
-    EXPECT_EQ(KeyOf(corner).dwColorSpaceLowValue, 0x001Fu);  // blue in 5-6-5
+    EXPECT_EQ(KeyOf(corner).dwColorSpaceLowValue, 0x0000FFu);
     EXPECT_EQ(sprites[corner].colourKeySetting, -1);
     krDraw::SetColorKey(kRed);
     const int32_t keyed = krDraw::LoadObject("SMALL.BMP");
-    EXPECT_EQ(KeyOf(keyed).dwColorSpaceLowValue, 0xF800u);
-    EXPECT_EQ(krDraw::SetObjectColorKey(keyed, kWhite), dd::DD_OK);
-    EXPECT_EQ(KeyOf(keyed).dwColorSpaceLowValue, 0xFFFFu);
+    EXPECT_EQ(KeyOf(keyed).dwColorSpaceLowValue, 0xFF0000u);
     EXPECT_EQ(krDraw::CopyColorKey(corner, keyed), dd::DD_OK);
-    EXPECT_EQ(KeyOf(corner).dwColorSpaceLowValue, 0xFFFFu);
-    EXPECT_EQ(sprites[corner].colourKeySetting, -1);  // the copy changes no setting
-}
-
-TEST_F(SpriteTest, ABlankObjectIsOneRowTallerThanTheScreen) {
-    ASSERT_EQ(OpenDisplay(), 1);
-    const int32_t object = krDraw::CreateObject();
-    ASSERT_EQ(object, 2);
-    EXPECT_STREQ(sprites[object].name, "*");
+    EXPECT_EQ(KeyOf(corner).dwColorSpaceLowValue, 0xFF0000u);
+    EXPECT_EQ(sprites[corner].colourKeySetting, -1);
     dd::DDSURFACEDESC desc{};
-    sprites[object].surface->GetSurfaceDesc(&desc);
-    EXPECT_EQ(desc.dwWidth, 640u);
-    EXPECT_EQ(desc.dwHeight, 481u);
+    desc.dwSize = sizeof desc;
+    ASSERT_EQ(sprites[keyed].surface->Lock(nullptr, &desc, 0, nullptr), dd::DD_OK);
+    *static_cast<uint32_t*>(desc.lpSurface) = 0xAB123456;
+    sprites[keyed].surface->Unlock(nullptr);
+    EXPECT_EQ(krDraw::SetObjectCornerKey(keyed), dd::DD_OK);
+    EXPECT_EQ(KeyOf(keyed).dwColorSpaceLowValue, 0xAB123456u);
+    EXPECT_EQ(sprites[keyed].colourKeySetting, -1);
 }
 
 TEST_F(SpriteTest, SwapReplacesTheSurfaceInTheSameSlot) {
