@@ -8,7 +8,7 @@
 
 namespace {
 
-const COLORREF kCyan = RGB(0, 255, 255), kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
+const COLORREF kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
 const COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255);
 const pixels::Format kFormats[] = {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888};
 
