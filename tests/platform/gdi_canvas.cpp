@@ -1,5 +1,7 @@
 #include "platform/gdi_canvas.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -46,10 +48,29 @@ bool Canvas::GuardIntact() const {
 }
 
 int Canvas::Count(COLORREF colour) const {
-    int count = 0;
+    const std::vector<COLORREF> pixels = Pixels();
+    return static_cast<int>(std::count(pixels.begin(), pixels.end(), colour));
+}
+
+std::vector<COLORREF> Canvas::Pixels() const {
+    std::vector<COLORREF> pixels;
     for (int y = 0; y < view_.height; ++y) {
         for (int x = 0; x < view_.width; ++x)
-            count += At(x, y) == colour ? 1 : 0;
+            pixels.push_back(At(x, y));
     }
-    return count;
+    return pixels;
+}
+
+void ExpectPicture(const Canvas& canvas, const std::function<COLORREF(int x, int y)>& expected) {
+    int wrong = 0;
+    for (int y = 0; y < canvas.view().height; ++y) {
+        for (int x = 0; x < canvas.view().width; ++x) {
+            if (canvas.At(x, y) != expected(x, y) && ++wrong <= 5) {
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex
+                              << canvas.At(x, y) << ", expected " << expected(x, y);
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_TRUE(canvas.GuardIntact());
 }

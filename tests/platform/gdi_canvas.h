@@ -2,6 +2,7 @@
 // Pixel memory for device-context tests: a view in a chosen format with a guard band around it
 // that no drawing may touch, and a context over it.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/gdi/gdi.h"
@@ -24,12 +25,17 @@ class Canvas {
     bool GuardIntact() const;
     // How many pixels of the canvas hold the colour.
     int Count(COLORREF colour) const;
+    // Every pixel, row by row.
+    std::vector<COLORREF> Pixels() const;
 
   private:
     std::vector<uint8_t> memory_;
     pixels::View view_;
     HDC context_;
 };
+
+// Every pixel of the canvas against the expected picture, and the guard band intact.
+void ExpectPicture(const Canvas& canvas, const std::function<COLORREF(int x, int y)>& expected);
 
 // Whether pixel (x, y) is ink in the diagonal-cross hatch, which is anchored at the surface's
 // origin; bit 7 of each row is the leftmost pixel.
