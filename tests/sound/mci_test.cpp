@@ -12,14 +12,16 @@ class MciTest : public AudioTest {
     void SetUp() override {
         AudioTest::SetUp();
         WriteDataFile("short.mid", ShortPiece());
-        openCommand = "open \"" + DataPath("short.mid") + "\" type sequencer alias tune";
     }
     void TearDown() override {
         mciSendString("close tune", nullptr, 0, nullptr);
         AudioTest::TearDown();
     }
 
-    MCIERROR Send(const std::string& command, HWND callback = nullptr) {
+    // The command with each '@' standing for the data directory.
+    MCIERROR Send(std::string command, HWND callback = nullptr) {
+        for (size_t at = command.find('@'); at != std::string::npos; at = command.find('@'))
+            command.replace(at, 1, dataDirectory);
         return mciSendString(command.c_str(), nullptr, 0, callback);
     }
     std::string Mode() {
@@ -49,35 +51,59 @@ class MciTest : public AudioTest {
         }
         return 0;
     }
-
-    std::string openCommand;
 };
 
-TEST_F(MciTest, ModeFollowsTheCommands) {
-    char answer[16] = "?";
-    ASSERT_EQ(mciSendString(openCommand.c_str(), answer, sizeof answer, nullptr), 0u);
-    EXPECT_STRNE(answer, "");
-    EXPECT_EQ(Mode(), "stopped");
-    EXPECT_EQ(Send("play tune"), 0u);
-    EXPECT_EQ(Mode(), "playing");
-    EXPECT_EQ(Send("pause tune"), 0u);
-    EXPECT_EQ(Mode(), "paused");
-    EXPECT_EQ(Send("resume tune"), 0u);
-    EXPECT_EQ(Mode(), "playing");
-    EXPECT_EQ(Send("stop tune"), 0u);
-    EXPECT_EQ(Mode(), "stopped");
-    EXPECT_EQ(Send("close tune"), 0u);
-    EXPECT_EQ(Send("status tune mode"), MCIERR_INVALID_DEVICE_NAME);
+const char kOpen[] = "open \"@short.mid\" type sequencer alias tune";
+
+// Each command in turn, its answer and then the mode asked for (if any).
+TEST_F(MciTest, CommandsAnswerTheirErrorsAndMoveTheMode) {
+    WriteDataFile("text.mid",
+                  {'h', 'e', 'l', 'l', 'o', ' ', 'm', 'u', 's', 'i', 'c', '!', '!', '!'});
+    const struct {
+        std::string command;
+        MCIERROR error;
+        const char* mode;
+    } kSteps[] = {
+        {"", MCIERR_MISSING_COMMAND_STRING, nullptr},
+        {"dance tune", MCIERR_UNRECOGNIZED_COMMAND, nullptr},
+        {"play", MCIERR_MISSING_DEVICE_NAME, nullptr},
+        {"play nothing", MCIERR_INVALID_DEVICE_NAME, nullptr},
+        {"open \"@short.mid", MCIERR_NO_CLOSING_QUOTE, nullptr},
+        {"open \"@none.mid\" type sequencer alias tune", MCIERR_FILE_NOT_FOUND, nullptr},
+        {"open \"@short.mid\" type waveaudio alias tune", MCIERR_INVALID_DEVICE_NAME, nullptr},
+        {"open \"@short.mid\" type sequencer alias", MCIERR_MISSING_PARAMETER, nullptr},
+        {"open \"@text.mid\" type sequencer alias tune", MCIERR_INVALID_FILE, nullptr},
+        {kOpen, 0, "stopped"},
+        {kOpen, MCIERR_DUPLICATE_ALIAS, "stopped"},
+        {"seek tune to 10", MCIERR_OUTOFRANGE, nullptr},
+        {"seek tune", MCIERR_MISSING_PARAMETER, nullptr},
+        {"status tune volume", MCIERR_UNRECOGNIZED_KEYWORD, nullptr},
+        {"play tune from 0", MCIERR_UNRECOGNIZED_KEYWORD, "stopped"},
+        {"play tune", 0, "playing"},
+        {"pause tune", 0, "paused"},
+        {"resume tune", 0, "playing"},
+        {"stop tune", 0, "stopped"},
+        {"close tune", 0, nullptr},
+        {"status tune mode", MCIERR_INVALID_DEVICE_NAME, nullptr}};
+    for (const auto& step : kSteps) {
+        SCOPED_TRACE(step.command);
+        EXPECT_EQ(Send(step.command), step.error);
+        if (step.mode != nullptr) {
+            EXPECT_EQ(Mode(), step.mode);
+        }
+    }
+    ASSERT_EQ(Send(kOpen), 0u);
+    char tiny[4];
+    EXPECT_EQ(mciSendString("status tune mode", tiny, sizeof tiny, nullptr), MCIERR_PARAM_OVERFLOW);
 }
 
 TEST_F(MciTest, TheEndOfThePieceNotifiesSuccessAndStops) {
-    ASSERT_EQ(Send(openCommand), 0u);
+    ASSERT_EQ(Send(kOpen), 0u);
     ASSERT_EQ(Send("play tune notify", Window()), 0u);
     EXPECT_GT(Peak(headless::RenderAudio(2048), 0), 0.01f) << "the note sounds";
     EXPECT_TRUE(TakeNotifications().empty());
     // The musical end is a quarter of a second in, before the note's sound has died away.
-    const int frames = RenderUntilNotified();
-    EXPECT_NEAR(frames + 2048, 11025, 600);
+    EXPECT_NEAR(RenderUntilNotified() + 2048, 11025, 600);
     MSG message;
     ASSERT_TRUE(win::PeekMessage(&message, nullptr, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE));
     EXPECT_EQ(message.wParam, MCI_NOTIFY_SUCCESSFUL);
@@ -87,35 +113,28 @@ TEST_F(MciTest, TheEndOfThePieceNotifiesSuccessAndStops) {
     // Played again from the start, it ends again.
     Send("seek tune to start");
     Send("play tune notify", Window());
-    EXPECT_EQ(Mode(), "playing");
     ASSERT_GT(RenderUntilNotified(), 0);
     EXPECT_EQ(TakeNotifications(), std::vector<WPARAM>{MCI_NOTIFY_SUCCESSFUL});
 }
 
+// One notification is pending at a time: a new one supersedes it, a stop, seek or close aborts
+// it, a pause keeps it, and a failed command notifies nothing.
 TEST_F(MciTest, OnePendingNotificationIsSupersededOrAborted) {
-    ASSERT_EQ(Send(openCommand), 0u);
-    Send("play tune notify", Window());
-    Send("play tune notify", Window());
-    EXPECT_EQ(TakeNotifications(), std::vector<WPARAM>{MCI_NOTIFY_SUPERSEDED});
-
-    // Pausing keeps the play's notification pending; stopping aborts it.
-    Send("pause tune");
-    EXPECT_TRUE(TakeNotifications().empty());
-    Send("play tune");
-    Send("stop tune notify", Window());
-    EXPECT_EQ(TakeNotifications(),
-              (std::vector<WPARAM>{MCI_NOTIFY_ABORTED, MCI_NOTIFY_SUCCESSFUL}));
-
-    Send("play tune notify", Window());
-    Send("seek tune to start");
-    EXPECT_EQ(TakeNotifications(), std::vector<WPARAM>{MCI_NOTIFY_ABORTED});
-    Send("play tune notify", Window());
-    Send("close tune");
-    EXPECT_EQ(TakeNotifications(), std::vector<WPARAM>{MCI_NOTIFY_ABORTED});
-
-    // A failed command notifies nothing.
-    EXPECT_NE(Send("play tune notify", Window()), 0u);
-    EXPECT_TRUE(TakeNotifications().empty());
+    const struct {
+        std::vector<std::string> commands;
+        std::vector<WPARAM> notifications;
+    } kSteps[] = {{{kOpen, "play tune notify", "play tune notify"}, {MCI_NOTIFY_SUPERSEDED}},
+                  {{"pause tune"}, {}},
+                  {{"play tune", "stop tune notify"}, {MCI_NOTIFY_ABORTED, MCI_NOTIFY_SUCCESSFUL}},
+                  {{"play tune notify", "seek tune to start"}, {MCI_NOTIFY_ABORTED}},
+                  {{"play tune notify", "close tune"}, {MCI_NOTIFY_ABORTED}},
+                  {{"play tune notify"}, {}}};
+    for (const auto& step : kSteps) {
+        SCOPED_TRACE(step.commands.back());
+        for (const std::string& command : step.commands)
+            Send(command, Window());
+        EXPECT_EQ(TakeNotifications(), step.notifications);
+    }
 }
 
 // A file whose chunks are cut off or unnamed is refused at the open, and silently: the player,
@@ -132,8 +151,7 @@ TEST_F(MciTest, AMidiFileWithBrokenChunksIsRefusedAtTheOpen) {
     testing::internal::CaptureStderr();
     for (const auto& file : {cut, unnamed, short_of_tracks, no_division}) {
         WriteDataFile("broken.mid", file);
-        EXPECT_EQ(Send("open \"" + DataPath("broken.mid") + "\" type sequencer alias tune"),
-                  MCIERR_INVALID_FILE);
+        EXPECT_EQ(Send("open \"@broken.mid\" type sequencer alias tune"), MCIERR_INVALID_FILE);
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the synthesiser's own complaints";
     EXPECT_TRUE(mci::IsStandardMidiFile(ShortPiece()));
@@ -167,50 +185,21 @@ TEST_F(MciTest, AKeptSoundFontPlaysTheNextPieceAsAFreshOne) {
     EXPECT_EQ(kept, fresh);
 }
 
-TEST_F(MciTest, BadCommandsAnswerErrors) {
-    EXPECT_EQ(Send(""), MCIERR_MISSING_COMMAND_STRING);
-    EXPECT_EQ(Send("dance tune"), MCIERR_UNRECOGNIZED_COMMAND);
-    EXPECT_EQ(Send("play"), MCIERR_MISSING_DEVICE_NAME);
-    EXPECT_EQ(Send("play nothing"), MCIERR_INVALID_DEVICE_NAME);
-    EXPECT_EQ(Send("open \"" + DataPath("short.mid")), MCIERR_NO_CLOSING_QUOTE);
-    EXPECT_EQ(Send("open \"" + DataPath("none.mid") + "\" type sequencer alias tune"),
-              MCIERR_FILE_NOT_FOUND);
-    EXPECT_EQ(Send("open \"" + DataPath("short.mid") + "\" type waveaudio alias tune"),
-              MCIERR_INVALID_DEVICE_NAME);
-    EXPECT_EQ(Send("open \"" + DataPath("short.mid") + "\" type sequencer alias"),
-              MCIERR_MISSING_PARAMETER);
-    WriteDataFile("text.mid",
-                  {'h', 'e', 'l', 'l', 'o', ' ', 'm', 'u', 's', 'i', 'c', '!', '!', '!'});
-    EXPECT_EQ(Send("open \"" + DataPath("text.mid") + "\" type sequencer alias tune"),
-              MCIERR_INVALID_FILE);
-
-    ASSERT_EQ(Send(openCommand), 0u);
-    EXPECT_EQ(Send(openCommand), MCIERR_DUPLICATE_ALIAS);
-    EXPECT_EQ(Send("seek tune to 10"), MCIERR_OUTOFRANGE);
-    EXPECT_EQ(Send("seek tune"), MCIERR_MISSING_PARAMETER);
-    EXPECT_EQ(Send("status tune volume"), MCIERR_UNRECOGNIZED_KEYWORD);
-    EXPECT_EQ(Send("play tune from 0"), MCIERR_UNRECOGNIZED_KEYWORD);
-    char tiny[4];
-    EXPECT_EQ(mciSendString("status tune mode", tiny, sizeof tiny, nullptr), MCIERR_PARAM_OVERFLOW);
-    EXPECT_EQ(Mode(), "stopped");
-}
-
+// A missing named soundfont leaves the system default; one that does not load leaves the music
+// silent and answers as without a device, as does a missing device.
 TEST_F(MciTest, TheSoundFontIsTheNamedOneElseTheSystemDefault) {
-    setenv("KR_SOUNDFONT", DataPath("none.sf2").c_str(), 1);  // missing: the default serves
+    setenv("KR_SOUNDFONT", DataPath("none.sf2").c_str(), 1);
     EXPECT_NE(mci::SoundFontPath(), "");
-    EXPECT_EQ(Send(openCommand), 0u);
+    EXPECT_EQ(Send(kOpen), 0u);
     EXPECT_EQ(Send("close tune"), 0u);
     WriteDataFile("text.sf2", {'n', 'o', 't', ' ', 'a', ' ', 's', 'f', '2'});
     setenv("KR_SOUNDFONT", DataPath("text.sf2").c_str(), 1);
     EXPECT_EQ(mci::SoundFontPath(), DataPath("text.sf2"));
-    // A soundfont that does not load leaves the music silent and answers as without a device.
-    EXPECT_EQ(Send(openCommand), MCIERR_SEQ_NOMIDIPRESENT);
+    EXPECT_EQ(Send(kOpen), MCIERR_SEQ_NOMIDIPRESENT);
     unsetenv("KR_SOUNDFONT");
-}
 
-TEST_F(MciTest, WithoutAnAudioDeviceNothingOpens) {
     headless::InstallManualAudio(false);
-    EXPECT_EQ(Send(openCommand), MCIERR_SEQ_NOMIDIPRESENT);
+    EXPECT_EQ(Send(kOpen), MCIERR_SEQ_NOMIDIPRESENT);
     EXPECT_EQ(Send("play tune notify", Window()), MCIERR_INVALID_DEVICE_NAME);
     EXPECT_TRUE(TakeNotifications().empty());
 }

@@ -10,6 +10,8 @@
 
 namespace {
 
+using Commands = std::vector<std::string>;
+
 class MidiTest : public AudioTest {
   protected:
     void SetUp() override {
@@ -27,38 +29,107 @@ class MidiTest : public AudioTest {
         mciSendString("status midi mode", answer, sizeof answer, nullptr);
         return answer;
     }
-    // Renders until the end of the piece has been notified, then lets the window procedure
-    // take the notification; false when no end came within two seconds.
-    bool PlayToTheEnd() {
+    // Renders until the end of the piece has been notified (at most two seconds), then lets
+    // the window procedure take the notification.
+    void PlayToTheEnd() {
         MSG message;
         for (int block = 0; block < 180; ++block) {
             headless::RenderAudio(512);
-            if (win::PeekMessage(&message, nullptr, MM_MCINOTIFY, MM_MCINOTIFY, PM_NOREMOVE)) {
-                DrainMessages();
-                return true;
-            }
+            if (win::PeekMessage(&message, nullptr, MM_MCINOTIFY, MM_MCINOTIFY, PM_NOREMOVE)) break;
         }
-        return false;
+        DrainMessages();
     }
+    // One step of a script: "play NAME", "stop", "close", "no loop", "end" (of the piece) or
+    // "notify N" (a notification of result N reaching the window procedure).
+    void Run(const std::string& step) {
+        if (step.starts_with("play ")) {
+            played.push_back(krMidi::Play(step.substr(5).c_str()));
+        } else if (step == "stop") {
+            krMidi::Stop();
+        } else if (step == "close") {
+            krMidi::Close();
+        } else if (step == "no loop") {
+            krMidi::DisableLoop();
+        } else if (step == "end") {
+            PlayToTheEnd();
+        } else {
+            win::PostMessage(krSystemState.windowHandle, MM_MCINOTIFY, std::stoul(step.substr(7)),
+                             1);
+            DrainMessages();
+        }
+    }
+
+    std::vector<uint32_t> played;  // what each play answered
 };
 
-using Commands = std::vector<std::string>;
-
-TEST_F(MidiTest, ThePieceLoopsThroughTheWindowProcedure) {
-    EXPECT_EQ(krMidi::Play("short piece.mid"), 0u);
-    EXPECT_EQ(mci::TakeCommandHistory(),
-              (Commands{OpenCommand("short piece.mid"), "seek midi to start", "play midi notify"}));
-    EXPECT_EQ(krMidiState.open, 1);
-    EXPECT_EQ(Mode(), "playing");
-    mci::TakeCommandHistory();
-
-    for (int end = 0; end < 2; ++end) {
-        ASSERT_TRUE(PlayToTheEnd());
-        EXPECT_EQ(mci::TakeCommandHistory(),
-                  (Commands{"status midi mode", "seek midi to start", "play midi notify"}));
-        EXPECT_EQ(Mode(), "playing");
+// Each script's commands to the sequencer ("open NAME" for the open command of the name), the
+// flags after it and the mode the device "midi" is left in.
+TEST_F(MidiTest, EachScriptSendsItsCommands) {
+    const Commands kPlay{"seek midi to start", "play midi notify"};
+    const Commands kReplay{"status midi mode", "seek midi to start", "play midi notify"};
+    const Commands kClose{"stop midi", "close midi"};
+    const auto cat = [](std::initializer_list<Commands> parts) {
+        Commands all;
+        for (const Commands& part : parts)
+            all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    const struct {
+        Commands script, commands;
+        int open, loop;
+        std::string mode;
+    } kScripts[] = {
+        {{"play short piece.mid", "end", "end"},
+         cat({{"open short piece.mid"}, kPlay, kReplay, kReplay}),
+         1,
+         1,
+         "playing"},
+        // Play switches looping back on; without it the piece ends once more and closes.
+        {{"no loop", "play short.mid", "no loop", "end"},
+         cat({{"open short.mid"}, kPlay, {"status midi mode"}, kClose}),
+         0,
+         0,
+         ""},
+        // The first play's notification was aborted: it restarts nothing.
+        {{"play short.mid", "play short piece.mid", "notify 4"},
+         cat({{"open short.mid"}, kPlay, kClose, {"open short piece.mid"}, kPlay}),
+         1,
+         1,
+         "playing"},
+        // Stop sends nothing when nothing is open; Close always sends and leaves the flag.
+        {{"stop", "close", "play short.mid", "close"},
+         cat({kClose, {"open short.mid"}, kPlay, kClose}),
+         1,
+         1,
+         ""},
+        {{"play short.mid", "stop"}, cat({{"open short.mid"}, kPlay, kClose}), 0, 1, ""},
+        // Only a successful end of the open piece is handled, and only once it has stopped.
+        {{"play short.mid", "notify 1", "stop", "notify 1"},
+         cat({{"open short.mid"}, kPlay, {"status midi mode"}, kClose}),
+         0,
+         1,
+         ""},
+        // A missing file leaves the flags as if it played, and nothing ends.
+        {{"play missing.mid", "end"}, cat({{"open missing.mid"}, kPlay}), 1, 1, ""},
+    };
+    for (const auto& s : kScripts) {
+        SCOPED_TRACE(s.script.front());
+        krMidi::Stop();
+        krMidi::Init();
+        DrainMessages();  // the last script's aborted notification
         mci::TakeCommandHistory();
+        for (const std::string& step : s.script)
+            Run(step);
+        Commands expected = s.commands;
+        for (std::string& command : expected) {
+            if (command.starts_with("open ")) command = OpenCommand(command.substr(5));
+        }
+        EXPECT_EQ(mci::TakeCommandHistory(), expected);
+        EXPECT_EQ(std::make_pair(krMidiState.open, krMidiState.loop),
+                  std::make_pair(s.open, s.loop));
+        EXPECT_EQ(Mode(), s.mode);
     }
+    EXPECT_EQ(played, (std::vector<uint32_t>{0, 0, 0, 0, 0, 0, 0, MCIERR_INVALID_DEVICE_NAME}));
 }
 
 // On the real device the audio thread posts the end and the window procedure, taking it from
@@ -84,34 +155,6 @@ TEST_F(MidiTest, TheAudioThreadsEndNoticeRestartsThePieceThroughTheLoop) {
     headless::InstallManualAudio(true);
 }
 
-TEST_F(MidiTest, AfterDisableLoopThePieceEndsOnceMoreAndCloses) {
-    krMidi::DisableLoop();
-    krMidi::Play("short.mid");
-    EXPECT_EQ(krMidiState.loop, 1) << "Play switches looping back on";
-    krMidi::DisableLoop();
-    mci::TakeCommandHistory();
-
-    ASSERT_TRUE(PlayToTheEnd());
-    EXPECT_EQ(mci::TakeCommandHistory(), (Commands{"status midi mode", "stop midi", "close midi"}));
-    EXPECT_EQ(krMidiState.open, 0);
-    EXPECT_EQ(mciSendString("status midi mode", nullptr, 0, nullptr), MCIERR_INVALID_DEVICE_NAME);
-}
-
-TEST_F(MidiTest, PlayWhileOpenStopsAndClosesFirst) {
-    krMidi::Play("short.mid");
-    mci::TakeCommandHistory();
-    krMidi::Play("short piece.mid");
-    EXPECT_EQ(mci::TakeCommandHistory(),
-              (Commands{"stop midi", "close midi", OpenCommand("short piece.mid"),
-                        "seek midi to start", "play midi notify"}));
-    EXPECT_EQ(Mode(), "playing");
-    mci::TakeCommandHistory();
-
-    // The first play's notification was aborted: it must not restart anything.
-    DrainMessages();
-    EXPECT_EQ(mci::TakeCommandHistory(), Commands{});
-}
-
 TEST_F(MidiTest, ALongPathOpensUnderTheAliasItIsClosedBy) {
     const std::string folder = std::string(150, 'd') + "/";
     const std::string name = folder + std::string(150, 'n') + ".mid";
@@ -124,47 +167,6 @@ TEST_F(MidiTest, ALongPathOpensUnderTheAliasItIsClosedBy) {
     EXPECT_EQ(Mode(), "") << "closed";
     krMidi::Play("short.mid");
     EXPECT_EQ(Mode(), "playing") << "the alias is free again";
-}
-
-TEST_F(MidiTest, StopSendsNothingWhenNothingIsOpenAndCloseAlwaysSends) {
-    krMidi::Stop();
-    EXPECT_TRUE(mci::TakeCommandHistory().empty());
-    krMidi::Close();
-    EXPECT_EQ(mci::TakeCommandHistory(), (Commands{"stop midi", "close midi"}));
-
-    krMidi::Play("short.mid");
-    krMidi::Close();
-    EXPECT_EQ(krMidiState.open, 1) << "Close leaves the flag";
-    mci::TakeCommandHistory();
-    krMidi::Stop();
-    EXPECT_EQ(mci::TakeCommandHistory(), (Commands{"stop midi", "close midi"}));
-    EXPECT_EQ(krMidiState.open, 0);
-}
-
-TEST_F(MidiTest, AMissingFileLeavesTheFlagsAsIfItPlayed) {
-    EXPECT_EQ(krMidi::Play("missing.mid"), MCIERR_INVALID_DEVICE_NAME);
-    EXPECT_EQ(krMidiState.open, 1);
-    EXPECT_EQ(krMidiState.loop, 1);
-    EXPECT_FALSE(PlayToTheEnd());
-}
-
-TEST_F(MidiTest, OnlyASuccessfulEndOfTheOpenPieceIsHandled) {
-    krMidi::Play("short.mid");
-    mci::TakeCommandHistory();
-    win::PostMessage(krSystemState.windowHandle, MM_MCINOTIFY, 4, 1);  // aborted
-    DrainMessages();
-    EXPECT_TRUE(mci::TakeCommandHistory().empty());
-
-    // Still playing: the answer is not "stopped", so no replay.
-    win::PostMessage(krSystemState.windowHandle, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 1);
-    DrainMessages();
-    EXPECT_EQ(mci::TakeCommandHistory(), Commands{"status midi mode"});
-
-    krMidi::Stop();
-    mci::TakeCommandHistory();
-    win::PostMessage(krSystemState.windowHandle, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 1);
-    DrainMessages();
-    EXPECT_TRUE(mci::TakeCommandHistory().empty());
 }
 
 }  // namespace
