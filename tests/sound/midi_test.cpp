@@ -39,90 +39,50 @@ class MidiTest : public AudioTest {
         }
         DrainMessages();
     }
-    // One step of a script: "play NAME", "stop", "close", "no loop", "end" (of the piece) or
-    // "notify N" (a notification of result N reaching the window procedure).
-    void Run(const std::string& step) {
-        if (step.starts_with("play ")) {
-            played.push_back(krMidi::Play(step.substr(5).c_str()));
-        } else if (step == "stop") {
-            krMidi::Stop();
-        } else if (step == "close") {
-            krMidi::Close();
-        } else if (step == "no loop") {
-            krMidi::DisableLoop();
-        } else if (step == "end") {
-            PlayToTheEnd();
-        } else {
-            win::PostMessage(krSystemState.windowHandle, MM_MCINOTIFY, std::stoul(step.substr(7)),
-                             1);
-            DrainMessages();
-        }
+    void Notify(WPARAM result) {
+        win::PostMessage(krSystemState.windowHandle, MM_MCINOTIFY, result, 1);
+        DrainMessages();
     }
-
-    std::vector<uint32_t> played;  // what each play answered
 };
 
 const std::string kSeek = "seek midi to start", kPlay = "play midi notify",
                   kStatus = "status midi mode", kStop = "stop midi", kClose = "close midi";
 
-// Each script's commands to the sequencer ("open NAME" for the open command of the name), the
-// flags after it and the mode the device "midi" is left in.
-TEST_F(MidiTest, EachScriptSendsItsCommands) {
-    const struct {
-        Commands script, commands;
-        int open, loop;
-        std::string mode;
-    } kScripts[] = {
-        {{"play short piece.mid", "end", "end"},
-         {"open short piece.mid", kSeek, kPlay, kStatus, kSeek, kPlay, kStatus, kSeek, kPlay},
-         1,
-         1,
-         "playing"},
-        // Play switches looping back on; without it the piece ends once more and closes.
-        {{"no loop", "play short.mid", "no loop", "end"},
-         {"open short.mid", kSeek, kPlay, kStatus, kStop, kClose},
-         0,
-         0,
-         ""},
-        // The first play's notification was aborted: it restarts nothing.
-        {{"play short.mid", "play short piece.mid", "notify 4"},
-         {"open short.mid", kSeek, kPlay, kStop, kClose, "open short piece.mid", kSeek, kPlay},
-         1,
-         1,
-         "playing"},
-        // Stop sends nothing when nothing is open; Close always sends and leaves the flag.
-        {{"stop", "close", "play short.mid", "close"},
-         {kStop, kClose, "open short.mid", kSeek, kPlay, kStop, kClose},
-         1,
-         1,
-         ""},
-        // Only a successful end of the open piece is handled, and only once it has stopped.
-        {{"play short.mid", "notify 1", "stop", "notify 1"},
-         {"open short.mid", kSeek, kPlay, kStatus, kStop, kClose},
-         0,
-         1,
-         ""},
-        // A missing file leaves the flags as if it played, and nothing ends.
-        {{"play missing.mid", "end"}, {"open missing.mid", kSeek, kPlay}, 1, 1, ""},
-    };
-    for (const auto& s : kScripts) {
-        SCOPED_TRACE(s.script.front());
-        krMidi::Stop();
-        krMidi::Init();
-        DrainMessages();  // the last script's aborted notification
-        mci::TakeCommandHistory();
-        for (const std::string& step : s.script)
-            Run(step);
-        Commands expected = s.commands;
-        for (std::string& command : expected) {
-            if (command.starts_with("open ")) command = OpenCommand(command.substr(5));
-        }
-        EXPECT_EQ(mci::TakeCommandHistory(), expected);
-        EXPECT_EQ(std::make_pair(krMidiState.open, krMidiState.loop),
-                  std::make_pair(s.open, s.loop));
-        EXPECT_EQ(Mode(), s.mode);
-    }
-    EXPECT_EQ(played, (std::vector<uint32_t>{0, 0, 0, 0, 0, 0, MCIERR_INVALID_DEVICE_NAME}));
+TEST_F(MidiTest, ThePieceLoopsThroughTheWindowProcedureUntilToldNotTo) {
+    krMidi::DisableLoop();
+    EXPECT_EQ(krMidi::Play("short piece.mid"), 0u);
+    EXPECT_EQ(Mode(), "playing");
+    PlayToTheEnd();
+    PlayToTheEnd();
+    krMidi::DisableLoop();
+    PlayToTheEnd();  // ends once more and closes
+    EXPECT_EQ(mci::TakeCommandHistory(),
+              (Commands{OpenCommand("short piece.mid"), kSeek, kPlay, kStatus, kStatus, kSeek,
+                        kPlay, kStatus, kSeek, kPlay, kStatus, kStop, kClose}));
+    EXPECT_EQ(std::make_pair(krMidiState.open, krMidiState.loop), std::make_pair(0, 0));
+}
+
+// Only a successful end of the open piece, once it has stopped, starts it again; Stop sends
+// nothing when nothing is open, Close always sends and leaves the flag.
+TEST_F(MidiTest, OnlyTheEndOfTheOpenPieceRestartsIt) {
+    krMidi::Play("short.mid");
+    krMidi::Play("short piece.mid");  // the first play's notification is aborted
+    Notify(MCI_NOTIFY_ABORTED);
+    Notify(MCI_NOTIFY_SUCCESSFUL);  // still playing
+    krMidi::Close();
+    EXPECT_EQ(krMidiState.open, 1);
+    krMidi::Stop();
+    krMidi::Stop();
+    Notify(MCI_NOTIFY_SUCCESSFUL);
+    EXPECT_EQ(mci::TakeCommandHistory(), (Commands{OpenCommand("short.mid"), kSeek, kPlay, kStop,
+                                                   kClose, OpenCommand("short piece.mid"), kSeek,
+                                                   kPlay, kStatus, kStop, kClose, kStop, kClose}));
+    EXPECT_EQ(krMidiState.open, 0);
+}
+
+TEST_F(MidiTest, AMissingFileLeavesTheFlagsAsIfItPlayed) {
+    EXPECT_EQ(krMidi::Play("missing.mid"), MCIERR_INVALID_DEVICE_NAME);
+    EXPECT_EQ(std::make_pair(krMidiState.open, krMidiState.loop), std::make_pair(1, 1));
 }
 
 // On the real device the audio thread posts the end and the window procedure, taking it from
