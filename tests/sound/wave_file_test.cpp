@@ -25,10 +25,6 @@ Bytes Samples(int width, std::initializer_list<int64_t> values) {
     return bytes;
 }
 
-void Put32(Bytes& bytes, size_t at, uint32_t value) {
-    std::ranges::copy(Samples(4, {value}), bytes.begin() + static_cast<ptrdiff_t>(at));
-}
-
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes bytes;
     for (const Bytes& part : parts)
@@ -38,12 +34,17 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
 
 // A RIFF WAVE file of the chunks (name, body) in order, each padded to an even size.
 Bytes Riff(const std::vector<std::pair<std::string, Bytes>>& chunks) {
-    Bytes file{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    Bytes form{'W', 'A', 'V', 'E'};
     for (const auto& [name, body] : chunks) {
-        file = Cat({file, Bytes(name.begin(), name.end()), Samples(4, {int64_t(body.size())}), body,
+        form = Cat({form, Bytes(name.begin(), name.end()), Samples(4, {int64_t(body.size())}), body,
                     Bytes(body.size() % 2, 0)});
     }
-    Put32(file, 4, static_cast<uint32_t>(file.size() - 8));
+    return Cat({{'R', 'I', 'F', 'F'}, Samples(4, {int64_t(form.size())}), form});
+}
+
+// The file with bytes from the offset on replaced.
+Bytes Changed(Bytes file, size_t at, const Bytes& bytes) {
+    std::ranges::copy(bytes, file.begin() + static_cast<ptrdiff_t>(at));
     return file;
 }
 
@@ -51,11 +52,6 @@ Bytes Riff(const std::vector<std::pair<std::string, Bytes>>& chunks) {
 Bytes Format(int64_t tag, int64_t bits, const Bytes& extra) {
     return Cat({Samples(2, {tag, 1}), Samples(4, {8000, 8000 * bits / 8}),
                 Samples(2, {bits / 8, bits}), extra});
-}
-
-// A plain PCM format as the reader gives it back: with no extra bytes.
-Bytes PcmFormat(int64_t bits) {
-    return Format(WAVE_FORMAT_PCM, bits, {0, 0});
 }
 
 // A one-channel 8000 Hz file of the format, plain or as the extensible format's sub-format;
@@ -108,30 +104,24 @@ TEST_F(WaveFileTest, ReadsFormatExtraBytesAndSamplesPastOtherChunks) {
                                {"data", samples}})),
               std::make_tuple(0, format, samples));
     EXPECT_EQ(ReadBlocks(assets::EncodeWave({8000, 1, 8}, {1, 2})),
-              std::make_tuple(0, PcmFormat(8), Bytes{1, 2}));
+              std::make_tuple(0, Format(1, 8, {0, 0}), Bytes{1, 2}));
 }
 
 // Nothing near a size a refused file claims is set aside either.
 TEST_F(WaveFileTest, RefusesBrokenFilesAndGivesNothingBack) {
     const Bytes good = assets::EncodeWave({22050, 1, 8}, Bytes(100, 7));
-    auto changed = [&good](size_t at, const Bytes& bytes) {
-        Bytes file = good;
-        std::ranges::copy(bytes, file.begin() + static_cast<ptrdiff_t>(at));
-        return file;
-    };
     std::vector<Bytes> files = {
-        changed(0, {'R', 'I', 'F', 'X'}),
-        changed(8, {'A', 'V', 'I', ' '}),
-        changed(16, Samples(4, {14})),  // a format of 14 bytes
-        changed(40, Samples(4, {100000})),
-        changed(40, Samples(4, {0xFFFFFFF0})),
-        Riff({{"fmt ", PcmFormat(8)}}),  // no data, or data only after the RIFF chunk's end
-        Cat({Riff({{"fmt ", PcmFormat(8)}}), {'d', 'a', 't', 'a', 2, 0, 0, 0, 1, 2}}),
+        Changed(good, 0, {'R', 'I', 'F', 'X'}),
+        Changed(good, 8, {'A', 'V', 'I', ' '}),
+        Changed(good, 16, Samples(4, {14})),  // a format of 14 bytes
+        Changed(good, 40, Samples(4, {100000})),
+        Changed(good, 40, Samples(4, {0xFFFFFFF0})),
+        Riff({{"fmt ", Format(1, 8, {0, 0})}}),  // no data, or data only after the RIFF chunk's end
+        Cat({Riff({{"fmt ", Format(1, 8, {0, 0})}}), {'d', 'a', 't', 'a', 2, 0, 0, 0, 1, 2}}),
         {}};
     // Chunk ends beyond 32 bits, which cut to 32 bits would point back to the chunk itself.
     for (uint32_t size : {0xFFFFFFF8u, 0xFFFFFFF0u, 0x7FFFFFFFu, 0x80000000u}) {
-        files.push_back(Riff({{"junk", Bytes(36)}}));
-        Put32(files.back(), 16, size);
+        files.push_back(Changed(Riff({{"junk", Bytes(36)}}), 16, Samples(4, {size})));
     }
     for (size_t i = 0; i < files.size(); ++i) {
         SCOPED_TRACE(i);
@@ -159,7 +149,7 @@ TEST_F(WaveFileTest, WideAndFloatSamplesBecomeSixteenBits) {
     for (const auto& c : kCases) {
         SCOPED_TRACE(testing::Message() << c.tag << " " << c.bits << " " << c.extensible);
         EXPECT_EQ(ReadBlocks(MonoWave(c.tag, c.bits, c.extensible, c.samples), true),
-                  std::make_tuple(0, PcmFormat(16), Samples(2, {32767, 16384, -32767, 0})));
+                  std::make_tuple(0, Format(1, 16, {0, 0}), Samples(2, {32767, 16384, -32767, 0})));
     }
 }
 
@@ -171,7 +161,7 @@ TEST_F(WaveFileTest, EightAndSixteenBitExtensibleSamplesStayAsTheyAre) {
         const int64_t bits = samples.size() == 4 ? 8 : 16;
         SCOPED_TRACE(bits);
         EXPECT_EQ(ReadBlocks(MonoWave(WAVE_FORMAT_PCM, bits, true, samples), true),
-                  std::make_tuple(0, PcmFormat(bits), samples));
+                  std::make_tuple(0, Format(1, bits, {0, 0}), samples));
     }
 }
 
