@@ -52,10 +52,6 @@ std::vector<uint8_t> AudioTest::ShortPiece() {
     return assets::EncodeMidi(melody);
 }
 
-void ChooseDummyAudioDriverUnlessChosen() {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-}
-
 float Peak(const std::vector<float>& stereo, int channel) {
     float peak = 0;
     for (size_t i = static_cast<size_t>(channel); i < stereo.size(); i += 2)

@@ -28,9 +28,6 @@ class AudioTest : public ShellTest {
     std::string dataDirectory;  // with a trailing slash
 };
 
-// Tests that need the real device take SDL's dummy driver unless the environment names one.
-void ChooseDummyAudioDriverUnlessChosen();
-
 // The largest magnitude on one channel (0 left, 1 right) of interleaved stereo frames.
 float Peak(const std::vector<float>& stereo, int channel);
 // Frames in which either channel sounds.
