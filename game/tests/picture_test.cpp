@@ -140,29 +140,4 @@ TEST_F(MazePictures, AShotThatCannotBeWrittenFailsTheRun) {
     EXPECT_FALSE(outcome.shotsWritten);
 }
 
-// Surfaces lost after every 7th frame: the frames right after each loss, and later ones, show
-// exactly what an uninterrupted run shows (the walls, the textures, the glyphs, the black around
-// the 3D view), while the player walks and turns.
-TEST_F(MazePictures, EverySurfaceLossIsRepairedByTheNextFrame) {
-    const std::vector<int32_t> frames{7, 8, 9, 15, 64, 71, 72, 99};
-    auto run = [&](const std::string& prefix, int32_t loseEvery) {
-        replay::Options options;
-        options.dataDirectory = KR_DATA_DIR;
-        options.frames = 100;
-        options.loseEvery = loseEvery;
-        options.keys = {{60, 38, 1}, {70, 39, 1}, {80, 38, 1}};
-        for (int32_t frame : frames)
-            options.shots.push_back({frame, Path(prefix + std::to_string(frame) + ".png")});
-        EXPECT_TRUE(replay::Run(options).shotsWritten);
-    };
-    run("steady-", 0);
-    run("lost-", 7);
-    for (int32_t frame : frames) {
-        const Picture steady = Picture::FromPng(Path("steady-" + std::to_string(frame) + ".png"));
-        const Picture lost = Picture::FromPng(Path("lost-" + std::to_string(frame) + ".png"));
-        ASSERT_TRUE(steady.Loaded() && lost.Loaded());
-        EXPECT_EQ(steady.Differing(lost), 0) << "frame " << frame;
-    }
-}
-
 }  // namespace

@@ -4,7 +4,6 @@
 #include <dlfcn.h>
 #include <unistd.h>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,11 +14,13 @@
 #include <utility>
 #include <vector>
 
+#include "draw/display.h"
 #include "maze.h"
 #include "maze_scene.h"
 #include "platform/backend/headless/headless.h"
 #include "platform/backend/headless/headless_audio.h"
 #include "platform/dd/dd.h"
+#include "platform/rm/matrix.h"
 #include "replay.h"
 
 namespace {
@@ -41,17 +42,20 @@ replay::Outcome Replay(replay::Options options) {
     return outcome;
 }
 
+// Calls the action after the given frame only.
+std::function<void(int32_t)> AtFrame(int32_t at, std::function<void()> action) {
+    return [at, action](int32_t frame) {
+        if (frame == at) action();
+    };
+}
+
 // The replay's seed is the generator's: the same seed gives the same maze, another another.
 TEST(MazeReplay, TheSeedChoosesTheMaze) {
     auto walls = [](uint32_t seed) {
         replay::Options options = ReplayOptions(56);
         options.seed = seed;
         // The scene's first frame takes two steps, every later one one: 110 after frame 54.
-        options.afterFrame = [](int32_t frame) {
-            if (frame == 54) {
-                EXPECT_EQ(maze.mazeSteps, 110);
-            }
-        };
+        options.afterFrame = AtFrame(54, [] { EXPECT_EQ(maze.mazeSteps, 110); });
         Replay(options);
         EXPECT_EQ(maze.mazeSteps, 112);
         std::vector<int> flags;
@@ -78,48 +82,35 @@ TEST(MazeReplay, OpensNoSoundDeviceAndLoadsNoSynthesiser) {
     EXPECT_EQ(dlopen("libfluidsynth.so.3", RTLD_LAZY | RTLD_NOLOAD), nullptr);
 }
 
-// Each idle frame after the maze is complete, the chooser names the key to hold for the next
-// command (0 for none); the watcher sees every frame.
-replay::Options Walk(int32_t frames, std::function<int32_t()> chooser,
-                     std::function<void(int32_t)> watcher = {}) {
-    replay::Options options = ReplayOptions(frames);
-    auto held = std::make_shared<int32_t>(0);
-    options.afterFrame = [chooser, watcher, held](int32_t frame) {
-        if (*held != 0) headless::ReleaseKey(*held);
-        *held = 0;
-        if (watcher) watcher(frame);
-        if (frame >= 56 && mazeScene.moveFramesLeft == 0) *held = chooser();
-        if (*held != 0) headless::PressKey(*held);
-    };
-    return options;
-}
-
+// Each idle frame after the maze is complete the player tries to step; in front of a standing
+// wall every second try turns right instead. Pressing into a wall starts nothing.
 TEST(MazeReplay, ForwardWalksThroughOpeningsAndStandingWallsBlock) {
-    int32_t steps = 0, blocked = 0;
+    int32_t steps = 0, blocked = 0, held = 0;
     int32_t before[2] = {0, -1};
-    Replay(Walk(
-        400,
-        [&] {
-            if (WallAhead() != 0) {
-                blocked += 1;
-                before[0] = mazeScene.playerX;
-                before[1] = mazeScene.playerY;
-                return blocked % 2 == 1 ? kUp : kRight;  // try the wall first, then turn
-            }
-            steps += 1;
-            return kUp;
-        },
-        [&](int32_t) {
-            // The player stays inside the inner block, and the dot with him.
-            EXPECT_GE(mazeScene.playerX, 0);
-            EXPECT_LE(mazeScene.playerX, 7);
-            EXPECT_GE(mazeScene.playerY, -8);
-            EXPECT_LE(mazeScene.playerY, -1);
-            if (mazeScene.moveCommand == kUp || mazeScene.moveFramesLeft == 0) return;
-            // Pressing into a standing wall started nothing; a turn keeps the cell.
+    replay::Options options = ReplayOptions(400);
+    options.afterFrame = [&](int32_t frame) {
+        if (held != 0) headless::ReleaseKey(held);
+        held = 0;
+        // The player stays inside the inner block.
+        EXPECT_TRUE(mazeScene.playerX >= 0 && mazeScene.playerX <= 7) << mazeScene.playerX;
+        EXPECT_TRUE(mazeScene.playerY >= -8 && mazeScene.playerY <= -1) << mazeScene.playerY;
+        if (mazeScene.moveCommand != kUp && mazeScene.moveFramesLeft != 0) {
             EXPECT_EQ(mazeScene.playerX, before[0]);
             EXPECT_EQ(mazeScene.playerY, before[1]);
-        }));
+        }
+        if (frame < 56 || mazeScene.moveFramesLeft != 0) return;
+        held = kUp;
+        if (WallAhead() != 0) {
+            blocked += 1;
+            before[0] = mazeScene.playerX;
+            before[1] = mazeScene.playerY;
+            held = blocked % 2 == 1 ? kUp : kRight;
+        } else {
+            steps += 1;
+        }
+        headless::PressKey(held);
+    };
+    Replay(options);
     EXPECT_GT(steps, 10);
     EXPECT_GT(blocked, 4);
 }
@@ -189,18 +180,22 @@ TEST(ReplayArguments, AreReadAndCheckedLikeTheToolsLine) {
     ASSERT_EQ(options.shots.size(), 1u);
     EXPECT_EQ(options.shots[0].file, "a b.png");
     EXPECT_TRUE(options.bench);
-    for (const char* bad :
-         {"x", "0", "-3", "5:", "5:38:", "5:38:0", "5:300", "5:38x", "", ":3", "0:38", "5:0"}) {
-        const char* line[] = {"kirva-replay", "--key", bad};
-        replay::Options ignored;
-        EXPECT_FALSE(replay::ParseArguments(3, line, &ignored, &error)) << bad;
-    }
-    const std::vector<std::vector<const char*>> badLines = {
-        {"r", "--frames", "0"},   {"r", "--seed", "99999999999"}, {"r", "--seed", "-1"},
-        {"r", "--tick", "60001"}, {"r", "--shot", "3:"},          {"r", "--frame", "3"}};
-    for (const std::vector<const char*>& line : badLines) {
-        replay::Options ignored;
-        EXPECT_FALSE(replay::ParseArguments(3, line.data(), &ignored, &error)) << line[1];
+    // Each option with its bad values.
+    const std::vector<std::vector<const char*>> bad = {
+        {"--key", "x", "0", "-3", "5:", "5:38:", "5:38:0", "5:300", "5:38x", "", ":3", "0:38",
+         "5:0"},
+        {"--frames", "0"},
+        {"--seed", "99999999999", "-1"},
+        {"--tick", "60001"},
+        {"--shot", "3:"},
+        {"--lose-every", "0"},
+        {"--frame", "3"}};
+    for (const std::vector<const char*>& values : bad) {
+        for (size_t i = 1; i < values.size(); ++i) {
+            const char* line[] = {"r", values[0], values[i]};
+            replay::Options ignored;
+            EXPECT_FALSE(replay::ParseArguments(3, line, &ignored, &error)) << values[i];
+        }
     }
     const char* zero[] = {"r", "--seed", "0", "--tick", "0"};  // the lowest of each
     ASSERT_TRUE(replay::ParseArguments(5, zero, &options, &error)) << error;
@@ -210,12 +205,30 @@ TEST(ReplayArguments, AreReadAndCheckedLikeTheToolsLine) {
     EXPECT_FALSE(replay::ParseArguments(2, missing, &options, &error));
 }
 
+rm::Matrix BallTransform() {
+    rm::Matrix matrix;
+    mazeScene.ballModel->GetTransform(matrix.m);
+    return matrix;
+}
+
 // The joystick pushed forward and the right arrow in the same frame, in front of a standing
-// wall: the turn starts, the step does not.
+// wall: the turn starts, the step does not. Meanwhile the ball spins every frame by 22.5 degrees
+// about its own y axis, then about its own x axis (row vectors, left-handed turns).
 TEST(MazeReplay, ABlockedStepLeavesTheSameFramesTurnRunning) {
+    const float c = std::cos(std::numbers::pi_v<float> / 8),
+                s = std::sin(std::numbers::pi_v<float> / 8);
+    const rm::Matrix turnY = {{{c, 0, -s, 0}, {0, 1, 0, 0}, {s, 0, c, 0}, {0, 0, 0, 1}}};
+    const rm::Matrix turnX = {{{1, 0, 0, 0}, {0, c, s, 0}, {0, -s, c, 0}, {0, 0, 0, 1}}};
+    rm::Matrix ball{};
     replay::Options options = ReplayOptions(10);
     options.keys.push_back({2, kRight, 1});
     options.afterFrame = [&](int32_t frame) {
+        if (frame > 1) {
+            const rm::Matrix expected = turnX * turnY * ball, got = BallTransform();
+            for (int i = 0; i < 16; ++i)
+                EXPECT_NEAR(got.m[i / 4][i % 4], expected.m[i / 4][i % 4], 1e-4) << frame;
+        }
+        ball = BallTransform();
         if (frame == 1) {
             // Plugged in while the game runs: measured at rest when it first answers.
             backend::JoystickReading& stick = headless::PlugJoystick();
@@ -227,14 +240,13 @@ TEST(MazeReplay, ABlockedStepLeavesTheSameFramesTurnRunning) {
             EXPECT_EQ(krInput::GetDirection(0), 8);
             EXPECT_EQ(mazeScene.moveCommand, kRight);
             EXPECT_EQ(mazeScene.moveFramesLeft, 4);
-            EXPECT_EQ(mazeScene.playerX, 0);
-            EXPECT_EQ(mazeScene.playerY, -1);
         }
         if (frame == 6) {
             EXPECT_FLOAT_EQ(mazeScene.heading, 90.0f);
         }
     };
     Replay(options);
+    EXPECT_EQ(mazeScene.playerX, 0);
     EXPECT_EQ(mazeScene.playerY, -1);
 }
 
@@ -251,28 +263,35 @@ TEST(MazeReplay, MissingDataFilesAreReportedAndTheGameGoesOn) {
     std::filesystem::remove_all(empty);
 }
 
-// Faults the platform can inject while the game runs: each run goes on to the normal end with
-// the same game state and the same picture.
+// The first pixel of a draw object, swapped for another through a lock.
+uint16_t SwapFirstPixel(int32_t object, uint16_t value) {
+    dd::Surface* surface = krDraw::sprites[object].surface;
+    dd::DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    EXPECT_EQ(surface->Lock(nullptr, &desc, dd::DDLOCK_WAIT, nullptr), dd::DD_OK);
+    const uint16_t old = *static_cast<uint16_t*>(desc.lpSurface);
+    *static_cast<uint16_t*>(desc.lpSurface) = value;
+    surface->Unlock(nullptr);
+    return old;
+}
+
+// Faults the platform can inject while the game runs: each run, set up by its row, goes on to
+// the normal end with the same game state and the same picture.
 struct InjectedFault {
     const char* name;
-    int32_t frame;  // injected after this frame; 0: before the run
-    std::function<void()> inject;
+    std::function<void(replay::Options&)> setUp;
 };
 
 class InjectedFaultTest : public testing::TestWithParam<InjectedFault> {};
 
-// A run of 90 frames with a picture at frame 85; the summary line and the picture's bytes.
+// A run of 90 frames, walking and turning, with a picture at frame 85; the summary line and the
+// picture's bytes.
 std::pair<std::string, std::vector<char>> FaultRun(const InjectedFault* fault) {
     const std::string shot = ::testing::TempDir() + "kr-fault-" + std::to_string(getpid()) + ".png";
     replay::Options options = ReplayOptions(90);
-    options.keys.push_back({30, kRight, 1});
+    options.keys = {{30, kRight, 1}, {60, kUp, 1}, {70, kRight, 1}};
     options.shots.push_back({85, shot});
-    if (fault != nullptr && fault->frame == 0) fault->inject();
-    if (fault != nullptr && fault->frame > 0) {
-        options.afterFrame = [fault](int32_t frame) {
-            if (frame == fault->frame) fault->inject();
-        };
-    }
+    if (fault != nullptr) fault->setUp(options);
     const replay::Outcome outcome = Replay(options);
     std::ifstream file(shot, std::ios::binary);
     std::vector<char> picture((std::istreambuf_iterator<char>(file)),
@@ -282,9 +301,23 @@ std::pair<std::string, std::vector<char>> FaultRun(const InjectedFault* fault) {
 }
 
 const InjectedFault kInjectedFaults[] = {
-    {"SurfacesLost", 40, [] { dd::LoseAllSurfaces(); }},
-    {"BlitterStillDrawing", 40, [] { dd::test::AnswerStillDrawing(8); }},
-    {"AudioDeviceRefused", 0, [] { headless::InstallManualAudio(false); }},
+    // Lost after every 7th frame, so frame 85 is the first after a loss. A mark on the glyph
+    // sheet before the first loss is gone after it: the sheet was reloaded.
+    {"SurfacesLostEverySeventhFrame",
+     [](replay::Options& options) {
+         options.loseEvery = 7;
+         options.afterFrame = [](int32_t frame) {
+             if (frame == 6) SwapFirstPixel(mazeScene.fontSprite, 0x1234);
+             if (frame == 8) {
+                 EXPECT_NE(SwapFirstPixel(mazeScene.fontSprite, 0), 0x1234) << "nothing lost";
+             }
+         };
+     }},
+    {"BlitterStillDrawing",
+     [](replay::Options& options) {
+         options.afterFrame = AtFrame(40, [] { dd::test::AnswerStillDrawing(8); });
+     }},
+    {"AudioDeviceRefused", [](replay::Options&) { headless::InstallManualAudio(false); }},
 };
 
 TEST_P(InjectedFaultTest, TheGameGoesOnAndLosesNothing) {
