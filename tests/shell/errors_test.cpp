@@ -64,8 +64,10 @@ TEST_F(PathTest, AFileErrorNamesTheFileAndTheProblem) {
     const struct {
         fs::path path;
         const char* problem;
-    } cases[] = {
-        {missing, "no such file"}, {garbage, "not in a form it can read"}, {root, "is a folder"}};
+    } cases[] = {{missing, "no such file"},
+                 {garbage, "not in a form it can read"},
+                 {root, "is a folder"},
+                 {root / std::string(300, 'n'), "file name too long"}};
     for (const auto& c : cases) {
         headless::ClearBoxes();
         EXPECT_EQ(ErrorOutput([&] {
@@ -115,45 +117,35 @@ TEST_F(ShellTest, MessageBoxesFormatAndEndTheLine) {
 TEST_F(PathTest, DataPathIsTheProgramsDirectoryInOneSharedBuffer) {
     char* first = krSystem::GetDataPath(0);
     EXPECT_STREQ(first, "/games/demo/");
-    char* second = krSystem::GetDataPath(1);  // no override: the same directory
-    EXPECT_EQ(first, second);
-    EXPECT_STREQ(second, "/games/demo/");
-}
-
-TEST_F(PathTest, TheDataRootFileMovesNumberFilesUnderItsFolder) {
-    WriteRootFile("/save/\nignored second line\n");
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_STREQ(krSystem::GetDataPath(0), "/games/demo/");
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/demo/");
-}
-
-TEST_F(PathTest, DataRootLineHandling) {
-    WriteRootFile("/save\r\n");
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/demo/");
-    WriteRootFile("");  // opens but holds no line: no override
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/games/demo/");
-    headless::SetModulePath("/run");  // a program in the root directory
-    WriteRootFile("/save");
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/");
-    headless::SetModulePath("/demo/run");  // a folder right under the root keeps its name
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/demo/");
-}
-
-TEST_F(PathTest, LongPathsAreKeptWholeNeverCut) {
+    EXPECT_EQ(krSystem::GetDataPath(1), first);  // no override: the same directory
     // A folder longer than the 255 characters that the data path once held.
     const std::string folder = "/games/" + std::string(258, 'd') + "/";
     headless::SetModulePath(folder + "run");
     EXPECT_EQ(krSystem::GetDataPath(0), folder);
-    // A data root that just fills 251 characters keeps its separator before the folder's name.
-    const std::string saveRoot = "/" + std::string(250, 's');
-    headless::SetModulePath("/games/demo/run");
-    WriteRootFile(saveRoot + "\n");
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_EQ(krSystem::GetDataPath(1), saveRoot + "/demo/");
-    // A line too long for any path is no override, not the cut start of one.
+}
+
+// The data root file's first line, without its line end and one trailing separator, moves the
+// number files under it into a folder named like the program's; no line, or one too long for
+// any path, is no override, never the cut start of one.
+TEST_F(PathTest, TheDataRootFileMovesNumberFilesUnderItsFolder) {
+    const std::string longRoot = "/" + std::string(250, 's');
+    const struct {
+        std::string program, line, numbers;
+    } cases[] = {
+        {"/games/demo/run", "/save/\nignored second line\n", "/save/demo/"},
+        {"/games/demo/run", "/save\r\n", "/save/demo/"},
+        {"/games/demo/run", "", "/games/demo/"},
+        {"/games/demo/run", "/", "/games/demo/"},
+        {"/run", "/save", "/save/"},
+        {"/demo/run", "/save", "/save/demo/"},
+        {"/games/demo/run", longRoot, longRoot + "/demo/"},
+    };
+    for (const auto& c : cases) {
+        headless::SetModulePath(c.program.c_str());
+        WriteRootFile(c.line);
+        krSystem::LoadDataRoot("root.txt");
+        EXPECT_EQ(krSystem::GetDataPath(1), c.numbers) << c.line;
+    }
     WriteRootFile("/" + std::string(PATH_MAX + 10, 'x') + "\n");
     krSystem::LoadDataRoot("root.txt");
     EXPECT_STREQ(krSystem::GetDataPath(1), "/games/demo/");
