@@ -94,15 +94,6 @@ TEST(DataFiles, GlyphSheetHasLightGlyphsFillingEveryCellOnBlack) {
     }
 }
 
-TEST(DataFiles, TexturesArePowerOfTwoSquaresWithoutTransparentBlack) {
-    for (const char* name : {"BACK.BMP", "blue.BMP"}) {
-        const Picture texture = Load(name);
-        const int size = texture.Width();
-        EXPECT_TRUE(size > 0 && size == texture.Height() && (size & (size - 1)) == 0) << name;
-        EXPECT_EQ(texture.Lit(0, 0, size, texture.Height()), size * size) << name;
-    }
-}
-
 // Text set with the glyph sheet, against the table and the setting rules: each glyph blitted
 // from its cell of the sheet at the pen plus its centring, the pen moved by the glyph's width, a
 // space's 20, or the fixed cell; at most 31 characters and count of them.

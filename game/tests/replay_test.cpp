@@ -4,10 +4,9 @@
 #include <dlfcn.h>
 #include <unistd.h>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -17,6 +16,7 @@
 #include "draw/display.h"
 #include "maze.h"
 #include "maze_scene.h"
+#include "picture.h"
 #include "platform/backend/headless/headless.h"
 #include "platform/backend/headless/headless_audio.h"
 #include "platform/dd/dd.h"
@@ -49,37 +49,29 @@ std::function<void(int32_t)> AtFrame(int32_t at, std::function<void()> action) {
     };
 }
 
-// The replay's seed is the generator's: the same seed gives the same maze, another another.
-TEST(MazeReplay, TheSeedChoosesTheMaze) {
-    auto walls = [](uint32_t seed) {
+// The replay's seed is the generator's: the same seed gives the same maze, another another. A
+// replay is silent and quick to start and end: the sound goes to the hand-pulled device (no
+// audio thread to wait for at exit) and the music synthesiser, unused, is never loaded.
+TEST(MazeReplay, TheSeedChoosesTheMazeAndNoSoundDeviceOpens) {
+    auto run = [](uint32_t seed) {
         replay::Options options = ReplayOptions(56);
         options.seed = seed;
         // The scene's first frame takes two steps, every later one one: 110 after frame 54.
-        options.afterFrame = AtFrame(54, [] { EXPECT_EQ(maze.mazeSteps, 110); });
+        options.afterFrame = AtFrame(54, [] {
+            EXPECT_EQ(maze.mazeSteps, 110);
+            EXPECT_TRUE(headless::AudioOpen());
+        });
         Replay(options);
-        EXPECT_EQ(maze.mazeSteps, 112);
-        std::vector<int> flags;
-        for (int32_t i = 0; i < kMazeWalls; ++i)
-            flags.insert(flags.end(), {maze.verticalWall[i], maze.horizontalWall[i]});
-        return flags;
+        return maze;
     };
-    EXPECT_EQ(walls(1), walls(1));
-    EXPECT_NE(walls(1), walls(2));
+    const MazeModel first = run(1), again = run(1), other = run(2);
+    EXPECT_EQ(std::memcmp(&first, &again, sizeof first), 0);
+    EXPECT_NE(std::memcmp(first.verticalWall, other.verticalWall, sizeof first.verticalWall), 0);
+    EXPECT_EQ(dlopen("libfluidsynth.so.3", RTLD_LAZY | RTLD_NOLOAD), nullptr);
     // The summary line that replays print and demos end with.
     EXPECT_EQ(MazeStateLine(56),
               "frames=56 mazeSteps=112 wallsRemoved=63 playerX=0 playerY=-1 "
               "heading=0 facing=0 quitState=2");
-}
-
-// A replay is silent and quick to start and end: the sound goes to the hand-pulled device (no
-// audio thread to wait for at exit) and the music synthesiser, unused, is never loaded.
-TEST(MazeReplay, OpensNoSoundDeviceAndLoadsNoSynthesiser) {
-    replay::Options options = ReplayOptions(2);
-    bool manualAudio = false;
-    options.afterFrame = [&](int32_t) { manualAudio = headless::AudioOpen(); };
-    Replay(options);
-    EXPECT_TRUE(manualAudio);
-    EXPECT_EQ(dlopen("libfluidsynth.so.3", RTLD_LAZY | RTLD_NOLOAD), nullptr);
 }
 
 // Each idle frame after the maze is complete the player tries to step; in front of a standing
@@ -125,43 +117,37 @@ struct TurnCase {
     int32_t facing;                                   // at the end
 };
 
-class TurnTest : public testing::TestWithParam<TurnCase> {};
-
-TEST_P(TurnTest, HeadingFacingAndCameraFollowTheKeys) {
-    const TurnCase& c = GetParam();
-    replay::Options options = ReplayOptions(100);
-    options.keys = c.keys;
-    options.afterFrame = [&c](int32_t frame) {
-        for (const auto& [at, heading] : c.headings)
-            if (frame == at) {
-                EXPECT_FLOAT_EQ(mazeScene.heading, heading) << "frame " << frame;
-            }
-    };
-    Replay(options);
-    // A turn keeps the cell, whose centre is (8, -8), and circles the camera round that centre,
-    // one 16-unit cell behind the way the player faces.
-    EXPECT_EQ(mazeScene.playerX, 0);
-    EXPECT_EQ(mazeScene.playerY, -1);
-    EXPECT_EQ(mazeScene.facing, c.facing);
-    const double angle = c.facing * std::numbers::pi / 2;
-    EXPECT_NEAR(mazeScene.cameraX, 8 - 16 * std::sin(angle), 1e-4);
-    EXPECT_NEAR(mazeScene.cameraZ, -8 + 16 * std::cos(angle), 1e-4);
-}
-
 const TurnCase kTurns[] = {
-    {"FourRightTurnsMakeThreeHundredSixtyTheFifthNinety",
+    {"four right turns make 360, the fifth 90",
      {{60, kRight, 1}, {64, kRight, 1}, {68, kRight, 1}, {72, kRight, 1}, {80, kRight, 1}},
      {{62, 45.0f}, {76, 360.0f}, {79, 360.0f}, {83, 427.5f}, {84, 90.0f}},
      1},
-    {"ALeftTurnFromZeroIsTwoHundredSeventy", {{60, kLeft, 1}}, {{63, -67.5f}, {64, 270.0f}}, 3},
-    {"AHeldKeyRepeatsEveryFourFrames", {{60, kRight, 9}}, {{72, 270.0f}}, 3},
-    {"TheDownArrowDoesNothing", {{10, kDown, 80}}, {{60, 0.0f}, {90, 0.0f}}, 0},
-};
+    {"a left turn from 0 is 270", {{60, kLeft, 1}}, {{63, -67.5f}, {64, 270.0f}}, 3},
+    {"a held key repeats every four frames", {{60, kRight, 9}}, {{72, 270.0f}}, 3},
+    {"the down arrow does nothing", {{10, kDown, 80}}, {{60, 0.0f}, {90, 0.0f}}, 0}};
 
-INSTANTIATE_TEST_SUITE_P(Keys, TurnTest, testing::ValuesIn(kTurns),
-                         [](const testing::TestParamInfo<TurnCase>& c) {
-                             return std::string(c.param.name);
-                         });
+TEST(MazeReplay, HeadingFacingAndCameraFollowTheKeys) {
+    for (const TurnCase& c : kTurns) {
+        SCOPED_TRACE(c.name);
+        replay::Options options = ReplayOptions(100);
+        options.keys = c.keys;
+        options.afterFrame = [&c](int32_t frame) {
+            for (const auto& [at, heading] : c.headings)
+                if (frame == at) {
+                    EXPECT_FLOAT_EQ(mazeScene.heading, heading) << "frame " << frame;
+                }
+        };
+        Replay(options);
+        // A turn keeps the cell, whose centre is (8, -8), and circles the camera round that centre,
+        // one 16-unit cell behind the way the player faces.
+        EXPECT_EQ(mazeScene.playerX, 0);
+        EXPECT_EQ(mazeScene.playerY, -1);
+        EXPECT_EQ(mazeScene.facing, c.facing);
+        const double angle = c.facing * std::numbers::pi / 2;
+        EXPECT_NEAR(mazeScene.cameraX, 8 - 16 * std::sin(angle), 1e-4);
+        EXPECT_NEAR(mazeScene.cameraZ, -8 + 16 * std::cos(angle), 1e-4);
+    }
+}
 
 TEST(ReplayArguments, AreReadAndCheckedLikeTheToolsLine) {
     replay::Options options;
@@ -205,12 +191,6 @@ TEST(ReplayArguments, AreReadAndCheckedLikeTheToolsLine) {
     EXPECT_FALSE(replay::ParseArguments(2, missing, &options, &error));
 }
 
-rm::Matrix BallTransform() {
-    rm::Matrix matrix;
-    mazeScene.ballModel->GetTransform(matrix.m);
-    return matrix;
-}
-
 // The joystick pushed forward and the right arrow in the same frame, in front of a standing
 // wall: the turn starts, the step does not. Meanwhile the ball spins every frame by 22.5 degrees
 // about its own y axis, then about its own x axis (row vectors, left-handed turns).
@@ -224,11 +204,12 @@ TEST(MazeReplay, ABlockedStepLeavesTheSameFramesTurnRunning) {
     options.keys.push_back({2, kRight, 1});
     options.afterFrame = [&](int32_t frame) {
         if (frame > 1) {
-            const rm::Matrix expected = turnX * turnY * ball, got = BallTransform();
+            const rm::Matrix expected = turnX * turnY * ball;
+            mazeScene.ballModel->GetTransform(ball.m);
             for (int i = 0; i < 16; ++i)
-                EXPECT_NEAR(got.m[i / 4][i % 4], expected.m[i / 4][i % 4], 1e-4) << frame;
+                EXPECT_NEAR(ball.m[i / 4][i % 4], expected.m[i / 4][i % 4], 1e-4) << frame;
         }
-        ball = BallTransform();
+        mazeScene.ballModel->GetTransform(ball.m);
         if (frame == 1) {
             // Plugged in while the game runs: measured at rest when it first answers.
             backend::JoystickReading& stick = headless::PlugJoystick();
@@ -282,20 +263,16 @@ struct InjectedFault {
     std::function<void(replay::Options&)> setUp;
 };
 
-class InjectedFaultTest : public testing::TestWithParam<InjectedFault> {};
-
 // A run of 90 frames, walking and turning, with a picture at frame 85; the summary line and the
 // picture's bytes.
-std::pair<std::string, std::vector<char>> FaultRun(const InjectedFault* fault) {
+std::pair<std::string, Picture> FaultRun(const InjectedFault* fault) {
     const std::string shot = ::testing::TempDir() + "kr-fault-" + std::to_string(getpid()) + ".png";
     replay::Options options = ReplayOptions(90);
     options.keys = {{30, kRight, 1}, {60, kUp, 1}, {70, kRight, 1}};
     options.shots.push_back({85, shot});
     if (fault != nullptr) fault->setUp(options);
     const replay::Outcome outcome = Replay(options);
-    std::ifstream file(shot, std::ios::binary);
-    std::vector<char> picture((std::istreambuf_iterator<char>(file)),
-                              std::istreambuf_iterator<char>());
+    const Picture picture = Picture::FromPng(shot);
     std::filesystem::remove(shot);
     return {replay::Summary(outcome, false), picture};
 }
@@ -320,18 +297,15 @@ const InjectedFault kInjectedFaults[] = {
     {"AudioDeviceRefused", [](replay::Options&) { headless::InstallManualAudio(false); }},
 };
 
-TEST_P(InjectedFaultTest, TheGameGoesOnAndLosesNothing) {
+TEST(MazeReplay, InjectedFaultsLoseNothing) {
     const auto reference = FaultRun(nullptr);
-    ASSERT_FALSE(reference.second.empty());
-    const auto faulted = FaultRun(&GetParam());
-    headless::UninstallManualAudio();
-    EXPECT_EQ(faulted.first, reference.first);
-    EXPECT_TRUE(faulted.second == reference.second) << "the picture at frame 85 differs";
+    ASSERT_TRUE(reference.second.Loaded());
+    for (const InjectedFault& fault : kInjectedFaults) {
+        const auto faulted = FaultRun(&fault);
+        headless::UninstallManualAudio();
+        EXPECT_EQ(faulted.first, reference.first) << fault.name;
+        EXPECT_EQ(faulted.second.Differing(reference.second), 0) << fault.name << ", frame 85";
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Faults, InjectedFaultTest, testing::ValuesIn(kInjectedFaults),
-                         [](const testing::TestParamInfo<InjectedFault>& fault) {
-                             return std::string(fault.param.name);
-                         });
 
 }  // namespace
