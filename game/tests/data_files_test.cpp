@@ -1,12 +1,6 @@
-// The data files that the build makes beside the game, read back as the game's loaders and
-// assimp see them.
+// The data files that the build makes beside the game, read back as the game's loaders see them.
 #include <gtest/gtest.h>
 
-#include <assimp/postprocess.h>
-#include <assimp/scene.h>
-#include <assimp/Importer.hpp>
-#include <cmath>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -150,59 +144,6 @@ TEST(BitmapText, IsSetFromTheGlyphTableAsTheRulesSay) {
         }
     };
     ASSERT_TRUE(replay::Run(options).quitNormally);
-}
-
-// With clockwise fronts in left-handed axes, the side a face's front looks to.
-aiVector3D FrontOf(const aiMesh* mesh, const aiFace& face) {
-    const aiVector3D& a = mesh->mVertices[face.mIndices[0]];
-    return (mesh->mVertices[face.mIndices[1]] - a) ^ (mesh->mVertices[face.mIndices[2]] - a);
-}
-
-// The models as the 3D loader reads them (the files' own left-handed data): every vertex on the
-// shape with its outward normal, and every face's front looking outward. The panel is a 16-unit
-// square in the z = 0 plane facing -z, so seen from +z it is a back face and culled; the ball a
-// closed sphere of radius 4.
-struct Model {
-    const char* name;
-    unsigned minFaces, maxFaces;
-    bool (*onShape)(const aiVector3D&);
-    aiVector3D (*outward)(const aiVector3D&);
-};
-
-const Model kModels[] = {
-    {"SAMPLE8.X", 2, 2,
-     [](const aiVector3D& v) { return v.z == 0 && std::abs(v.x) == 8 && std::abs(v.y) == 8; },
-     [](const aiVector3D&) { return aiVector3D(0, 0, -1); }},
-    {"ball.X", 100, 100000, [](const aiVector3D& v) { return std::abs(v.Length() - 4) < 1e-4f; },
-     [](const aiVector3D& v) { return v / 4.0f; }},
-};
-
-TEST(DataFiles, ModelsHaveTheirShapeAndFaceOutward) {
-    for (const Model& model : kModels) {
-        Assimp::Importer importer;
-        const aiScene* scene =
-            importer.ReadFile(kFolder + model.name, aiProcess_ConvertToLeftHanded);
-        ASSERT_TRUE(scene != nullptr && scene->mNumMeshes == 1) << importer.GetErrorString();
-        const aiMesh* mesh = scene->mMeshes[0];
-        ASSERT_TRUE(mesh->HasNormals() && mesh->HasTextureCoords(0)) << model.name;
-        EXPECT_TRUE(mesh->mNumFaces >= model.minFaces && mesh->mNumFaces <= model.maxFaces);
-        EXPECT_EQ(mesh->mNumVertices, 3 * mesh->mNumFaces);  // one vertex per face corner
-        for (unsigned i = 0; i < mesh->mNumVertices; ++i) {
-            const aiVector3D& v = mesh->mVertices[i];
-            ASSERT_TRUE(model.onShape(v)) << model.name << " vertex " << i;
-            ASSERT_NEAR((mesh->mNormals[i] - model.outward(v)).Length(), 0.0f, 1e-4f) << i;
-            const aiVector3D& uv = mesh->mTextureCoords[0][i];
-            EXPECT_TRUE(uv.x >= 0 && uv.x <= 1 && uv.y >= 0 && uv.y <= 1) << model.name;
-        }
-        for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
-            const aiFace& face = mesh->mFaces[f];
-            ASSERT_EQ(face.mNumIndices, 3u);
-            const aiVector3D front = FrontOf(mesh, face);
-            EXPECT_GT(front.Length(), 1e-3f) << model.name << " face " << f << " has no area";
-            EXPECT_GT(front * model.outward(mesh->mVertices[face.mIndices[0]]), 0)
-                << model.name << " face " << f << " faces inward";
-        }
-    }
 }
 
 }  // namespace

@@ -41,20 +41,34 @@ std::string Line(const std::string& text) {
     return std::string(program_invocation_short_name) + ": " + text + "\n";
 }
 
-TEST_F(ShellTest, TheErrorBoxBeepsAndNamesTheOperation) {
+// Each box's text, title and type and its line on standard error; only error boxes beep.
+TEST_F(ShellTest, BoxesShowTheirTextAndWriteOneLine) {
+    headless::SetYesNoAnswer(IDYES);
     EXPECT_EQ(ErrorOutput([] {
                   EXPECT_EQ(krSystem::ErrorBox("krSystem::SetWait", "ウェイトNoが範囲外です"), 0);
-                  krSystem::ErrorBox("client", "自分のテキスト");
+                  EXPECT_EQ(krSystem::ErrorBox("client", "自分のテキスト"), 0);
+                  krSystem::MessageBox("%d %s", 42, "個");
+                  EXPECT_EQ(krSystem::YesNoBox("ok?"), 1);
               }),
-              Line("krSystem::SetWait: wait number out of range") + Line("client: 自分のテキスト"));
-    headless::ClearBoxes();
-    EXPECT_EQ(krSystem::ErrorBox("krDraw::LoadObject", "BMPファイルを読み込めません"), 0);
-    ASSERT_EQ(headless::Boxes().size(), 1u);
-    const headless::Box& box = headless::Boxes()[0];
-    EXPECT_EQ(box.caption, "エラー発生");
-    EXPECT_EQ(box.text, "krDraw::LoadObject : BMPファイルを読み込めません");
-    EXPECT_EQ(box.type, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
-    EXPECT_EQ(headless::BeepCount(), 3);
+              Line("krSystem::SetWait: wait number out of range") + Line("client: 自分のテキスト") +
+                  Line("42 個") + Line("ok?"));
+    headless::SetYesNoAnswer(IDNO);
+    EXPECT_EQ(krSystem::YesNoBox("ok?"), 0);
+    const UINT error = MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL;
+    const struct {
+        const char *text, *caption;
+        UINT type;
+    } boxes[] = {{"krSystem::SetWait : ウェイトNoが範囲外です", "エラー発生", error},
+                 {"client : 自分のテキスト", "エラー発生", error},
+                 {"42 個\r\n", "メッセージ", error},
+                 {"ok?\r\n", "メッセージ", MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL}};
+    ASSERT_EQ(headless::Boxes().size(), 5u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(headless::Boxes()[i].text, boxes[i].text);
+        EXPECT_EQ(headless::Boxes()[i].caption, boxes[i].caption) << boxes[i].text;
+        EXPECT_EQ(headless::Boxes()[i].type, boxes[i].type) << boxes[i].text;
+    }
+    EXPECT_EQ(headless::BeepCount(), 2);
 }
 
 // The box keeps its text; standard error names the file and why it did not load.
@@ -98,20 +112,6 @@ TEST_F(ShellTest, AnOverlongBoxTextIsCutInsideItsBufferBetweenCharacters) {
     EXPECT_EQ(headless::Boxes()[1].text, "x" + Repeated("あ", 84));
     EXPECT_EQ(headless::Boxes()[2].text, "xyz" + Repeated("😀", 63));
     EXPECT_EQ(headless::Boxes()[3].text, Repeated("あ", 84) + "\r\n");
-}
-
-TEST_F(ShellTest, MessageBoxesFormatAndEndTheLine) {
-    EXPECT_EQ(ErrorOutput([] { krSystem::MessageBox("%d %s", 42, "個"); }), Line("42 個"));
-    headless::SetYesNoAnswer(IDYES);
-    EXPECT_EQ(krSystem::YesNoBox("ok?"), 1);
-    headless::SetYesNoAnswer(IDNO);
-    EXPECT_EQ(krSystem::YesNoBox("ok?"), 0);
-    ASSERT_EQ(headless::Boxes().size(), 3u);
-    EXPECT_EQ(headless::Boxes()[0].text, "42 個\r\n");
-    EXPECT_EQ(headless::Boxes()[0].caption, "メッセージ");
-    EXPECT_EQ(headless::Boxes()[0].type, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
-    EXPECT_EQ(headless::Boxes()[1].type, MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL);
-    EXPECT_EQ(headless::BeepCount(), 0);
 }
 
 TEST_F(PathTest, DataPathIsTheProgramsDirectoryInOneSharedBuffer) {

@@ -6,32 +6,41 @@
 
 namespace {
 
-TEST_F(ShellTest, StartUpMakesTheKirvaWindowAndActivatesIt) {
-    headless::SetDesktop(1920, 1080, 32);
-    StartCountingClient();
+// Full screen: a popup covering the desktop, the pointer hidden over it; windowed: a 640 by 480
+// client area (title and borders added) centred above other windows, the pointer hidden over
+// the client area only. Either way the screen saver never starts.
+class StartUpTest : public ShellTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(StartUpTest, MakesTheKirvaWindowAndHidesThePointerOverThePicture) {
+    const bool full = GetParam();
+    headless::SetDesktop(1024, 768, 32);
+    StartCountingClient(full);
     const headless::WindowInfo& window = headless::Window();
-    EXPECT_TRUE(window.exists && window.shown && window.popup);
+    const int width = full ? 1024 : 640 + 1 + 2 + 3, height = full ? 768 : 480 + 19 + 2 + 1 + 3;
+    EXPECT_TRUE(window.exists && window.shown && window.hasIcon);  // the program's "MAIN" icon
     EXPECT_EQ(window.title, "KIRVA");
-    EXPECT_TRUE(window.hasIcon);  // the program's "MAIN" icon
-    EXPECT_EQ(window.width, 1920);
-    EXPECT_EQ(window.height, 1080);
+    EXPECT_EQ(window.popup, full);
+    EXPECT_TRUE(full || window.topmost);
+    EXPECT_EQ(window.width, width);
+    EXPECT_EQ(window.height, height);
+    EXPECT_EQ(window.x, (1024 - width) / 2);
+    EXPECT_EQ(window.y, (768 - height) / 2);
     EXPECT_EQ(krSystemState.active, 1);
     EXPECT_EQ(krSystemState.scene, 1);
     EXPECT_STREQ(krSystem::GetCommandLine(), "--test");
+    EXPECT_EQ(win::SendMessage(krSystemState.windowHandle, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 1);
+    if (!full) win::SendMessage(krSystemState.windowHandle, WM_MOVE, 0, MAKELPARAM(100, 50));
+    for (const int x : {150, 100 + 640}) {
+        headless::MoveMouse(x, 60);
+        DrainMessages();
+        Pass();
+        const bool over = full || x == 150;
+        EXPECT_EQ(headless::CursorVisible(), !over) << x;
+        EXPECT_TRUE(full || krSystemState.cursorVisible == (over ? 0 : 1)) << x;
+    }
 }
 
-TEST_F(ShellTest, WindowedStartCentresA640By480ClientAreaAboveOthers) {
-    headless::SetDesktop(1024, 768, 32);
-    StartCountingClient(false);
-    const headless::WindowInfo& window = headless::Window();
-    EXPECT_FALSE(window.popup);
-    EXPECT_TRUE(window.topmost);
-    const int outerWidth = 640 + 1 + 2 + 3, outerHeight = 480 + 19 + 2 + 1 + 3;
-    EXPECT_EQ(window.width, outerWidth);
-    EXPECT_EQ(window.height, outerHeight);
-    EXPECT_EQ(window.x, (1024 - outerWidth) / 2);
-    EXPECT_EQ(window.y, (768 - outerHeight) / 2);
-}
+INSTANTIATE_TEST_SUITE_P(FullScreenOrWindowed, StartUpTest, testing::Bool());
 
 // The record holds a line that fits with its terminator; a longer one is kept whole elsewhere
 // and leaves the record empty rather than cut. Parameter: the line's length past the record's.
@@ -196,27 +205,6 @@ TEST_F(ShellTest, HeldInputKeepsKeysAndClicksAsideAndAClickIsSeenByOneFrame) {
     EXPECT_EQ(krSystemState.leftClicked, 0);
     EXPECT_EQ(krSystemState.leftPressed, 1);
     EXPECT_EQ(krSystemState.leftDown, 1);
-}
-
-TEST_F(ShellTest, TheScreenSaverNeverStartsAndAFullScreenHidesThePointer) {
-    StartCountingClient();
-    EXPECT_EQ(win::SendMessage(krSystemState.windowHandle, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 1);
-    headless::MoveMouse(300, 200);
-    DrainMessages();
-    Pass();
-    EXPECT_FALSE(headless::CursorVisible());
-}
-
-TEST_F(ShellTest, AWindowHidesThePointerOverItsClientAreaOnly) {
-    StartCountingClient(false);
-    win::SendMessage(krSystemState.windowHandle, WM_MOVE, 0, MAKELPARAM(100, 50));
-    for (const int x : {150, 100 + 640}) {
-        headless::MoveMouse(x, 60);
-        DrainMessages();
-        Pass();
-        EXPECT_EQ(krSystemState.cursorVisible, x == 150 ? 0 : 1) << x;
-        EXPECT_EQ(headless::CursorVisible(), x != 150) << x;
-    }
 }
 
 }  // namespace
