@@ -12,40 +12,11 @@ start_virtual_display 640x480
 export SDL_AUDIODRIVER=dummy
 demo=$work/walk.demo
 
-shot() { capture "$work/$1.png"; }
-# Where the red dot is on the map, as "x,y" of its first red pixel.
+# Where the red dot is on the map, as "x,y" of its first red pixel, in a fresh screenshot.
 dot() {
-    convert "$work/$1.png" -crop 100x100+500+120 +repage txt:- |
+    capture "$work/now.png"
+    convert "$work/now.png" -crop 100x100+500+120 +repage txt:- |
         awk -F'[,: ]+' '$0 ~ /#FF0000/ { print $1 + 500 "," $2 + 120; exit }'
-}
-# The 3D view reduced to a checksum of its pixels.
-view() { convert "$work/$1.png" -crop 480x360+0+60 +repage rgb:- | md5sum | cut -c1-32; }
-view_changed() { [ "$(view now)" != "$reference" ]; }
-dot_moved() { [ -n "$(dot now)" ] && [ "$(dot now)" != "503,209" ]; }
-
-# Holds a key until the condition (a shell command) holds on a fresh screenshot, then lets go.
-hold_until() {  # key condition...
-    local key=$1 held=1
-    shift
-    xdotool keydown "$key"
-    for _ in $(seq 15); do
-        shot now
-        "$@" && held=0 && break
-        sleep 0.1
-    done
-    xdotool keyup "$key"
-    return $held
-}
-
-# Waits until two screenshots in a row show the same view: no command is running.
-settle() {
-    local last=
-    for _ in $(seq 50); do
-        shot now
-        [ "$(view now)" = "$last" ] && return 0
-        last=$(view now)
-        sleep 0.05
-    done
 }
 
 start_program "$kirva" --record "$demo"
@@ -53,38 +24,39 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$X,$Y,$WIDTH,$HEIGHT" = "0,0,640,480" ] || { echo "not full screen: $X,$Y ${WIDTH}x$HEIGHT"; exit 1; }
 xdotool windowfocus --sync "$window"
 # The game runs once the dot is on the map at the start cell.
-for _ in $(seq 100); do
-    shot now
-    [ "$(dot now)" = "503,209" ] && break
-    sleep 0.1
-done
-[ "$(dot now)" = "503,209" ] || { echo "no dot at the start cell: '$(dot now)'"; exit 1; }
+for _ in $(seq 100); do [ "$(dot)" = "503,209" ] && break; sleep 0.1; done
+[ "$(dot)" = "503,209" ] || { echo "no dot at the start cell: '$(dot)'"; exit 1; }
 
 # From the start cell the way out is ahead or to the right: the other sides are the outer walls.
-# A held key repeats its command every four frames, so taps of growing length turn the view by
-# different numbers of quarter turns until forward leads out.
+# Up is held until the dot moves; else a held key repeats its command every four frames, so taps
+# of growing length turn the view by different numbers of quarter turns until forward leads out.
 moved=
 for attempt in $(seq 12); do
-    if hold_until Up dot_moved; then moved=1; break; fi
-    settle
-    reference=$(view now)
+    xdotool keydown Up
+    for _ in $(seq 15); do
+        [ "$(dot)" != 503,209 ] && moved=$(dot) && break
+        sleep 0.1
+    done
+    xdotool keyup Up
+    [ -z "$moved" ] || break
     xdotool keydown Right
     sleep "0.0$((attempt % 9 + 1))"
     xdotool keyup Right
-    settle
+    sleep 0.4
 done
 [ -n "$moved" ] || { echo "Up did not move the dot"; exit 1; }
-echo "the dot moved from 503,209 to $(dot now)"
-settle
-reference=$(view now)
-hold_until Left view_changed || { echo "Left did not turn the view"; exit 1; }
+echo "the dot moved from 503,209 to $moved"
+sleep 0.4
+xdotool key Right
+sleep 0.4
 xdotool key Escape
 expect_end Escape
-echo "played and recorded $(stat -c %s "$demo") bytes: the dot moved, the view turned"
+echo "recorded $(stat -c %s "$demo") bytes"
 
 line=$("$replay" --demo "$demo") || { echo "headless playback differs: status $?"; exit 1; }
 echo "played back: $line"
-case "$line" in *" playerX=0 playerY=-1 "* | *"quitState=0"*) echo "no step was recorded"; exit 1 ;; esac
+case "$line" in *" playerX=0 playerY=-1 "* | *" heading=0 "* | *"quitState=0"*)
+    echo "no step or no turn was recorded"; exit 1 ;; esac
 last=$(echo "$line" | sed 's/^frames=\([0-9]*\) .*/\1/')
 "$replay" --demo "$demo" --shot "$last:$work/headless.png" >/dev/null
 SDL_VIDEODRIVER=x11 "$kirva" --play "$demo" --shot "$last:$work/window.png" ||
