@@ -131,15 +131,13 @@ TEST_F(PathTest, TheDataRootFileMovesNumberFilesUnderItsFolder) {
     const std::string longRoot = "/" + std::string(250, 's');
     const struct {
         std::string program, line, numbers;
-    } cases[] = {
-        {"/games/demo/run", "/save/\nignored second line\n", "/save/demo/"},
-        {"/games/demo/run", "/save\r\n", "/save/demo/"},
-        {"/games/demo/run", "", "/games/demo/"},
-        {"/games/demo/run", "/", "/games/demo/"},
-        {"/run", "/save", "/save/"},
-        {"/demo/run", "/save", "/save/demo/"},
-        {"/games/demo/run", longRoot, longRoot + "/demo/"},
-    };
+    } cases[] = {{"/games/demo/run", "/save/\nignored second line\n", "/save/demo/"},
+                 {"/games/demo/run", "/save\r\n", "/save/demo/"},
+                 {"/games/demo/run", "", "/games/demo/"},
+                 {"/games/demo/run", "/", "/games/demo/"},
+                 {"/run", "/save", "/save/"},
+                 {"/demo/run", "/save", "/save/demo/"},
+                 {"/games/demo/run", longRoot, longRoot + "/demo/"}};
     for (const auto& c : cases) {
         headless::SetModulePath(c.program.c_str());
         WriteRootFile(c.line);
@@ -160,20 +158,6 @@ TEST_F(PathTest, NumberFilesUnderARootTooLongForAnyPathAreNeitherWrittenNorRead)
     EXPECT_FALSE(fs::exists(root / "data"));
     EXPECT_EQ(krSystem::ReadNumber("n.txt"), 0);
     unsetenv("XDG_DATA_HOME");
-}
-
-TEST_F(PathTest, AnInstalledProgramFindsItsDataInShareUnlessTheDataRootOverrides) {
-    const fs::path prefix = root / "prefix";
-    fs::create_directories(prefix / "bin");
-    headless::SetModulePath((prefix / "bin" / "game").string());
-    EXPECT_EQ(krSystem::GetDataPath(0), (prefix / "bin").string() + "/");  // a build folder
-    fs::create_directories(prefix / "share" / "game");
-    EXPECT_EQ(krSystem::GetDataPath(0), (prefix / "share" / "game").string() + "/");
-    EXPECT_EQ(krSystem::GetDataPath(1), (prefix / "share" / "game").string() + "/");
-    WriteRootFile("/save");  // the data root overrides it for number files, not for loading
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/bin/");
-    EXPECT_EQ(krSystem::GetDataPath(0), (prefix / "share" / "game").string() + "/");
 }
 
 }  // namespace
