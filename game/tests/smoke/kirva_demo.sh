@@ -46,9 +46,12 @@ for attempt in $(seq 12); do
 done
 [ -n "$moved" ] || { echo "Up did not move the dot"; exit 1; }
 echo "the dot moved from 503,209 to $moved"
-sleep 0.4
-xdotool key Right
-sleep 0.4
+# Held long enough to be taken once the last step ends: from any heading, one to five quarter
+# turns end away from 0 (four from 0 end at 360).
+xdotool keydown Right
+sleep 0.3
+xdotool keyup Right
+sleep 0.5
 xdotool key Escape
 expect_end Escape
 echo "recorded $(stat -c %s "$demo") bytes"
