@@ -8,123 +8,6 @@
 
 namespace {
 
-struct Wall {
-    int32_t a, b;
-};
-
-Wall VerticalCells(int32_t v) {
-    return {v + v / 9, v + v / 9 + 1};
-}
-Wall HorizontalCells(int32_t h) {
-    return {h, h + 10};
-}
-
-bool IsInner(int32_t cell) {
-    const int32_t row = cell / 10, column = cell % 10;
-    return row >= 1 && row <= 8 && column >= 1 && column <= 8;
-}
-bool IsVerticalCandidate(int32_t v) {
-    const int32_t row = v / 9, column = v % 9;
-    return row >= 1 && row <= 8 && column >= 1 && column <= 7;
-}
-bool IsHorizontalCandidate(int32_t h) {
-    const int32_t row = h / 10, column = h % 10;
-    return row >= 1 && row <= 7 && column >= 1 && column <= 8;
-}
-
-// The parts of the grid joined through removed walls, found by flooding rather than by labels.
-std::vector<int32_t> ConnectedParts() {
-    std::vector<int32_t> part(kMazeCells, -1);
-    for (int32_t start = 0; start < kMazeCells; ++start) {
-        if (part[start] >= 0) continue;
-        std::vector<int32_t> pending{start};
-        part[start] = start;
-        while (!pending.empty()) {
-            const int32_t cell = pending.back();
-            pending.pop_back();
-            auto visit = [&](const Wall& wall, bool removed) {
-                if (!removed) return;
-                const int32_t other = wall.a == cell ? wall.b : wall.a;
-                if (part[other] < 0) {
-                    part[other] = start;
-                    pending.push_back(other);
-                }
-            };
-            for (int32_t v = 0; v < kMazeWalls; ++v) {
-                const Wall wall = VerticalCells(v);
-                if (wall.a == cell || wall.b == cell) visit(wall, maze.verticalWall[v] == 0);
-            }
-            for (int32_t h = 0; h < kMazeWalls; ++h) {
-                const Wall wall = HorizontalCells(h);
-                if (wall.a == cell || wall.b == cell) visit(wall, maze.horizontalWall[h] == 0);
-            }
-        }
-    }
-    return part;
-}
-
-int RemovedWalls() {
-    int removed = 0;
-    for (int32_t i = 0; i < kMazeWalls; ++i)
-        removed += (maze.verticalWall[i] == 0) + (maze.horizontalWall[i] == 0);
-    return removed;
-}
-
-class MazeTest : public ::testing::Test {
-  protected:
-    void SetUp() override { maze = MazeModel{}; }
-
-    // The maze scene's first frame takes two steps, every later frame one.
-    void RunFrames(unsigned seed, int frames) {
-        crt::srand(seed);
-        MazeStep();
-        for (int frame = 0; frame < frames; ++frame)
-            MazeStep();
-    }
-};
-
-TEST_F(MazeTest, CompleteAfterFiftyFiveFramesAsASpanningTreeOfTheInnerBlock) {
-    RunFrames(1, 54);
-    EXPECT_EQ(maze.mazeSteps, 110);
-    MazeStep();
-    ASSERT_EQ(maze.mazeSteps, 112);
-    EXPECT_EQ(RemovedWalls(), 63);
-    for (int32_t cell = 0; cell < kMazeCells; ++cell)
-        EXPECT_EQ(maze.cellLabel[cell], IsInner(cell) ? 11 : cell) << "cell " << cell;
-    for (int32_t i = 0; i < kMazeWalls; ++i) {
-        if (!IsVerticalCandidate(i)) {
-            EXPECT_EQ(maze.verticalWall[i], 1) << "vertical " << i;
-        }
-        if (!IsHorizontalCandidate(i)) {
-            EXPECT_EQ(maze.horizontalWall[i], 1) << "horizontal " << i;
-        }
-    }
-    EXPECT_EQ(maze.verticalDeckCount, 0);
-    EXPECT_EQ(maze.horizontalDeckCount, 0);
-}
-
-TEST_F(MazeTest, LabelsDescribeTheConnectedPartsAfterEveryStep) {
-    crt::srand(20261206);
-    int previousRemoved = 0;
-    for (int call = 1; call <= 56; ++call) {
-        MazeStep();
-        ASSERT_EQ(maze.mazeSteps, 2 * call);
-        const std::vector<int32_t> part = ConnectedParts();
-        for (int32_t a = 0; a < kMazeCells; ++a) {
-            for (int32_t b = a + 1; b < kMazeCells; ++b) {
-                ASSERT_EQ(part[a] == part[b], maze.cellLabel[a] == maze.cellLabel[b])
-                    << "cells " << a << " and " << b << " after call " << call;
-            }
-        }
-        // Each step removes at most its two walls; a wall between connected cells stays.
-        const int removed = RemovedWalls();
-        EXPECT_LE(removed - previousRemoved, 2);
-        previousRemoved = removed;
-    }
-    // 112 walls examined, 63 removed: 49 met cells already connected and still counted.
-    EXPECT_EQ(previousRemoved, 63);
-}
-
 // The generator written again from its arithmetic: two decks dealt without replacement, the
 // candidate wall numbers mapped onto the inner block, labels merged toward the smaller.
 int32_t ReferenceDraw(MazeModel& m, int32_t deck) {
@@ -167,9 +50,15 @@ void ReferenceStep(MazeModel& m) {
     if (m.horizontalWall[h] > 0) ReferenceExamine(m, h, h + 10, m.horizontalWall[h]);
 }
 
+bool IsInner(int32_t cell) {
+    const int32_t row = cell / 10, column = cell % 10;
+    return row >= 1 && row <= 8 && column >= 1 && column <= 8;
+}
+
 // Every step of many seeded runs, and steps past the end, which change nothing and draw no
-// random numbers.
-TEST_F(MazeTest, EveryStepMatchesTheReferenceGenerator) {
+// random numbers. After 56 calls (the scene's first 55 frames) the maze is a spanning tree of
+// the inner block: 112 walls examined, 63 removed, every inner cell in part 11.
+TEST(MazeGenerator, EveryStepMatchesTheReferenceAndTheMazeSpansTheInnerBlock) {
     for (unsigned seed = 1; seed <= 40; ++seed) {
         std::vector<MazeModel> steps;
         maze = MazeModel{};
@@ -187,10 +76,18 @@ TEST_F(MazeTest, EveryStepMatchesTheReferenceGenerator) {
                 << "seed " << seed << ", call " << call + 1;
         }
         EXPECT_EQ(crt::rand(), after) << "seed " << seed;
+        const MazeModel& complete = steps[55];
+        EXPECT_EQ(complete.mazeSteps, 112);
+        EXPECT_EQ(std::count(complete.verticalWall, complete.verticalWall + kMazeWalls, 0) +
+                      std::count(complete.horizontalWall, complete.horizontalWall + kMazeWalls, 0),
+                  63);
+        for (int32_t cell = 0; cell < kMazeCells; ++cell)
+            EXPECT_EQ(complete.cellLabel[cell], IsInner(cell) ? 11 : cell) << "cell " << cell;
     }
 }
 
-TEST_F(MazeTest, AnUnknownOrEmptyDeckDrawsNothing) {
+TEST(MazeGenerator, AnUnknownOrEmptyDeckDrawsNothing) {
+    maze = MazeModel{};
     crt::srand(3);
     DrawWallNumber(0);  // fills both decks
     maze.mazeSteps = 1;

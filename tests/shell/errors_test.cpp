@@ -41,20 +41,34 @@ std::string Line(const std::string& text) {
     return std::string(program_invocation_short_name) + ": " + text + "\n";
 }
 
-TEST_F(ShellTest, TheErrorBoxBeepsAndNamesTheOperation) {
+// Each box's text, title and type and its line on standard error; only error boxes beep.
+TEST_F(ShellTest, BoxesShowTheirTextAndWriteOneLine) {
+    headless::SetYesNoAnswer(IDYES);
     EXPECT_EQ(ErrorOutput([] {
                   EXPECT_EQ(krSystem::ErrorBox("krSystem::SetWait", "ウェイトNoが範囲外です"), 0);
-                  krSystem::ErrorBox("client", "自分のテキスト");
+                  EXPECT_EQ(krSystem::ErrorBox("client", "自分のテキスト"), 0);
+                  krSystem::MessageBox("%d %s", 42, "個");
+                  EXPECT_EQ(krSystem::YesNoBox("ok?"), 1);
               }),
-              Line("krSystem::SetWait: wait number out of range") + Line("client: 自分のテキスト"));
-    headless::ClearBoxes();
-    EXPECT_EQ(krSystem::ErrorBox("krDraw::LoadObject", "BMPファイルを読み込めません"), 0);
-    ASSERT_EQ(headless::Boxes().size(), 1u);
-    const headless::Box& box = headless::Boxes()[0];
-    EXPECT_EQ(box.caption, "エラー発生");
-    EXPECT_EQ(box.text, "krDraw::LoadObject : BMPファイルを読み込めません");
-    EXPECT_EQ(box.type, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
-    EXPECT_EQ(headless::BeepCount(), 3);
+              Line("krSystem::SetWait: wait number out of range") + Line("client: 自分のテキスト") +
+                  Line("42 個") + Line("ok?"));
+    headless::SetYesNoAnswer(IDNO);
+    EXPECT_EQ(krSystem::YesNoBox("ok?"), 0);
+    const UINT error = MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL;
+    const struct {
+        const char *text, *caption;
+        UINT type;
+    } boxes[] = {{"krSystem::SetWait : ウェイトNoが範囲外です", "エラー発生", error},
+                 {"client : 自分のテキスト", "エラー発生", error},
+                 {"42 個\r\n", "メッセージ", error},
+                 {"ok?\r\n", "メッセージ", MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL}};
+    ASSERT_EQ(headless::Boxes().size(), 5u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(headless::Boxes()[i].text, boxes[i].text);
+        EXPECT_EQ(headless::Boxes()[i].caption, boxes[i].caption) << boxes[i].text;
+        EXPECT_EQ(headless::Boxes()[i].type, boxes[i].type) << boxes[i].text;
+    }
+    EXPECT_EQ(headless::BeepCount(), 2);
 }
 
 // The box keeps its text; standard error names the file and why it did not load.
@@ -64,8 +78,10 @@ TEST_F(PathTest, AFileErrorNamesTheFileAndTheProblem) {
     const struct {
         fs::path path;
         const char* problem;
-    } cases[] = {
-        {missing, "no such file"}, {garbage, "not in a form it can read"}, {root, "is a folder"}};
+    } cases[] = {{missing, "no such file"},
+                 {garbage, "not in a form it can read"},
+                 {root, "is a folder"},
+                 {root / std::string(300, 'n'), "file name too long"}};
     for (const auto& c : cases) {
         headless::ClearBoxes();
         EXPECT_EQ(ErrorOutput([&] {
@@ -98,62 +114,36 @@ TEST_F(ShellTest, AnOverlongBoxTextIsCutInsideItsBufferBetweenCharacters) {
     EXPECT_EQ(headless::Boxes()[3].text, Repeated("あ", 84) + "\r\n");
 }
 
-TEST_F(ShellTest, MessageBoxesFormatAndEndTheLine) {
-    EXPECT_EQ(ErrorOutput([] { krSystem::MessageBox("%d %s", 42, "個"); }), Line("42 個"));
-    headless::SetYesNoAnswer(IDYES);
-    EXPECT_EQ(krSystem::YesNoBox("ok?"), 1);
-    headless::SetYesNoAnswer(IDNO);
-    EXPECT_EQ(krSystem::YesNoBox("ok?"), 0);
-    ASSERT_EQ(headless::Boxes().size(), 3u);
-    EXPECT_EQ(headless::Boxes()[0].text, "42 個\r\n");
-    EXPECT_EQ(headless::Boxes()[0].caption, "メッセージ");
-    EXPECT_EQ(headless::Boxes()[0].type, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
-    EXPECT_EQ(headless::Boxes()[1].type, MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL);
-    EXPECT_EQ(headless::BeepCount(), 0);
-}
-
 TEST_F(PathTest, DataPathIsTheProgramsDirectoryInOneSharedBuffer) {
     char* first = krSystem::GetDataPath(0);
     EXPECT_STREQ(first, "/games/demo/");
-    char* second = krSystem::GetDataPath(1);  // no override: the same directory
-    EXPECT_EQ(first, second);
-    EXPECT_STREQ(second, "/games/demo/");
-}
-
-TEST_F(PathTest, TheDataRootFileMovesNumberFilesUnderItsFolder) {
-    WriteRootFile("/save/\nignored second line\n");
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_STREQ(krSystem::GetDataPath(0), "/games/demo/");
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/demo/");
-}
-
-TEST_F(PathTest, DataRootLineHandling) {
-    WriteRootFile("/save\r\n");
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/demo/");
-    WriteRootFile("");  // opens but holds no line: no override
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/games/demo/");
-    headless::SetModulePath("/run");  // a program in the root directory
-    WriteRootFile("/save");
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/");
-    headless::SetModulePath("/demo/run");  // a folder right under the root keeps its name
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/demo/");
-}
-
-TEST_F(PathTest, LongPathsAreKeptWholeNeverCut) {
+    EXPECT_EQ(krSystem::GetDataPath(1), first);  // no override: the same directory
     // A folder longer than the 255 characters that the data path once held.
     const std::string folder = "/games/" + std::string(258, 'd') + "/";
     headless::SetModulePath(folder + "run");
     EXPECT_EQ(krSystem::GetDataPath(0), folder);
-    // A data root that just fills 251 characters keeps its separator before the folder's name.
-    const std::string saveRoot = "/" + std::string(250, 's');
-    headless::SetModulePath("/games/demo/run");
-    WriteRootFile(saveRoot + "\n");
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_EQ(krSystem::GetDataPath(1), saveRoot + "/demo/");
-    // A line too long for any path is no override, not the cut start of one.
+}
+
+// The data root file's first line, without its line end and one trailing separator, moves the
+// number files under it into a folder named like the program's; no line, or one too long for
+// any path, is no override, never the cut start of one.
+TEST_F(PathTest, TheDataRootFileMovesNumberFilesUnderItsFolder) {
+    const std::string longRoot = "/" + std::string(250, 's');
+    const struct {
+        std::string program, line, numbers;
+    } cases[] = {{"/games/demo/run", "/save/\nignored second line\n", "/save/demo/"},
+                 {"/games/demo/run", "/save\r\n", "/save/demo/"},
+                 {"/games/demo/run", "", "/games/demo/"},
+                 {"/games/demo/run", "/", "/games/demo/"},
+                 {"/run", "/save", "/save/"},
+                 {"/demo/run", "/save", "/save/demo/"},
+                 {"/games/demo/run", longRoot, longRoot + "/demo/"}};
+    for (const auto& c : cases) {
+        headless::SetModulePath(c.program.c_str());
+        WriteRootFile(c.line);
+        krSystem::LoadDataRoot("root.txt");
+        EXPECT_EQ(krSystem::GetDataPath(1), c.numbers) << c.line;
+    }
     WriteRootFile("/" + std::string(PATH_MAX + 10, 'x') + "\n");
     krSystem::LoadDataRoot("root.txt");
     EXPECT_STREQ(krSystem::GetDataPath(1), "/games/demo/");
@@ -168,20 +158,6 @@ TEST_F(PathTest, NumberFilesUnderARootTooLongForAnyPathAreNeitherWrittenNorRead)
     EXPECT_FALSE(fs::exists(root / "data"));
     EXPECT_EQ(krSystem::ReadNumber("n.txt"), 0);
     unsetenv("XDG_DATA_HOME");
-}
-
-TEST_F(PathTest, AnInstalledProgramFindsItsDataInShareUnlessTheDataRootOverrides) {
-    const fs::path prefix = root / "prefix";
-    fs::create_directories(prefix / "bin");
-    headless::SetModulePath((prefix / "bin" / "game").string());
-    EXPECT_EQ(krSystem::GetDataPath(0), (prefix / "bin").string() + "/");  // a build folder
-    fs::create_directories(prefix / "share" / "game");
-    EXPECT_EQ(krSystem::GetDataPath(0), (prefix / "share" / "game").string() + "/");
-    EXPECT_EQ(krSystem::GetDataPath(1), (prefix / "share" / "game").string() + "/");
-    WriteRootFile("/save");  // the data root overrides it for number files, not for loading
-    krSystem::LoadDataRoot("root.txt");
-    EXPECT_STREQ(krSystem::GetDataPath(1), "/save/bin/");
-    EXPECT_EQ(krSystem::GetDataPath(0), (prefix / "share" / "game").string() + "/");
 }
 
 }  // namespace

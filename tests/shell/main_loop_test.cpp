@@ -1,26 +1,46 @@
 #include <string>
+#include <vector>
 
 #include "platform/win/win.h"
 #include "shell/fixture.h"
 
 namespace {
 
-TEST_F(ShellTest, StartUpMakesTheKirvaWindowAndActivatesIt) {
-    headless::SetDesktop(1920, 1080, 32);
-    StartCountingClient();
+// Full screen: a popup covering the desktop, the pointer hidden over it; windowed: a 640 by 480
+// client area (title and borders added) centred above other windows, the pointer hidden over
+// the client area only. Either way the screen saver never starts.
+class StartUpTest : public ShellTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(StartUpTest, MakesTheKirvaWindowAndHidesThePointerOverThePicture) {
+    const bool full = GetParam();
+    headless::SetDesktop(1024, 768, 32);
+    StartCountingClient(full);
     const headless::WindowInfo& window = headless::Window();
-    EXPECT_TRUE(window.exists);
-    EXPECT_TRUE(window.shown);
-    EXPECT_TRUE(window.popup);
+    const int width = full ? 1024 : 640 + 1 + 2 + 3, height = full ? 768 : 480 + 19 + 2 + 1 + 3;
+    EXPECT_TRUE(window.exists && window.shown && window.hasIcon);  // the program's "MAIN" icon
     EXPECT_EQ(window.title, "KIRVA");
-    EXPECT_TRUE(window.hasIcon);  // the program's "MAIN" icon
-    EXPECT_EQ(window.width, 1920);
-    EXPECT_EQ(window.height, 1080);
-    EXPECT_EQ(krSystemState.classRegistered, 1);
+    EXPECT_EQ(window.popup, full);
+    EXPECT_TRUE(full || window.topmost);
+    EXPECT_EQ(window.width, width);
+    EXPECT_EQ(window.height, height);
+    EXPECT_EQ(window.x, (1024 - width) / 2);
+    EXPECT_EQ(window.y, (768 - height) / 2);
     EXPECT_EQ(krSystemState.active, 1);
     EXPECT_EQ(krSystemState.scene, 1);
     EXPECT_STREQ(krSystem::GetCommandLine(), "--test");
+    EXPECT_EQ(win::SendMessage(krSystemState.windowHandle, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 1);
+    if (!full) win::SendMessage(krSystemState.windowHandle, WM_MOVE, 0, MAKELPARAM(100, 50));
+    for (const int x : {150, 100 + 640}) {
+        headless::MoveMouse(x, 60);
+        DrainMessages();
+        Pass();
+        const bool over = full || x == 150;
+        EXPECT_EQ(headless::CursorVisible(), !over) << x;
+        EXPECT_TRUE(full || krSystemState.cursorVisible == (over ? 0 : 1)) << x;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(FullScreenOrWindowed, StartUpTest, testing::Bool());
 
 // The record holds a line that fits with its terminator; a longer one is kept whole elsewhere
 // and leaves the record empty rather than cut. Parameter: the line's length past the record's.
@@ -70,63 +90,32 @@ TEST_F(ShellTest, CursorConfinementOnlyWhenWanted) {
     }
 }
 
-TEST_F(ShellTest, WindowedStartCentresA640By480ClientAreaAboveOthers) {
-    headless::SetDesktop(1024, 768, 32);
-    StartCountingClient(false);
-    const headless::WindowInfo& window = headless::Window();
-    EXPECT_FALSE(window.popup);
-    EXPECT_TRUE(window.topmost);
-    const int outerWidth = 640 + 1 + 2 + 3, outerHeight = 480 + 19 + 2 + 1 + 3;
-    EXPECT_EQ(window.width, outerWidth);
-    EXPECT_EQ(window.height, outerHeight);
-    EXPECT_EQ(window.x, (1024 - outerWidth) / 2);
-    EXPECT_EQ(window.y, (768 - outerHeight) / 2);
-}
-
+// Frames run only while active, the first of a scene sees sceneChanged, and reactivation starts
+// the frame timer afresh.
 TEST_F(ShellTest, FramesRunOnlyWhileActive) {
-    StartCountingClient();
-    Pass();
-    Pass();
-    EXPECT_EQ(framesRun, 2);
-    headless::SetActive(false);
-    Pass();  // takes the deactivation
-    EXPECT_EQ(krSystemState.active, 0);
-    for (int i = 0; i < 5; ++i)
-        Pass();  // waits, runs nothing
-    EXPECT_EQ(framesRun, 2);
-    headless::SetActive(true);
-    Pass();
-    Pass();
-    EXPECT_EQ(framesRun, 3);
-}
-
-TEST_F(ShellTest, ReactivationStartsTheFrameTimerAfresh) {
-    StartCountingClient();
+    static std::vector<int32_t> changed;
+    changed.clear();
+    krSystem::RegisterClient([] { krSystemState.scene = 1; },
+                             {{1, [] { changed.push_back(krSystemState.sceneChanged); }}});
+    ASSERT_TRUE(krSystem::StartUp(nullptr, "", SW_SHOWNORMAL));
     headless::AdvanceClock(20);
     Pass();
     EXPECT_FLOAT_EQ(krSystemState.frameSeconds, 0.020f);
-    headless::SetActive(false);
     Pass();
+    EXPECT_EQ(changed, (std::vector<int32_t>{1, 0}));
+    EXPECT_EQ(krSystemState.lastScene, 1);
+    headless::SetActive(false);
+    for (int i = 0; i < 5; ++i)
+        Pass();  // takes the deactivation, then waits and runs nothing
+    EXPECT_EQ(krSystemState.active, 0);
+    EXPECT_EQ(changed.size(), 2u);
     headless::AdvanceClock(60000);  // a minute away
     headless::SetActive(true);
     Pass();
     headless::AdvanceClock(10);
     Pass();
+    EXPECT_EQ(changed.size(), 3u);
     EXPECT_FLOAT_EQ(krSystemState.frameSeconds, 0.010f);
-}
-
-TEST_F(ShellTest, TheFirstFrameOfASceneSeesSceneChanged) {
-    static int changedSeen[3];
-    static int frame = 0;
-    frame = 0;
-    krSystem::RegisterClient([] { krSystemState.scene = 1; },
-                             {{1, [] { changedSeen[frame++ % 3] = krSystemState.sceneChanged; }}});
-    ASSERT_TRUE(krSystem::StartUp(nullptr, "", SW_SHOWNORMAL));
-    Pass();
-    Pass();
-    EXPECT_EQ(changedSeen[0], 1);
-    EXPECT_EQ(changedSeen[1], 0);
-    EXPECT_EQ(krSystemState.lastScene, 1);
 }
 
 TEST_F(ShellTest, EscapeRunsTheTransitionAloneThenQuitsThroughTheClosingSceneOnce) {
@@ -146,9 +135,6 @@ TEST_F(ShellTest, EscapeRunsTheTransitionAloneThenQuitsThroughTheClosingSceneOnc
     Pass();  // the closing frame quits
     EXPECT_EQ(krSystemState.quitState, 2);
     RunUntilQuit();
-    EXPECT_EQ(krSystemState.quitState, 2);
-    EXPECT_EQ(headless::Window().minimizeCount, 1);
-    EXPECT_FALSE(headless::Window().exists);
     EXPECT_FALSE(win::IsWindow(krSystemState.windowHandle));
 }
 
@@ -166,32 +152,33 @@ TEST_F(ShellTest, ClosingFromOutsideReleasesOnceAndPostsNoSecondClose) {
     EXPECT_EQ(headless::Window().minimizeCount, 1);
 }
 
-TEST_F(ShellTest, LastKeyHoldsTheSecondKeyUntilItIsReleased) {
+// The last key holds the second key pressed until it is released; system keys are swallowed;
+// a watched key counts its releases.
+TEST_F(ShellTest, KeysReachTheRecord) {
     StartCountingClient();
+    krSystem::WatchKeyRelease(VK_SPACE);
+    for (int i = 0; i < 2; ++i) {
+        headless::PressKey(VK_SPACE);
+        headless::ReleaseKey(VK_SPACE);
+    }
     headless::PressKey(VK_LEFT);
     headless::PressKey(VK_UP);
-    DrainMessages();
-    EXPECT_EQ(krSystemState.lastKey, VK_UP);
     headless::ReleaseKey(VK_LEFT);
     DrainMessages();
     EXPECT_EQ(krSystemState.lastKey, VK_UP);
+    EXPECT_EQ(krSystem::GetKeyReleaseCount(), 2);
     headless::ReleaseKey(VK_UP);
+    for (const int32_t key : {VK_MENU, VK_F4, VK_F10})
+        headless::PressKey(key);
     DrainMessages();
     EXPECT_EQ(krSystemState.lastKey, 0);
-}
-
-TEST_F(ShellTest, SystemKeysAreSwallowed) {
-    StartCountingClient();
-    headless::PressKey(VK_MENU);
-    headless::PressKey(VK_F4);
-    headless::PressKey(VK_F10);
-    DrainMessages();
-    EXPECT_EQ(krSystemState.lastKey, 0);
+    EXPECT_EQ(win::SendMessage(krSystemState.windowHandle, WM_SYSKEYDOWN, VK_F4, 0), 0);
     EXPECT_EQ(krSystemState.quitState, 0);
     EXPECT_TRUE(headless::Window().exists);
 }
 
-TEST_F(ShellTest, HeldInputKeepsKeysAndClicksAside) {
+// Held input keeps keys and clicks aside; released, a click is seen by exactly one frame.
+TEST_F(ShellTest, HeldInputKeepsKeysAndClicksAsideAndAClickIsSeenByOneFrame) {
     StartCountingClient();
     krSystem::HoldInput();
     headless::PressKey('Z');
@@ -206,10 +193,6 @@ TEST_F(ShellTest, HeldInputKeepsKeysAndClicksAside) {
     EXPECT_EQ(krSystemState.heldKey, 0);
     krSystem::ReleaseInput();
     EXPECT_EQ(krSystemState.inputHeld, 0);
-}
-
-TEST_F(ShellTest, AClickIsSeenByExactlyOneFrameAndLatched) {
-    StartCountingClient();
     headless::MoveMouse(300, 200);
     win::PostMessage(krSystemState.windowHandle, WM_LBUTTONDOWN, 0, MAKELPARAM(300, 200));
     DrainMessages();
@@ -220,41 +203,6 @@ TEST_F(ShellTest, AClickIsSeenByExactlyOneFrameAndLatched) {
     EXPECT_EQ(krSystemState.leftClicked, 0);
     EXPECT_EQ(krSystemState.leftPressed, 1);
     EXPECT_EQ(krSystemState.leftDown, 1);
-}
-
-TEST_F(ShellTest, WatchedKeyCountsItsReleases) {
-    StartCountingClient();
-    krSystem::WatchKeyRelease(VK_SPACE);
-    for (int i = 0; i < 3; ++i) {
-        headless::PressKey(VK_SPACE);
-        headless::ReleaseKey(VK_SPACE);
-    }
-    DrainMessages();
-    EXPECT_EQ(krSystem::GetKeyReleaseCount(), 3);
-}
-
-TEST_F(ShellTest, TheScreenSaverNeverStartsAndAFullScreenHidesThePointer) {
-    StartCountingClient();
-    EXPECT_EQ(win::SendMessage(krSystemState.windowHandle, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 1);
-    headless::MoveMouse(300, 200);
-    DrainMessages();
-    Pass();
-    EXPECT_FALSE(headless::CursorVisible());
-}
-
-TEST_F(ShellTest, WindowedCursorHidesOverTheClientAreaAndShowsOutside) {
-    StartCountingClient(false);
-    win::SendMessage(krSystemState.windowHandle, WM_MOVE, 0, MAKELPARAM(100, 50));
-    headless::MoveMouse(150, 60);
-    DrainMessages();
-    Pass();
-    EXPECT_EQ(krSystemState.cursorVisible, 0);
-    EXPECT_FALSE(headless::CursorVisible());
-    headless::MoveMouse(100 + 640, 60);
-    DrainMessages();
-    Pass();
-    EXPECT_EQ(krSystemState.cursorVisible, 1);
-    EXPECT_TRUE(headless::CursorVisible());
 }
 
 }  // namespace

@@ -27,30 +27,27 @@ class QueriesTest : public ShellTest {
     fs::path directory;
 };
 
-TEST_F(QueriesTest, NumberFilesRoundTripBesideTheProgram) {
-    krSystem::WriteNumber("score.txt", -123456);
-    EXPECT_TRUE(fs::exists(directory / "score.txt"));
-    EXPECT_EQ(krSystem::ReadNumber("score.txt"), -123456);
-    krSystem::WriteNumber("score.txt", 7);
-    EXPECT_EQ(krSystem::ReadNumber("score.txt"), 7);
-}
-
-TEST_F(QueriesTest, NumbersOutside32BitsReadZeroNeverWrapped) {
+// Numbers written beside the program read back; a file's text reads as its first number, and
+// one outside 32 bits reads 0, never wrapped.
+TEST_F(QueriesTest, NumberFilesRoundTripAndNumbersOutside32BitsReadZero) {
     EXPECT_EQ(krSystem::ReadNumber("missing.txt"), 0);
+    for (const int32_t number : {-123456, 7}) {
+        krSystem::WriteNumber("score.txt", number);
+        EXPECT_EQ(krSystem::ReadNumber("score.txt"), number);
+    }
+    EXPECT_TRUE(fs::exists(directory / "score.txt"));
     const struct {
         const char* text;
         int32_t expected;
-    } cases[] = {
-        {"no number here", 0},
-        {" \n+12x", 12},
-        {"2147483647", INT32_MAX},
-        {"-2147483648", INT32_MIN},
-        {"2147483648", 0},
-        {"-2147483649", 0},
-        {"4294967297", 0},
-        {"000000000000000000000000000042", 42},
-        {"99999999999999999999999999999999", 0},
-    };
+    } cases[] = {{"no number here", 0},
+                 {" \n+12x", 12},
+                 {"2147483647", INT32_MAX},
+                 {"-2147483648", INT32_MIN},
+                 {"2147483648", 0},
+                 {"-2147483649", 0},
+                 {"4294967297", 0},
+                 {"000000000000000000000000000042", 42},
+                 {"99999999999999999999999999999999", 0}};
     for (const auto& c : cases) {
         std::ofstream(directory / "n.txt") << c.text;
         EXPECT_EQ(krSystem::ReadNumber("n.txt"), c.expected) << c.text;
@@ -98,19 +95,10 @@ TEST_F(QueriesTest, WeekdayNamesAreTheJapaneseCharacters) {
     EXPECT_EQ(second, 1);
 }
 
-TEST_F(QueriesTest, SizesAreNeverWrappedBelowTheTruth) {
-    // Answers saturate at 0xFFFFFFFF rather than wrap: a wrap would often read far smaller.
-    const uint32_t disk = krSystem::GetDiskFree('C');
-    const fs::space_info space = fs::space(directory);
-    EXPECT_EQ(disk, static_cast<uint32_t>(std::min<uintmax_t>(space.available, 0xFFFFFFFFu)));
-    EXPECT_GT(krSystem::GetFreeMemory(), 0u);
-}
-
 // The colour-depth check: a deep enough desktop, or a full screen, passes silently; otherwise the
 // warning and the question; yes switches to full screen (and a named file keeps the choice), no
 // or no question quits.
 struct DepthCheck {
-    const char* name;
     int desktopBits;
     bool use32, fullScreen;
     int answer;  // 0: not asked
@@ -118,7 +106,6 @@ struct DepthCheck {
     int32_t result;
     size_t boxes;
 };
-
 class ColourDepthCheckTest : public QueriesTest, public testing::WithParamInterface<DepthCheck> {};
 
 TEST_P(ColourDepthCheckTest, WarnsAsksAndSwitchesOrQuits) {
@@ -148,16 +135,14 @@ TEST_P(ColourDepthCheckTest, WarnsAsksAndSwitchesOrQuits) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Desktops, ColourDepthCheckTest,
-    testing::Values(DepthCheck{"DeepEnoughWindow", 16, false, false, 0, "*", 1, 0},
-                    DepthCheck{"ShallowFullScreen", 8, false, true, 0, "*", 1, 0},
-                    DepthCheck{"ShallowYesSwitchesAndKeepsNoFileForStar", 8, false, false, IDYES,
-                               "*", 1, 2},
-                    DepthCheck{"SixteenBelowThirtyTwoYesStoresTheChoice", 16, true, false, IDYES,
-                               "full.txt", 1, 2},
-                    DepthCheck{"NoQuestionQuits", 8, false, false, 0, "", 0, 1},
-                    DepthCheck{"AnsweredNoQuits", 8, false, false, IDNO, "full.txt", 0, 2}),
-    [](const testing::TestParamInfo<DepthCheck>& c) { return std::string(c.param.name); });
+// A deep enough window; a shallow full screen; a shallow window switched, keeping no file for
+// "*"; 16 bits below the asked 32, switched and the choice stored; no question, or no, quits.
+INSTANTIATE_TEST_SUITE_P(Desktops, ColourDepthCheckTest,
+                         testing::Values(DepthCheck{16, false, false, 0, "*", 1, 0},
+                                         DepthCheck{8, false, true, 0, "*", 1, 0},
+                                         DepthCheck{8, false, false, IDYES, "*", 1, 2},
+                                         DepthCheck{16, true, false, IDYES, "full.txt", 1, 2},
+                                         DepthCheck{8, false, false, 0, "", 0, 1},
+                                         DepthCheck{8, false, false, IDNO, "full.txt", 0, 2}));
 
 }  // namespace

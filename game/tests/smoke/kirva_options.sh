@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # kirva's own options: --help and --version answer and exit 0, an unknown option is refused with
 # status 2; none of them opens a window (one would keep the game running into the time limit).
+# Without any display the program says so in one line and exits with status 1 at once, instead
+# of running unseen.
 set -uo pipefail
 kirva=$1
 version=$2
@@ -24,4 +26,9 @@ status=$?
 [ "$status" = 2 ] || fail "an unknown option gave status $status"
 [ ! -s "$work/out" ] || fail "an unknown option wrote to standard output"
 grep -q -- "--fly" "$work/err" && grep -q "^usage: kirva" "$work/err" || fail "no usage on standard error"
-echo "options as expected"
+
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 "$kirva" >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "without a display: status $status"
+grep -q 'no display could be opened' "$work/err" || fail "without a display, unexpected words"
+echo "options as expected; without a display: $(cat "$work/err"), status 1"
