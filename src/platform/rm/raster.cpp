@@ -234,20 +234,20 @@ int32_t Wrapped(float coordinate, int32_t size) {
     return index < 0 ? index + size : index;
 }
 
-// The ramp: intensity 0..255 to one of `shades` levels, as a scale 0..255. Kept per shade
-// count, since building it costs hundreds of divisions and every triangle of a scene shares it.
-const int32_t* RampScales(uint32_t shades) {
-    struct Table {
-        uint32_t shades = ~0u;
-        int32_t scale[256];
-    };
-    thread_local Table table;
-    if (table.shades == shades) return table.scale;
+// Kept per shade count, since building a ramp costs hundreds of divisions and every triangle
+// of a scene shares it.
+const Ramp& RampOf(uint32_t shades) {
+    thread_local Ramp ramp;
+    if (ramp.shades == shades) return ramp;
     const uint32_t top = shades > 0 ? shades - 1 : 0;
+    auto scaleOfLevel = [top](uint32_t level) { return top == 0 ? 255 : level * 255 / top; };
     for (uint32_t c = 0; c < 256; ++c)
-        table.scale[c] = int32_t(top == 0 ? 255 : (c * top + 127) / 255 * 255 / top);
-    table.shades = shades;
-    return table.scale;
+        ramp.scale[c] = int32_t(scaleOfLevel((c * top + 127) / 255));
+    ramp.fewLevels = top >= 1 && top <= 15;
+    for (uint32_t level = 0; level < 16; ++level)
+        ramp.levelScale[level] = uint8_t(level <= top ? scaleOfLevel(level) : 0);
+    ramp.shades = shades;
+    return ramp;
 }
 
 // Which pixel path a triangle takes; the fast rows are built for each combination.
@@ -266,13 +266,15 @@ struct PixelContext {
         : t(target),
           state(s),
           packing(PackingOf(target.colour.format)),
-          rampScale(RampScales(s.shades)),
+          ramp(RampOf(s.shades)),
+          rampScale(ramp.scale),
           kind(KindOf(s)),
           blocks(s.shades > 0 && s.texture != nullptr && target.depth != nullptr &&
                  RampTexturedVectorised(*s.texture)) {}
     const Target& t;
     const State& state;
     Packing packing;
+    const Ramp& ramp;
     const int32_t* rampScale;
     Kind kind;    // once per triangle: put together for each row, it stalled the row's start
     bool blocks;  // ramp-textured rows go through the vectorised blocks
@@ -400,12 +402,12 @@ void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_
     const bool write = state.depthWrite && depth != nullptr;
     if (kRamp && kTextured && c.blocks) {
         const RampTexturedRow span{
-            row.r,       row.dr,       row.z,
-            row.dz,      row.u,        row.v,
-            row.w,       row.du,       row.dv,
-            row.dw,      kPerspective, &tex,
-            c.rampScale, packing,      state.depthBias,
-            test,        write,        std::min(c.t.colour.width, c.t.depthPitch)};
+            row.r,   row.dr,       row.z,
+            row.dz,  row.u,        row.v,
+            row.w,   row.du,       row.dv,
+            row.dw,  kPerspective, &tex,
+            &c.ramp, packing,      state.depthBias,
+            test,    write,        std::min(c.t.colour.width, c.t.depthPitch)};
         return RampTexturedBlocks(reinterpret_cast<uint8_t*>(out), sizeof(Pixel), depth, left,
                                   right, span);
     }

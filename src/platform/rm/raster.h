@@ -95,14 +95,23 @@ Packing PackingOf(const pixels::Format& format);
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
                      const GouraudSpan& span, const Packing& packing, bool depthTest,
                      bool depthWrite);
+// The ramp of one shade count: intensity 0..255 to one of `shades` levels, as a scale 0..255.
+struct Ramp {
+    uint32_t shades = ~0u;  // none yet
+    int32_t scale[256];
+    // With 2 to 16 shades, the scale of each level as bytes, looked up in a register by the
+    // vector path; the level of intensity c is (c·(shades - 1) + 127) / 255.
+    bool fewLevels = false;
+    alignas(16) uint8_t levelScale[16];
+};
 // A row of ramp-shaded texels with depth: each value at column 0, stepped by the column, the
 // same arithmetic as the pixel-at-a-time path (perspective divides u and v by w per pixel).
 struct RampTexturedRow {
     uint32_t r, dr, z, dz;  // intensity 16.16, depth 16.12, modular
     double u, v, w, du, dv, dw;
     bool perspective;
-    const Texture* texture;    // sides powers of two
-    const int32_t* rampScale;  // intensity 0..255 to scale 0..255
+    const Texture* texture;  // sides powers of two
+    const Ramp* ramp;
     Packing packing;
     int32_t depthBias;
     bool depthTest, depthWrite;

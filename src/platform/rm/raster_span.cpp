@@ -269,16 +269,41 @@ KR_INLINE __m256i PackedChannels(__m256i r, __m256i g, __m256i b, const Packing&
             _mm256_slli_epi32(_mm256_srli_epi32(b, Packer::bLoss), Packer::bShift));
 }
 
+// The ramp as the blocks read it, loaded once per row: the row's stores could otherwise make
+// the compiler read it again for every block.
+struct RampLookup {
+    const int32_t* scale;
+    bool fewLevels;
+    __m256i top, levelScale;  // when fewLevels
+};
+
+KR_INLINE RampLookup LookupOf(const Ramp& ramp) {
+    return {ramp.scale, ramp.fewLevels, _mm256_set1_epi32(int32_t(ramp.shades - 1)),
+            _mm256_broadcastsi128_si256(
+                _mm_load_si128(reinterpret_cast<const __m128i*>(ramp.levelScale)))};
+}
+
+// The ramp's scale of eight intensities 0..255. With few levels the level is worked out as
+// (c·top + 128)·257 >> 16, which equals (c·top + 127) / 255 while c·top + 127 < 65535, and its
+// scale is picked from a register; the upper bytes of a lane pick level 0, whose scale is 0.
+KR_INLINE __m256i RampScaleOfEight(__m256i intensity, const RampLookup& ramp) {
+    if (!ramp.fewLevels) return _mm256_i32gather_epi32(ramp.scale, intensity, 4);
+    const __m256i scaled =
+        _mm256_add_epi32(_mm256_mullo_epi16(intensity, ramp.top), _mm256_set1_epi32(128));
+    const __m256i level = _mm256_mulhi_epu16(scaled, _mm256_set1_epi32(257));
+    return _mm256_shuffle_epi8(ramp.levelScale, level);
+}
+
 // Eight texels scaled by the ramp and packed in the target's format. Channel times scale + 1
 // stays below 2^16, so red and blue share one 16-bit multiply and green takes another.
 template <typename Packer>
-KR_INLINE __m256i RampPixels(__m256i texels, __m256i intensity, const RampTexturedRow& s) {
+KR_INLINE __m256i RampPixels(__m256i texels, __m256i intensity, const RampLookup& ramp,
+                             const RampTexturedRow& s) {
     const __m256i level =
         _mm256_srli_epi32(_mm256_min_epi32(_mm256_max_epi32(intensity, _mm256_setzero_si256()),
                                            _mm256_set1_epi32(255 << 16)),
                           16);
-    const __m256i plusOne =
-        _mm256_add_epi32(_mm256_i32gather_epi32(s.rampScale, level, 4), _mm256_set1_epi32(1));
+    const __m256i plusOne = _mm256_add_epi32(RampScaleOfEight(level, ramp), _mm256_set1_epi32(1));
     const __m256i byte = _mm256_set1_epi32(0xFF);
     const __m256i redBlue =
         _mm256_mullo_epi16(_mm256_and_si256(texels, _mm256_set1_epi32(0xFF00FF)),
@@ -343,7 +368,8 @@ KR_INLINE void NextColumns(EightColumns* c, const RampTexturedRow& s) {
 // One block; lanes outside `lanes` are left alone.
 template <typename Packer, bool kPerspective>
 KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16_t* depth,
-                                 const EightColumns& c, __m256i lanes, const RampTexturedRow& s) {
+                                 const EightColumns& c, __m256i lanes, const RampLookup& ramp,
+                                 const RampTexturedRow& s) {
     auto* depthAt = reinterpret_cast<__m128i*>(depth);
     const __m128i stored16 = _mm_loadu_si128(depthAt);
     const __m256i here = DepthOfEight(c.z, s);
@@ -361,7 +387,7 @@ KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16
     if (t.decal)
         draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(texels, _mm256_set1_epi32(int32_t(t.key))),
                                    draw);
-    StoreEight(colour, bytesPerPixel, RampPixels<Packer>(texels, c.r, s), draw);
+    StoreEight(colour, bytesPerPixel, RampPixels<Packer>(texels, c.r, ramp, s), draw);
     if (s.depthWrite)
         _mm_storeu_si128(depthAt, _mm_blendv_epi8(stored16, NarrowValues(here), NarrowMask(draw)));
 }
@@ -378,19 +404,20 @@ void RampTexturedAvx2(uint8_t* row, uint32_t targetBytes, uint16_t* depth, int64
     const Texture texture = *span.texture;
     RampTexturedRow s = span;
     s.texture = &texture;
+    const RampLookup ramp = LookupOf(*s.ramp);
     EightColumns c = FirstColumns(left, s);
     const __m256i all = _mm256_set1_epi32(-1);
     int64_t px = left;
     for (; px + 8 <= right; px += 8, NextColumns(&c, s))
         RampTexturedEight<Packer, kPerspective>(row + px * bytesPerPixel, bytesPerPixel, depth + px,
-                                                c, all, s);
+                                                c, all, ramp, s);
     const auto rest = int32_t(right - px);
     if (rest == 0) return;
     const __m256i lanes =
         _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     if (px + 8 <= s.columns) {
         RampTexturedEight<Packer, kPerspective>(row + px * bytesPerPixel, bytesPerPixel, depth + px,
-                                                c, lanes, s);
+                                                c, lanes, ramp, s);
         return;
     }
     alignas(32) uint8_t colour[8 * 4];
@@ -398,7 +425,7 @@ void RampTexturedAvx2(uint8_t* row, uint32_t targetBytes, uint16_t* depth, int64
     const auto bytes = size_t(rest) * bytesPerPixel;
     std::copy_n(row + px * bytesPerPixel, bytes, colour);
     std::copy_n(depth + px, rest, depths);
-    RampTexturedEight<Packer, kPerspective>(colour, bytesPerPixel, depths, c, lanes, s);
+    RampTexturedEight<Packer, kPerspective>(colour, bytesPerPixel, depths, c, lanes, ramp, s);
     std::copy_n(colour, bytes, row + px * bytesPerPixel);
     std::copy_n(depths, rest, depth + px);
 }
