@@ -400,17 +400,6 @@ void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_
     uint16_t* depth = c.t.depth != nullptr ? DepthAt(c.t, 0, py) : nullptr;
     const bool test = state.depthTest && depth != nullptr;
     const bool write = state.depthWrite && depth != nullptr;
-    if (kRamp && kTextured && c.blocks) {
-        const RampTexturedRow span{
-            row.r,   row.dr,       row.z,
-            row.dz,  row.u,        row.v,
-            row.w,   row.du,       row.dv,
-            row.dw,  kPerspective, &tex,
-            &c.ramp, packing,      state.depthBias,
-            test,    write,        std::min(c.t.colour.width, c.t.depthPitch)};
-        return RampTexturedBlocks(reinterpret_cast<uint8_t*>(out), sizeof(Pixel), depth, left,
-                                  right, span);
-    }
     for (int64_t px = left; px < right; ++px) {
         const int32_t depthHere = DepthOf(state, row.z + uint32_t(px) * row.dz);
         if (test && depthHere > depth[px]) continue;
@@ -437,12 +426,40 @@ RowFunction RowFor(Kind kind) {
 void SteppedRow(const PixelContext& context, RowFunction drawRow, const Planes& planes,
                 const RowStart& steps, int64_t py, int64_t left, int64_t right) {
     const RowStart row = RowAt(planes, steps, context.kind, py);
-    // The vectorised ramp texturing tests depth first itself; the others gain from a scan.
-    if (!context.blocks && context.t.depth != nullptr && context.state.depthTest &&
+    if (context.t.depth != nullptr && context.state.depthTest &&
         !AnyDepthPasses(DepthAt(context.t, left, py), int32_t(right - left),
                         row.z + uint32_t(left) * row.dz, row.dz, context.state.depthBias))
         return;
     drawRow(context, row, py, left, right);
+}
+
+// Ramp-textured rows through the vectorised blocks, which test depth first themselves. What
+// every row shares is set up once per triangle.
+struct BlockRows {
+    RampTexturedRow span;
+    RampTexturedBlocks draw;
+};
+
+BlockRows BlockRowsOf(const PixelContext& c, const RowStart& steps) {
+    const State& state = c.state;
+    const bool perspective = c.kind.perspective;
+    const uint32_t bytes = pixels::BytesPerPixel(c.t.colour.format);
+    return {{0, steps.dr, 0, steps.dz, 0, 0, 0, steps.du, steps.dv, steps.dw, perspective,
+             state.texture, &c.ramp, c.packing, state.depthBias, state.depthTest, state.depthWrite,
+             std::min(c.t.colour.width, c.t.depthPitch)},
+            RampTexturedBlocksFor(bytes, c.packing, perspective)};
+}
+
+void BlockRow(const PixelContext& c, const Planes& planes, const RowStart& steps, BlockRows* rows,
+              int64_t py, int64_t left, int64_t right) {
+    const RowStart row = RowAt(planes, steps, c.kind, py);
+    RampTexturedRow& span = rows->span;
+    span.r = row.r;
+    span.z = row.z;
+    span.u = row.u;
+    span.v = row.v;
+    span.w = row.w;
+    rows->draw(c.t.colour.Row(int32_t(py)), DepthAt(c.t, 0, py), left, right, span);
 }
 
 // Plain Gouraud with depth; a depth bias (shadows) takes the pixel-at-a-time path.
@@ -506,6 +523,7 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
     const RowFunction drawRow = t.colour.format.bitsPerPixel == 16
                                     ? RowFor<uint16_t>(KindOf(state))
                                     : RowFor<uint32_t>(KindOf(state));
+    BlockRows blockRows = context.blocks ? BlockRowsOf(context, steps) : BlockRows{};
     EdgeWalk walks[3];
     for (int i = 0; i < 3; ++i)
         walks[i] = StartEdge(s.edges[i], rows.top);
@@ -515,11 +533,12 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
         for (EdgeWalk& w : walks)
             NextRow(&w);
         if (left >= right) continue;
-        if (UsesFastSpan(state)) {
+        if (UsesFastSpan(state))
             FastRow(context, planes, steps, py, left, right);
-            continue;
-        }
-        SteppedRow(context, drawRow, planes, steps, py, left, right);
+        else if (context.blocks)
+            BlockRow(context, planes, steps, &blockRows, py, left, right);
+        else
+            SteppedRow(context, drawRow, planes, steps, py, left, right);
     }
     return true;
 }

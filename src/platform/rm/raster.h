@@ -117,11 +117,14 @@ struct RampTexturedRow {
     bool depthTest, depthWrite;
     int64_t columns;  // pixels of the row's colour and depth that may be read and written back
 };
-// Draws [left, right) in blocks of eight pixels with wider vector units: only where
+// Draws [left, right) of a row in blocks of eight pixels with wider vector units: only where
 // RampTexturedVectorised says the machine and the texture allow it, and with a depth buffer.
 bool RampTexturedVectorised(const Texture& texture);
-void RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
-                        int64_t right, const RampTexturedRow& span);
+using RampTexturedBlocks = void (*)(uint8_t* row, uint16_t* depth, int64_t left, int64_t right,
+                                    const RampTexturedRow& span);
+// Chosen once per triangle, for the target's pixel size and packing and the span's perspective.
+RampTexturedBlocks RampTexturedBlocksFor(uint32_t bytesPerPixel, const Packing& packing,
+                                         bool perspective);
 // The farthest of a rectangle of depths.
 uint16_t FarthestIn(const uint16_t* depth, int32_t pitch, int32_t width, int32_t height);
 // Whether any pixel of a span passes the depth test: depth z + i·dz (16.12, modular, clamped

@@ -48,11 +48,13 @@ struct FixedPacking {
 using Pack565 = FixedPacking<3, 11, 2, 5, 3, 0, 2>;
 using Pack555 = FixedPacking<3, 10, 3, 5, 3, 0, 2>;
 using Pack888 = FixedPacking<0, 16, 0, 8, 0, 0, 4>;
+// Packing read at run time, for pixels of kBytes bytes.
+template <int kBytes>
 struct AnyPacking {
     static uint32_t Pack(uint32_t r, uint32_t g, uint32_t b, const Packing& p) {
         return (r >> p.rLoss << p.rShift) | (g >> p.gLoss << p.gShift) | (b >> p.bLoss << p.bShift);
     }
-    static constexpr uint32_t bytes = 0;  // the target's
+    static constexpr uint32_t bytes = kBytes;
 };
 
 template <typename Pixel, typename Packer, bool kTest, bool kWrite>
@@ -186,7 +188,7 @@ void Span16(uint16_t* out, uint16_t* depth, int32_t count, const GouraudSpan& s,
     if (avx2 && is555) return Span16Avx2For<Pack555>(out, depth, count, s, p, test, write);
     if (is565) return SpanFor<uint16_t, Pack565>(out, depth, count, s, p, test, write);
     if (is555) return SpanFor<uint16_t, Pack555>(out, depth, count, s, p, test, write);
-    SpanFor<uint16_t, AnyPacking>(out, depth, count, s, p, test, write);
+    SpanFor<uint16_t, AnyPacking<2>>(out, depth, count, s, p, test, write);
 }
 
 inline __attribute__((always_inline)) void Span32Of(uint32_t* out, uint16_t* depth, int32_t count,
@@ -195,7 +197,7 @@ inline __attribute__((always_inline)) void Span32Of(uint32_t* out, uint16_t* dep
     if (p == Packing{16, 8, 0, 0, 0, 0})
         SpanFor<uint32_t, Pack888>(out, depth, count, s, p, test, write);
     else
-        SpanFor<uint32_t, AnyPacking>(out, depth, count, s, p, test, write);
+        SpanFor<uint32_t, AnyPacking<4>>(out, depth, count, s, p, test, write);
 }
 
 // The same loop built twice: for the baseline and, vectorised wider, for AVX2.
@@ -258,7 +260,7 @@ KR_INLINE __m256i Placed(__m256i channel, int32_t loss, int32_t shift) {
 // Three 8-bit channels packed: by fixed shifts for the common formats, read otherwise.
 template <typename Packer>
 KR_INLINE __m256i PackedChannels(__m256i r, __m256i g, __m256i b, const Packing& p) {
-    if constexpr (std::is_same_v<Packer, AnyPacking>)
+    if constexpr (std::is_same_v<Packer, AnyPacking<Packer::bytes>>)
         return _mm256_or_si256(
             _mm256_or_si256(Placed(r, p.rLoss, p.rShift), Placed(g, p.gLoss, p.gShift)),
             Placed(b, p.bLoss, p.bShift));
@@ -396,9 +398,9 @@ KR_INLINE void RampTexturedEight(uint8_t* colour, uint32_t bytesPerPixel, uint16
 // written back unchanged where the row goes on, through a block-sized copy at its very end.
 // Perspective is fixed at compile time, so that the blocks carry no test of it.
 template <typename Packer, bool kPerspective>
-void RampTexturedAvx2(uint8_t* row, uint32_t targetBytes, uint16_t* depth, int64_t left,
-                      int64_t right, const RampTexturedRow& span) {
-    const uint32_t bytesPerPixel = Packer::bytes != 0 ? Packer::bytes : targetBytes;
+void RampTexturedAvx2(uint8_t* row, uint16_t* depth, int64_t left, int64_t right,
+                      const RampTexturedRow& span) {
+    constexpr uint32_t bytesPerPixel = Packer::bytes;
     // Copies the stores through the row's bytes cannot reach, so that their fields stay in
     // registers across the blocks.
     const Texture texture = *span.texture;
@@ -457,30 +459,20 @@ bool RampTexturedVectorised(const Texture& texture) {
 
 namespace {
 template <bool kPerspective>
-void RampTexturedBlocksOf(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
-                          int64_t right, const RampTexturedRow& span) {
-    const Packing& p = span.packing;
-    const bool narrow = bytesPerPixel == 2, wide = bytesPerPixel == 4;
-    if (narrow && p == Packing{11, 5, 0, 3, 2, 3})
-        return RampTexturedAvx2<Pack565, kPerspective>(row, bytesPerPixel, depth, left, right,
-                                                       span);
-    if (narrow && p == Packing{10, 5, 0, 3, 3, 3})
-        return RampTexturedAvx2<Pack555, kPerspective>(row, bytesPerPixel, depth, left, right,
-                                                       span);
-    if (wide && p == Packing{16, 8, 0, 0, 0, 0})
-        return RampTexturedAvx2<Pack888, kPerspective>(row, bytesPerPixel, depth, left, right,
-                                                       span);
-    RampTexturedAvx2<AnyPacking, kPerspective>(row, bytesPerPixel, depth, left, right, span);
+RampTexturedBlocks RampTexturedBlocksOf(uint32_t bytesPerPixel, const Packing& p) {
+    const bool narrow = bytesPerPixel == 2;
+    if (narrow && p == Packing{11, 5, 0, 3, 2, 3}) return RampTexturedAvx2<Pack565, kPerspective>;
+    if (narrow && p == Packing{10, 5, 0, 3, 3, 3}) return RampTexturedAvx2<Pack555, kPerspective>;
+    if (!narrow && p == Packing{16, 8, 0, 0, 0, 0}) return RampTexturedAvx2<Pack888, kPerspective>;
+    return narrow ? RampTexturedAvx2<AnyPacking<2>, kPerspective>
+                  : RampTexturedAvx2<AnyPacking<4>, kPerspective>;
 }
-
 }  // namespace
 
-void RampTexturedBlocks(uint8_t* row, uint32_t bytesPerPixel, uint16_t* depth, int64_t left,
-                        int64_t right, const RampTexturedRow& span) {
-    if (span.perspective)
-        RampTexturedBlocksOf<true>(row, bytesPerPixel, depth, left, right, span);
-    else
-        RampTexturedBlocksOf<false>(row, bytesPerPixel, depth, left, right, span);
+RampTexturedBlocks RampTexturedBlocksFor(uint32_t bytesPerPixel, const Packing& packing,
+                                         bool perspective) {
+    return perspective ? RampTexturedBlocksOf<true>(bytesPerPixel, packing)
+                       : RampTexturedBlocksOf<false>(bytesPerPixel, packing);
 }
 
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
