@@ -385,9 +385,19 @@ inline Sample SampleOf(const RowStart& row, int64_t px, bool perspective) {
     return s;
 }
 
+// A ramp's scale on the three channels of a colour, packed: red and blue share one multiply,
+// as each product stays below 2^16.
+template <typename Packer>
+inline uint32_t RampPixel(uint32_t colour, uint32_t scale, const Packing& p) {
+    const uint32_t redBlue = (colour & 0xFF00FF) * (scale + 1);
+    const uint32_t green = (colour >> 8 & 0xFF) * (scale + 1);
+    return Packer::Pack(redBlue >> 24, green >> 8, redBlue >> 8 & 0xFF, p);
+}
+
 // Textures and ramps a pixel at a time, in the target's pixel size, with the path fixed at
-// compile time; hidden pixels are turned away before anything else is computed.
-template <typename Pixel, bool kRamp, bool kTextured, bool kPerspective>
+// compile time (and the packing, for ramps); hidden pixels are turned away before anything
+// else is computed.
+template <typename Pixel, typename Packer, bool kRamp, bool kTextured, bool kPerspective>
 void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_t left,
                   int64_t right) {
     constexpr Kind kKind{kRamp, kTextured, kPerspective};
@@ -406,21 +416,39 @@ void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_
         const Sample s = SampleOf(row, px, kPerspective);
         uint32_t base = rampBase;
         if (kTextured && !TexelAt(tex, s, &base)) continue;
-        out[px] = Pixel(Pack(packing, ShadeColour(kKind, c.rampScale, base, s)));
+        if constexpr (kRamp)
+            out[px] = Pixel(RampPixel<Packer>(base, uint32_t(c.rampScale[Channel(s.r)]), packing));
+        else
+            out[px] = Pixel(Pack(packing, ShadeColour(kKind, c.rampScale, base, s)));
         if (write) depth[px] = uint16_t(depthHere);
     }
 }
 
 using RowFunction = void (*)(const PixelContext&, const RowStart&, int64_t, int64_t, int64_t);
 
-template <typename Pixel>
+template <typename Pixel, typename Packer>
 RowFunction RowFor(Kind kind) {
-    static constexpr RowFunction kRows[8] = {
-        SteppedRowOf<Pixel, false, false, false>, SteppedRowOf<Pixel, false, false, true>,
-        SteppedRowOf<Pixel, false, true, false>,  SteppedRowOf<Pixel, false, true, true>,
-        SteppedRowOf<Pixel, true, false, false>,  SteppedRowOf<Pixel, true, false, true>,
-        SteppedRowOf<Pixel, true, true, false>,   SteppedRowOf<Pixel, true, true, true>};
+    using Any = AnyPacking<sizeof(Pixel)>;
+    static constexpr RowFunction kRows[8] = {SteppedRowOf<Pixel, Any, false, false, false>,
+                                             SteppedRowOf<Pixel, Any, false, false, true>,
+                                             SteppedRowOf<Pixel, Any, false, true, false>,
+                                             SteppedRowOf<Pixel, Any, false, true, true>,
+                                             SteppedRowOf<Pixel, Packer, true, false, false>,
+                                             SteppedRowOf<Pixel, Packer, true, false, true>,
+                                             SteppedRowOf<Pixel, Packer, true, true, false>,
+                                             SteppedRowOf<Pixel, Packer, true, true, true>};
     return kRows[size_t(kind.ramp) * 4 + size_t(kind.textured) * 2 + size_t(kind.perspective)];
+}
+
+// Ramps pack with fixed shifts in the common formats.
+RowFunction RowFor(const PixelContext& c) {
+    const Packing& p = c.packing;
+    if (c.t.colour.format.bitsPerPixel != 16)
+        return p == kPacking888 ? RowFor<uint32_t, Pack888>(c.kind)
+                                : RowFor<uint32_t, AnyPacking<4>>(c.kind);
+    if (p == kPacking565) return RowFor<uint16_t, Pack565>(c.kind);
+    if (p == kPacking555) return RowFor<uint16_t, Pack555>(c.kind);
+    return RowFor<uint16_t, AnyPacking<2>>(c.kind);
 }
 
 void SteppedRow(const PixelContext& context, RowFunction drawRow, const Planes& planes,
@@ -520,9 +548,7 @@ bool DrawTriangle(const Target& t, const State& state, const Vertex& a, const Ve
     const PixelContext context(t, state);
     const Bounds rows = RowsOf(s, t);
     const RowStart steps = StepsOf(planes);
-    const RowFunction drawRow = t.colour.format.bitsPerPixel == 16
-                                    ? RowFor<uint16_t>(KindOf(state))
-                                    : RowFor<uint32_t>(KindOf(state));
+    const RowFunction drawRow = RowFor(context);
     BlockRows blockRows = context.blocks ? BlockRowsOf(context, steps) : BlockRows{};
     EdgeWalk walks[3];
     for (int i = 0; i < 3; ++i)

@@ -92,6 +92,34 @@ struct Packing {
     int32_t rLoss, gLoss, bLoss;     // low bits dropped from each 8-bit channel
 };
 Packing PackingOf(const pixels::Format& format);
+inline bool operator==(const Packing& a, const Packing& b) {
+    return a.rLoss == b.rLoss && a.rShift == b.rShift && a.gLoss == b.gLoss &&
+           a.gShift == b.gShift && a.bLoss == b.bLoss && a.bShift == b.bShift;
+}
+// Where the kept bits of each 8-bit channel go, in pixels of kBytes bytes.
+template <int kRLoss, int kRShift, int kGLoss, int kGShift, int kBLoss, int kBShift, int kBytes>
+struct FixedPacking {
+    static uint32_t Pack(uint32_t r, uint32_t g, uint32_t b, const Packing&) {
+        return (r >> kRLoss << kRShift) | (g >> kGLoss << kGShift) | (b >> kBLoss << kBShift);
+    }
+    static constexpr int rLoss = kRLoss, rShift = kRShift, gLoss = kGLoss, gShift = kGShift,
+                         bLoss = kBLoss, bShift = kBShift;
+    static constexpr uint32_t bytes = kBytes;
+};
+constexpr Packing kPacking565{11, 5, 0, 3, 2, 3}, kPacking555{10, 5, 0, 3, 3, 3},
+    kPacking888{16, 8, 0, 0, 0, 0};
+using Pack565 = FixedPacking<3, 11, 2, 5, 3, 0, 2>;
+using Pack555 = FixedPacking<3, 10, 3, 5, 3, 0, 2>;
+using Pack888 = FixedPacking<0, 16, 0, 8, 0, 0, 4>;
+// Packing read at run time, for pixels of kBytes bytes.
+template <int kBytes>
+struct AnyPacking {
+    static uint32_t Pack(uint32_t r, uint32_t g, uint32_t b, const Packing& p) {
+        return (r >> p.rLoss << p.rShift) | (g >> p.gLoss << p.gShift) | (b >> p.bLoss << p.bShift);
+    }
+    static constexpr uint32_t bytes = kBytes;
+};
+
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
                      const GouraudSpan& span, const Packing& packing, bool depthTest,
                      bool depthWrite);

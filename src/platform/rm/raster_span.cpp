@@ -35,28 +35,6 @@ inline __attribute__((always_inline)) uint32_t Held(uint32_t value, int32_t max)
     return uint32_t(std::clamp(int32_t(value), 0, max));
 }
 
-// Where the kept bits of each 8-bit channel go, in pixels of kBytes bytes.
-template <int kRLoss, int kRShift, int kGLoss, int kGShift, int kBLoss, int kBShift, int kBytes>
-struct FixedPacking {
-    static uint32_t Pack(uint32_t r, uint32_t g, uint32_t b, const Packing&) {
-        return (r >> kRLoss << kRShift) | (g >> kGLoss << kGShift) | (b >> kBLoss << kBShift);
-    }
-    static constexpr int rLoss = kRLoss, rShift = kRShift, gLoss = kGLoss, gShift = kGShift,
-                         bLoss = kBLoss, bShift = kBShift;
-    static constexpr uint32_t bytes = kBytes;
-};
-using Pack565 = FixedPacking<3, 11, 2, 5, 3, 0, 2>;
-using Pack555 = FixedPacking<3, 10, 3, 5, 3, 0, 2>;
-using Pack888 = FixedPacking<0, 16, 0, 8, 0, 0, 4>;
-// Packing read at run time, for pixels of kBytes bytes.
-template <int kBytes>
-struct AnyPacking {
-    static uint32_t Pack(uint32_t r, uint32_t g, uint32_t b, const Packing& p) {
-        return (r >> p.rLoss << p.rShift) | (g >> p.gLoss << p.gShift) | (b >> p.bLoss << p.bShift);
-    }
-    static constexpr uint32_t bytes = kBytes;
-};
-
 template <typename Pixel, typename Packer, bool kTest, bool kWrite>
 inline __attribute__((always_inline)) void Span(Pixel* __restrict out, uint16_t* __restrict depth,
                                                 int32_t count, const GouraudSpan& s,
@@ -175,15 +153,10 @@ void Span16Avx2For(uint16_t* out, uint16_t* depth, int32_t count, const GouraudS
 
 KR_AVX2_END
 
-bool operator==(const Packing& a, const Packing& b) {
-    return a.rLoss == b.rLoss && a.rShift == b.rShift && a.gLoss == b.gLoss &&
-           a.gShift == b.gShift && a.bLoss == b.bLoss && a.bShift == b.bShift;
-}
-
 void Span16(uint16_t* out, uint16_t* depth, int32_t count, const GouraudSpan& s, const Packing& p,
             bool test, bool write) {
     const bool avx2 = pixels::WideVectors();
-    const bool is565 = p == Packing{11, 5, 0, 3, 2, 3}, is555 = p == Packing{10, 5, 0, 3, 3, 3};
+    const bool is565 = p == kPacking565, is555 = p == kPacking555;
     if (avx2 && is565) return Span16Avx2For<Pack565>(out, depth, count, s, p, test, write);
     if (avx2 && is555) return Span16Avx2For<Pack555>(out, depth, count, s, p, test, write);
     if (is565) return SpanFor<uint16_t, Pack565>(out, depth, count, s, p, test, write);
@@ -194,7 +167,7 @@ void Span16(uint16_t* out, uint16_t* depth, int32_t count, const GouraudSpan& s,
 inline __attribute__((always_inline)) void Span32Of(uint32_t* out, uint16_t* depth, int32_t count,
                                                     const GouraudSpan& s, const Packing& p,
                                                     bool test, bool write) {
-    if (p == Packing{16, 8, 0, 0, 0, 0})
+    if (p == kPacking888)
         SpanFor<uint32_t, Pack888>(out, depth, count, s, p, test, write);
     else
         SpanFor<uint32_t, AnyPacking<4>>(out, depth, count, s, p, test, write);
@@ -461,9 +434,9 @@ namespace {
 template <bool kPerspective>
 RampTexturedBlocks RampTexturedBlocksOf(uint32_t bytesPerPixel, const Packing& p) {
     const bool narrow = bytesPerPixel == 2;
-    if (narrow && p == Packing{11, 5, 0, 3, 2, 3}) return RampTexturedAvx2<Pack565, kPerspective>;
-    if (narrow && p == Packing{10, 5, 0, 3, 3, 3}) return RampTexturedAvx2<Pack555, kPerspective>;
-    if (!narrow && p == Packing{16, 8, 0, 0, 0, 0}) return RampTexturedAvx2<Pack888, kPerspective>;
+    if (narrow && p == kPacking565) return RampTexturedAvx2<Pack565, kPerspective>;
+    if (narrow && p == kPacking555) return RampTexturedAvx2<Pack555, kPerspective>;
+    if (!narrow && p == kPacking888) return RampTexturedAvx2<Pack888, kPerspective>;
     return narrow ? RampTexturedAvx2<AnyPacking<2>, kPerspective>
                   : RampTexturedAvx2<AnyPacking<4>, kPerspective>;
 }
