@@ -230,18 +230,27 @@ KR_INLINE __m256i Placed(__m256i channel, int32_t loss, int32_t shift) {
                             _mm_cvtsi32_si128(shift));
 }
 
-// Three 8-bit channels packed: by fixed shifts for the common formats, read otherwise.
+// The scaled channels packed in the target's format, straight from the 16-bit products that
+// hold them in bits 8 to 15 (green) and 24 to 31 and 8 to 15 (red and blue): with fixed shifts
+// each channel's shifts are folded into one.
 template <typename Packer>
-KR_INLINE __m256i PackedChannels(__m256i r, __m256i g, __m256i b, const Packing& p) {
-    if constexpr (std::is_same_v<Packer, AnyPacking<Packer::bytes>>)
+KR_INLINE __m256i PackedProducts(__m256i redBlue, __m256i green, const Packing& p) {
+    if constexpr (std::is_same_v<Packer, AnyPacking<Packer::bytes>>) {
+        const __m256i byte = _mm256_set1_epi32(0xFF);
         return _mm256_or_si256(
-            _mm256_or_si256(Placed(r, p.rLoss, p.rShift), Placed(g, p.gLoss, p.gShift)),
-            Placed(b, p.bLoss, p.bShift));
-    else
-        return _mm256_or_si256(
-            _mm256_or_si256(_mm256_slli_epi32(_mm256_srli_epi32(r, Packer::rLoss), Packer::rShift),
-                            _mm256_slli_epi32(_mm256_srli_epi32(g, Packer::gLoss), Packer::gShift)),
-            _mm256_slli_epi32(_mm256_srli_epi32(b, Packer::bLoss), Packer::bShift));
+            _mm256_or_si256(Placed(_mm256_srli_epi32(redBlue, 24), p.rLoss, p.rShift),
+                            Placed(_mm256_srli_epi32(green, 8), p.gLoss, p.gShift)),
+            Placed(_mm256_and_si256(_mm256_srli_epi32(redBlue, 8), byte), p.bLoss, p.bShift));
+    } else {
+        const __m256i red =
+            _mm256_slli_epi32(_mm256_srli_epi32(redBlue, 24 + Packer::rLoss), Packer::rShift);
+        const __m256i greenPlaced =
+            _mm256_slli_epi32(_mm256_srli_epi32(green, 8 + Packer::gLoss), Packer::gShift);
+        const __m256i blue = _mm256_and_si256(_mm256_srli_epi32(redBlue, 8 + Packer::bLoss),
+                                              _mm256_set1_epi32(0xFF >> Packer::bLoss));
+        return _mm256_or_si256(_mm256_or_si256(red, greenPlaced),
+                               _mm256_slli_epi32(blue, Packer::bShift));
+    }
 }
 
 // The ramp as the blocks read it, loaded once per row: the row's stores could otherwise make
@@ -285,8 +294,7 @@ KR_INLINE __m256i RampPixels(__m256i texels, __m256i intensity, const RampLookup
                            _mm256_or_si256(plusOne, _mm256_slli_epi32(plusOne, 16)));
     const __m256i green =
         _mm256_mullo_epi16(_mm256_and_si256(_mm256_srli_epi32(texels, 8), byte), plusOne);
-    return PackedChannels<Packer>(_mm256_srli_epi32(redBlue, 24), _mm256_srli_epi32(green, 8),
-                                  _mm256_and_si256(_mm256_srli_epi32(redBlue, 8), byte), s.packing);
+    return PackedProducts<Packer>(redBlue, green, s.packing);
 }
 
 // Eight 32-bit lanes to eight 16-bit ones: values saturated unsigned, masks signed.
