@@ -100,8 +100,10 @@ TEST_P(RasterPaths, EveryKindOfTriangleMatchesThePlainWalkExactly) {
                                             {texels.data(), 16, 8, false, 0},
                                             {texels.data(), 8, 16, true, texels[9]}};
     // Blue above red takes the paths for formats read at run time.
-    constexpr pixels::Format kBgr565{16, 0x001F, 0x07E0, 0xF800};
-    for (const pixels::Format format : {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888, kBgr565})
+    constexpr pixels::Format kBgr565{16, 0x001F, 0x07E0, 0xF800},
+        kBgr888{32, 0xFF, 0xFF00, 0xFF0000};
+    for (const pixels::Format format :
+         {pixels::kRgb565, pixels::kRgb555, pixels::kRgb888, kBgr565, kBgr888})
         for (int trial = 0; trial < 160; ++trial) {
             const bool textured = trial % 4 != 3;
             const State state{.cull = false,
