@@ -141,26 +141,6 @@ class Reference {
     explicit Reference(std::vector<uint16_t> back) : back_(std::move(back)) {}
     const std::vector<uint16_t>& Back() const { return back_; }
 
-    void Ripple(int32_t x, int32_t y, int32_t height, int32_t frequency, int32_t step, float scale,
-                float slant, Source s) {
-        int32_t w = s.r - s.l, h = s.b - s.t;
-        if (x + w > 640) w -= x + w - 640;
-        if (y + h > 480) h -= y + h - 480;
-        for (int32_t row = 0; row < h; row += step) {
-            for (int32_t col = 0; col < w; col += step) {
-                const double nx = 2.0 / (s.r - s.l) * col - 1, ny = 2.0 / (s.b - s.t) * row - 1;
-                const double z = (std::cos(std::sqrt(nx * nx + ny * ny) * frequency) *
-                                      std::exp(ny * ny - nx * nx) +
-                                  1) *
-                                     height / 2.0 +
-                                 row;
-                const int32_t dx = Truncated((col + row * double{slant}) * scale);
-                const int32_t dy = Truncated(z * scale);
-                Put(x + dx, y + dy, Pattern(s.l + col, s.t + row));
-            }
-        }
-    }
-
     // zoom 0: none.
     void Rotate(RECT d, int32_t angle, float zoom, bool tile, Source s) {
         const int32_t dw = d.right - d.left, dh = d.bottom - d.top;
@@ -209,29 +189,6 @@ class ReferenceEffectsTest : public PixelEffectsTest {
         Paint(display.back, kGreen);
     }
 };
-
-// Sprites of odd sizes, whole and cut at the right and bottom edges: the wave's extent stays
-// the rectangle's, whatever the clip leaves of it.
-TEST_F(ReferenceEffectsTest, RippleFollowsItsFormula) {
-    struct Case {
-        int32_t x, y, height, frequency, step;
-        float scale, slant;
-        Source source;
-    };
-    const Case cases[] = {
-        {100, 50, 40, 7, 1, 1.0f, 0.0f, {3, 5, 40, 28}},
-        {560, 100, 30, 12, 1, 1.0f, 0.25f, {0, 0, 160, 120}},
-        {200, 400, 25, 5, 2, 1.5f, -0.5f, {11, 7, 90, 110}},
-    };
-    for (const Case& c : cases) {
-        Reference expected(Snapshot(display.back));
-        expected.Ripple(c.x, c.y, c.height, c.frequency, c.step, c.scale, c.slant, c.source);
-        ASSERT_EQ(krDraw::PutRipple(c.x, c.y, c.height, c.frequency, c.step, c.scale, c.slant,
-                                    object, c.source.l, c.source.t, c.source.r, c.source.b),
-                  1);
-        EXPECT_EQ(DifferingPixels(Snapshot(display.back), expected.Back()), 0) << c.x << "," << c.y;
-    }
-}
 
 TEST_F(ReferenceEffectsTest, RotationsFollowTheFixedPointTurn) {
     struct Case {
