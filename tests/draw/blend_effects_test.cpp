@@ -10,18 +10,14 @@ namespace {
 
 using krDraw::display;
 
-// The four blurs written from their arithmetic on a copy of the Back surface: 2x2 averages at
-// block origins pulled in at the last row and column, darkening by one step per flagged channel,
-// and the upward blurs' pace pairs (counter 0, threshold 3 at the start) drawing from rand.
+// The four blurs written from their arithmetic on a copy of a 5-6-5 Back surface: 2x2 averages
+// at block origins pulled in at the last row and column, darkening by one step per flagged
+// channel, and the upward blurs' pace pairs (counter 0, threshold 3 at the start) drawing from
+// rand.
 class BlurReference {
   public:
-    explicit BlurReference(std::vector<uint16_t> pixels) : pixels_(std::move(pixels)) {
-        const krDraw::DisplayState& d = krDraw::display;  // 5-6-5 or 5-5-5
-        shifts_ = {d.redShift, d.greenShift, d.blueShift};
-        widths_ = {5, d.redShift - d.greenShift, d.greenShift - d.blueShift};
-    }
+    explicit BlurReference(std::vector<uint16_t> pixels) : pixels_(std::move(pixels)) {}
     const std::vector<uint16_t>& Pixels() const { return pixels_; }
-    void Load(std::vector<uint16_t> pixels) { pixels_ = std::move(pixels); }
 
     // Blur and BlurFade (flags all 0 for Blur).
     void Blur(const int (&flags)[3], int x, int y, int width, int height) {
@@ -55,41 +51,37 @@ class BlurReference {
     uint16_t Average(const int (&flags)[3], int x, int y) {
         uint32_t out = 0;
         for (int k = 0; k < 3; ++k) {
-            const uint32_t mask = (1u << widths_[k]) - 1u;
+            const uint32_t shift = std::array{11u, 5u, 0u}[k], mask = k == 1 ? 63 : 31;
             uint32_t sum = 0;
             for (const uint16_t pixel : {At(x, y), At(x + 1, y), At(x, y + 1), At(x + 1, y + 1)})
-                sum += pixel >> shifts_[k] & mask;
-            uint32_t value = sum >> 2;
-            if (flags[k] != 0 && value > 0) value -= 1;
-            out |= value << shifts_[k];
+                sum += pixel >> shift & mask;
+            const uint32_t value = sum >> 2;
+            out |= (flags[k] != 0 && value > 0 ? value - 1 : value) << shift;
         }
         return static_cast<uint16_t>(out);
     }
 
     std::vector<uint16_t> pixels_;
-    std::array<int32_t, 3> shifts_{}, widths_{};
     Pace paces_[2];
 };
 
-// Both 16-bit layouts: 5-6-5 and 5-5-5.
-class BlendEffectsTest : public EffectsTest, public testing::WithParamInterface<bool> {
+class BlendEffectsTest : public EffectsTest {
   protected:
     void SetUp() override {
         EffectsTest::SetUp();
-        Open(GetParam());
+        Open();
     }
 };
 
 // Random pictures, rectangles (one and two pixels from the edges too) and flags: each of the four
 // blurs, the upward ones interleaved so that each keeps its own pace, picture for picture against
 // the reference.
-TEST_P(BlendEffectsTest, BlursMatchTheReference) {
+TEST_F(BlendEffectsTest, BlursMatchTheReference) {
     std::mt19937 random(29);
     const auto channel = [&](int bits) { return static_cast<uint32_t>(random() % (1u << bits)); };
     std::vector<uint16_t> picture(640 * 480);
-    const int greenBits = display.redShift - display.greenShift;
     for (uint16_t& pixel : picture)
-        pixel = Pixel(channel(5), channel(greenBits), channel(5));
+        pixel = Pixel(channel(5), channel(6), channel(5));
     Load(display.back, picture);
     BlurReference reference(picture);
     for (int call = 0; call < 200; ++call) {
@@ -125,7 +117,7 @@ TEST_P(BlendEffectsTest, BlursMatchTheReference) {
 // pixels the call has darkened, so they fade faster; far from them a pixel loses exactly one step
 // a call and reaches black with the green range's last call. A channel without its flag keeps
 // its value; one at 0 stays at 0.
-TEST_P(BlendEffectsTest, BlurFadeReachesBlackWithinTheGreenRange) {
+TEST_F(BlendEffectsTest, BlurFadeReachesBlackWithinTheGreenRange) {
     const uint32_t green = display.greenMax, calls = green;
     const uint32_t left = 31 > calls - 1 ? 31 - (calls - 1) : 0;  // red and blue one call early
     FillRaw(display.back, Pixel(31, green, 31));
@@ -142,7 +134,7 @@ TEST_P(BlendEffectsTest, BlurFadeReachesBlackWithinTheGreenRange) {
 
 // Mode 0 fills each 2 by 2 cell, mode 1 sets its top-left pixel over the Buffer object's picture;
 // cut at the clip rectangle.
-TEST_P(BlendEffectsTest, Zoom2xModesFillOrDotTheCells) {
+TEST_F(BlendEffectsTest, Zoom2xModesFillOrDotTheCells) {
     const uint16_t colours[4] = {Pixel(31, 0, 0), Pixel(0, 31, 0), Pixel(0, 0, 31), Pixel(9, 9, 9)};
     const uint16_t old = Pixel(1, 2, 3);
     for (int32_t mode : {0, 1}) {
@@ -164,7 +156,7 @@ TEST_P(BlendEffectsTest, Zoom2xModesFillOrDotTheCells) {
 }
 
 // A zoom that cannot lock the Back surface draws nothing, returns 0 and unlocks the Buffer object.
-TEST_P(BlendEffectsTest, AZoomWithoutTheBackSurfaceLeavesTheBufferUnlocked) {
+TEST_F(BlendEffectsTest, AZoomWithoutTheBackSurfaceLeavesTheBufferUnlocked) {
     dd::DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
     ASSERT_EQ(display.back->Lock(nullptr, &desc, dd::DDLOCK_WAIT, nullptr), dd::DD_OK);
@@ -177,7 +169,7 @@ TEST_P(BlendEffectsTest, AZoomWithoutTheBackSurfaceLeavesTheBufferUnlocked) {
     EXPECT_EQ(krDraw::Zoom2x(0, 0, 2, 2, 0), 1);
 }
 
-TEST_P(BlendEffectsTest, HostileRectanglesStayInsideTheSurfaces) {
+TEST_F(BlendEffectsTest, HostileRectanglesStayInsideTheSurfaces) {
     FillRaw(display.back, Pixel(2, 2, 2));
     const std::vector<uint16_t> before = Snapshot(display.back);
     const uint32_t huge = 0xFFFFFFFFu;
@@ -190,10 +182,5 @@ TEST_P(BlendEffectsTest, HostileRectanglesStayInsideTheSurfaces) {
     EXPECT_EQ(krDraw::Zoom4x(INT32_MIN, INT32_MAX, huge, 7, 1), 1);
     EXPECT_EQ(krDraw::BlurUp(600, 460, 100, 100), 1);
 }
-
-INSTANTIATE_TEST_SUITE_P(Layouts, BlendEffectsTest, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& layout) {
-                             return layout.param ? "Rgb555" : "Rgb565";
-                         });
 
 }  // namespace

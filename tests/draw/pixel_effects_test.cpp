@@ -61,8 +61,6 @@ TEST_F(PixelEffectsTest, EachPixelRuleMatchesItsFormula) {
     } cases[] = {
         {"half", [](int32_t o) { return krDraw::BlendHalf(580, 1, o, 0, 0, 64, 1); },
          [](const Parts& s, const Parts& d, int k) { return (s[k] + d[k]) / 2; }},
-        {"alpha", [](int32_t o) { return krDraw::BlendAlpha(580, 1, 0.3f, o, 0, 0, 64, 1); },
-         [](const Parts& s, const Parts& d, int k) { return Mix(s[k], d[k], 0.3f); }},
         {"alpha rgb",
          [](int32_t o) { return krDraw::BlendAlphaRGB(580, 1, 0.2f, 0.7f, 1.0f, o, 0, 0, 64, 1); },
          [](const Parts& s, const Parts& d, int k) {
@@ -74,14 +72,10 @@ TEST_F(PixelEffectsTest, EachPixelRuleMatchesItsFormula) {
          [](const Parts& s, const Parts& d, int k) { return d[k] > s[0] ? d[k] - s[0] : 0u; }},
         {"channels", [](int32_t o) { return krDraw::PutChannels(580, 1, 1, 0, 1, o, 0, 0, 64, 1); },
          [](const Parts& s, const Parts&, int k) { return k == 1 ? 0u : s[k]; }},
-        {"bright", [](int32_t o) { return krDraw::PutBright(580, 1, 0.5f, o, 0, 0, 64, 1); },
-         [](const Parts& s, const Parts&, int k) { return Times(s[k], 0.5f); }},
-        {"brighter", [](int32_t o) { return krDraw::PutBright(580, 1, 1.7f, o, 0, 0, 64, 1); },
-         [](const Parts& s, const Parts&, int k) { return Times(s[k], 1.7f); }},
         {"bright rgb",
-         [](int32_t o) { return krDraw::PutBrightRGB(580, 1, 1.0f, 0.0f, 0.25f, o, 0, 0, 64, 1); },
+         [](int32_t o) { return krDraw::PutBrightRGB(580, 1, 1.7f, 0.0f, 0.25f, o, 0, 0, 64, 1); },
          [](const Parts& s, const Parts&, int k) {
-             return Times(s[k], std::array{1.0f, 0.0f, 0.25f}[k]);
+             return Times(s[k], std::array{1.7f, 0.0f, 0.25f}[k]);
          }},
         {"gray", [](int32_t o) { return krDraw::PutGray(580, 1, o, 0, 0, 64, 1); },
          [](const Parts& s, const Parts&, int k) {

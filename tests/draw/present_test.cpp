@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -104,16 +105,11 @@ class SnapshotReference {
                     Put(0, y, 0, y, W, y + s + 1);
                 break;
             case 5:
-                Put(0, (-H / L) * k, 0, 0, W, H);
-                break;
             case 6:
-                Put(0, (H / L) * k, 0, 0, W, H);
-                break;
             case 7:
-                Put((-W / L) * k, 0, 0, 0, W, H);
-                break;
-            case 8:
-                Put((W / L) * k, 0, 0, 0, W, H);
+            case 8:  // the whole snapshot moving up, down, left or right
+                Put(std::array{0, 0, -W / L, W / L}[kind - 5] * k,
+                    std::array{-H / L, H / L, 0, 0}[kind - 5] * k, 0, 0, W, H);
                 break;
             case 9:
                 Put(0, (-(H / 2) / L) * k, 0, 0, W, H / 2);

@@ -83,14 +83,6 @@ TEST_F(DrawTest, WindowedKeepsTheDesktopFormatAndShowsThePictureWhereverTheWindo
     }
 }
 
-TEST_F(DrawTest, TheSineTableHoldsWholeUnitsOf360) {
-    ASSERT_EQ(OpenDisplay(), 1);
-    const std::pair<int, int> expected[] = {{0, 0},   {1, 6},      {30, 179}, {90, 360},
-                                            {180, 0}, {270, -360}, {360, 0},  {449, 359}};
-    for (const auto& [entry, value] : expected)
-        EXPECT_EQ(display.sine[entry], value) << entry;
-}
-
 // The colour depth asked for and what the device offers: the mode taken, its channel layout, and
 // one report when no mode is taken (a refused 32 falls back to 24, which is never offered).
 struct DepthCase {
