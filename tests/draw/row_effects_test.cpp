@@ -191,27 +191,6 @@ void Wave(int32_t x, int32_t y, int32_t amplitude, int32_t rowsPerDegree, float,
         Row(x + off, int64_t{y} + row - t, object, l, row, r);
     }
 }
-void WaveScroll(int32_t x, int32_t y, int32_t amplitude, int32_t rowsPerDegree, float, float,
-                int32_t object, int32_t l, int32_t t, int32_t r, int32_t b) {
-    for (int64_t row = t; row < b; ++row) {
-        int64_t source = row + int64_t(krDraw::rows.scrollB);
-        if (source >= b) source = t + (source - b) + 1;
-        Row(x + Cosine(row / rowsPerDegree, krDraw::rows.wavePhaseB, amplitude), y + row, object, l,
-            source, r);
-    }
-}
-void Band(int32_t top, int32_t bottom, int32_t amplitude, int32_t rowsPerDegree, float, float,
-          int32_t object, int32_t l, int32_t t, int32_t r, int32_t b) {
-    const int32_t w = r - l, h = b - t;
-    for (int64_t i = 0; i < int64_t{bottom} - top; ++i) {
-        int64_t source = i % h + int64_t(krDraw::rows.scrollC);
-        if (source > h - 1) source -= h;
-        const int32_t off = Cosine(
-            int32_t(static_cast<float>(i / rowsPerDegree) + krDraw::rows.wavePhaseC), 0, amplitude);
-        for (int32_t j = 0; j <= 640 / w + 1; ++j)
-            Row(int64_t{j} * w + off - amplitude, top + i, object, l, t + source, r);
-    }
-}
 void Blocks(int32_t x, int32_t y, int32_t blockHeight, int32_t object, int32_t l, int32_t t,
             int32_t r, int32_t b) {
     for (int64_t row = t; row < b; row += blockHeight)
@@ -232,9 +211,9 @@ Walk Both(RECT area, void (*draw)(A...), void (*reference)(A...), std::type_iden
     return {area, [=] { draw(args...); }, [=] { reference(args...); }};
 }
 
-// Every row walk draws the picture of the one-row-at-a-time walk and leaves the random numbers
-// and the alternating sign where it leaves them: rows out of reach above the clip, below it,
-// below the surface, on both sides and all of them.
+// Shaking, waving, spaced rows and blocks draw the picture of the one-row-at-a-time walk and leaves
+// the random numbers and the alternating sign where it leaves them: rows out of reach above the
+// clip, below it, below the surface, on both sides and all of them.
 TEST_F(RowEffectsTest, RowWalksDrawAndDrawRandomNumbersAsTheWalkThroughEveryRow) {
     const RECT kBox{100, 100, 300, 300}, kBeyond{-900, -900, 2000, 2000};
     const int32_t o = object;
@@ -253,19 +232,11 @@ TEST_F(RowEffectsTest, RowWalksDrawAndDrawRandomNumbersAsTheWalkThroughEveryRow)
         Both(kBox, krDraw::WaveObject, reference::Wave, 150, 51, 8, 2, 0, o, 0, 4, 10, 283, true),
         Both(kBeyond, krDraw::WaveObject, reference::Wave, 150, 300, 8, 3, 0, o, 0, 0, 10, 290,
              false),
-        Both(kBox, krDraw::WaveScrollObject, reference::WaveScroll, 150, 60, 8, 3, 0, 0, o, 0, 5,
-             10, 280),
-        Both(kBox, krDraw::WaveBand, reference::Band, 60, 350, 8, 3, 0, 0, o, 0, 5, 10, 40),
-        Both(kBeyond, krDraw::WaveBand, reference::Band, 400, 530, 8, 3, 0, 0, o, 0, 5, 10, 40),
         Both(kBox, krDraw::BlockRows, reference::Blocks, 150, 60, 6, o, 0, 4, 10, 220),
         Both(kBeyond, krDraw::BlockRows, reference::Blocks, 150, 400, 7, o, 0, 0, 10, 100),
     };
     ColourRows(300);
     krDraw::rows.wavePhaseA = 30.0f;
-    krDraw::rows.wavePhaseB = 45.0f;
-    krDraw::rows.scrollB = 17.0f;
-    krDraw::rows.wavePhaseC = 10.0f;
-    krDraw::rows.scrollC = 6.0f;
     for (size_t i = 0; i < std::size(kCases); ++i) {
         const Walk& c = kCases[i];
         auto run = [&](const std::function<void()>& draw) {
