@@ -5,7 +5,6 @@
 #include <functional>
 #include <numbers>
 #include <random>
-#include <utility>
 
 #include "draw/effects_fixture.h"
 
@@ -129,62 +128,46 @@ struct Source {
     int32_t l, t, r, b;
 };
 
-// The effect's arithmetic written out plainly, on a 640 by 480 Back with the whole screen as clip.
-class Reference {
-  public:
-    explicit Reference(std::vector<uint16_t> back) : back_(std::move(back)) {}
-    const std::vector<uint16_t>& Back() const { return back_; }
+int32_t Sine(int32_t degrees) {
+    return static_cast<int32_t>(std::sin(2 * std::numbers::pi * degrees / 360) * 360);
+}
 
-    // zoom 0: none.
-    void Rotate(RECT d, int32_t angle, float zoom, bool tile, Source s) {
-        const int32_t dw = d.right - d.left, dh = d.bottom - d.top;
-        const int32_t sw = s.r - s.l, sh = s.b - s.t, hw = dw / 2, hh = dh / 2;
-        const int32_t ox = (dw - sw) / 2, oy = (dh - sh) / 2;
-        const int32_t sine = Sine(angle), cosine = Sine(angle + 90);
-        int32_t startU = hw * 360 - hw * cosine + hh * sine;
-        int32_t startV = hh * 360 - hw * sine - hh * cosine;
-        for (int32_t j = 0; j < dh; ++j, startU -= sine, startV += cosine) {
-            int32_t u = startU, v = startV;
-            for (int32_t i = 0; i < dw; ++i, u += cosine, v += sine) {
-                int32_t su = u / 360 - ox, sv = v / 360 - oy;
-                if (zoom != 0) {
-                    su = Truncated(static_cast<float>(su) / zoom);
-                    sv = Truncated(static_cast<float>(sv) / zoom);
-                }
-                if (tile) {
-                    su = std::abs(su) % sw;
-                    sv = std::abs(sv) % sh;
-                } else if (su < 0 || su >= sw || sv < 0 || sv >= sh) {
-                    continue;
-                }
-                if (const uint16_t pixel = Pattern(s.l + su, s.t + sv); pixel != 0)
-                    Put(d.left + i, d.top + j, pixel);
+// The fixed-point turn written out plainly over a 640 by 480 Back with the whole screen as clip;
+// zoom 0: none.
+void Rotate(std::vector<uint16_t>& back, RECT d, int32_t angle, float zoom, bool tile, Source s) {
+    const int32_t dw = d.right - d.left, dh = d.bottom - d.top;
+    const int32_t sw = s.r - s.l, sh = s.b - s.t, hw = dw / 2, hh = dh / 2;
+    const int32_t ox = (dw - sw) / 2, oy = (dh - sh) / 2;
+    const int32_t sine = Sine(angle), cosine = Sine(angle + 90);
+    int32_t startU = hw * 360 - hw * cosine + hh * sine;
+    int32_t startV = hh * 360 - hw * sine - hh * cosine;
+    for (int32_t j = 0; j < dh; ++j, startU -= sine, startV += cosine) {
+        int32_t u = startU, v = startV;
+        for (int32_t i = 0; i < dw; ++i, u += cosine, v += sine) {
+            int32_t su = u / 360 - ox, sv = v / 360 - oy;
+            if (zoom != 0) {
+                su = Truncated(static_cast<float>(su) / zoom);
+                sv = Truncated(static_cast<float>(sv) / zoom);
             }
+            if (tile) {
+                su = std::abs(su) % sw;
+                sv = std::abs(sv) % sh;
+            } else if (su < 0 || su >= sw || sv < 0 || sv >= sh) {
+                continue;
+            }
+            const int32_t x = d.left + i, y = d.top + j;
+            const uint16_t pixel = Pattern(s.l + su, s.t + sv);
+            if (pixel != 0 && x >= 0 && x < 640 && y >= 0 && y < 480)
+                back[static_cast<size_t>(y * 640 + x)] = pixel;
         }
     }
+}
 
-  private:
-    static int32_t Sine(int32_t degrees) {
-        return static_cast<int32_t>(std::sin(2 * std::numbers::pi * degrees / 360) * 360);
-    }
-    void Put(int32_t x, int32_t y, uint16_t pixel) {
-        if (x >= 0 && x < 640 && y >= 0 && y < 480) back_[static_cast<size_t>(y * 640 + x)] = pixel;
-    }
-    std::vector<uint16_t> back_;
-};
-
-class ReferenceEffectsTest : public PixelEffectsTest {
-  protected:
-    void SetUp() override {
-        PixelEffectsTest::SetUp();
-        for (int32_t y = 0; y < 481; ++y)
-            for (int32_t x = 0; x < 640; ++x)
-                Set(Object(), x, y, Pattern(x, y));
-        Paint(display.back, kGreen);
-    }
-};
-
-TEST_F(ReferenceEffectsTest, RotationsFollowTheFixedPointTurn) {
+TEST_F(PixelEffectsTest, RotationsFollowTheFixedPointTurn) {
+    for (int32_t y = 0; y < 481; ++y)
+        for (int32_t x = 0; x < 640; ++x)
+            Set(Object(), x, y, Pattern(x, y));
+    Paint(display.back, kGreen);
     struct Case {
         RECT destination;
         int32_t angle;
@@ -201,8 +184,8 @@ TEST_F(ReferenceEffectsTest, RotationsFollowTheFixedPointTurn) {
         {{250, 20, 313, 71}, 349, 0.6f, true, {3, 4, 16, 13}},
     };
     for (const Case& c : cases) {
-        Reference expected(Snapshot(display.back));
-        expected.Rotate(c.destination, c.angle, c.zoom, c.tile, c.source);
+        std::vector<uint16_t> expected = Snapshot(display.back);
+        Rotate(expected, c.destination, c.angle, c.zoom, c.tile, c.source);
         const RECT& d = c.destination;
         const Source& s = c.source;
         const auto plain = c.tile ? krDraw::RotateTile : krDraw::RotateObject;
@@ -212,7 +195,7 @@ TEST_F(ReferenceEffectsTest, RotationsFollowTheFixedPointTurn) {
                       : zoomed(d.left, d.top, d.right, d.bottom, c.angle, c.zoom, object, s.l, s.t,
                                s.r, s.b),
                   1);
-        EXPECT_EQ(DifferingPixels(Snapshot(display.back), expected.Back()), 0) << c.angle;
+        EXPECT_EQ(DifferingPixels(Snapshot(display.back), expected), 0) << c.angle;
     }
 }
 
