@@ -9,27 +9,26 @@ using krDraw::display;
 using krDraw::sprites;
 
 // Each column of the 100 by 100 picture has its own colour; the left half of row 0 is black.
-assets::Picture Columns() {
-    assets::Picture picture(100, 100);
-    for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 100; ++x)
-            picture.at(x, y) = {static_cast<uint8_t>(8 * (x % 30) + 8), static_cast<uint8_t>(y * 2),
-                                static_cast<uint8_t>(x < 50 ? 0 : 255)};
-    return picture;
+assets::Rgb ColumnRgb(int x, int y) {
+    return {static_cast<uint8_t>(8 * (x % 30) + 8), static_cast<uint8_t>(y * 2),
+            static_cast<uint8_t>(x < 50 ? 0 : 255)};
 }
 
 // The picture's colour as the 5-6-5 display holds it.
 COLORREF ColumnColour(int x, int y) {
-    const COLORREF exact = RGB(static_cast<uint8_t>(8 * (x % 30) + 8), static_cast<uint8_t>(y * 2),
-                               static_cast<uint8_t>(x < 50 ? 0 : 255));
-    return pixels::Unpack(pixels::kRgb565, pixels::Pack(pixels::kRgb565, exact));
+    const assets::Rgb c = ColumnRgb(x, y);
+    return pixels::Unpack(pixels::kRgb565, pixels::Pack(pixels::kRgb565, RGB(c.r, c.g, c.b)));
 }
 
 class BlitTest : public DrawTest {
   protected:
     void SetUp() override {
         DrawTest::SetUp();
-        WriteBitmap("COLUMNS.BMP", Columns());
+        assets::Picture columnsPicture(100, 100);
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x)
+                columnsPicture.at(x, y) = ColumnRgb(x, y);
+        WriteBitmap("COLUMNS.BMP", columnsPicture);
         // A 4 by 4 sprite: a black (keyed) border around a red 2 by 2 centre.
         assets::Picture sprite(4, 4);
         sprite.FillRect(1, 1, 3, 3, {255, 0, 0});

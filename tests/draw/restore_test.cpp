@@ -49,19 +49,6 @@ TEST_F(RestoreTest, LostSlotsAreReloadedWithTheirKeysButBlankOnesOnlyRestored) {
     EXPECT_TRUE(headless::Boxes().empty());
 }
 
-TEST_F(RestoreTest, ALostPresentationRestoresAndTheNextFramePresents) {
-    Paint(display.back, kRed);
-    krDraw::Flip();
-    const int presents = headless::PresentCount();
-    dd::LoseAllSurfaces();
-    krDraw::Flip();  // dropped
-    EXPECT_EQ(headless::PresentCount(), presents);
-    Paint(display.back, kBlue);
-    krDraw::Flip();
-    EXPECT_EQ(headless::PresentCount(), presents + 1);
-    EXPECT_EQ(headless::LastPicture().At(0, 0), kBlue);
-}
-
 TEST_F(RestoreTest, EscapeRunsTheMaskIntoTheClosingSceneAndReleasesEverythingOnce) {
     assets::Picture mask(640, 48, {255, 255, 255});
     WriteBitmap("MASK.BMP", mask);
