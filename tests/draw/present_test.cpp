@@ -88,59 +88,50 @@ uint16_t SnapshotPixel(int32_t x, int32_t y) {
 
 // The picture a snapshot transition step shows over green, drawn plainly from the table of
 // kinds: each entry puts the source rectangle (l, t, r, b) of the snapshot at (x, y).
-class SnapshotReference {
-  public:
-    SnapshotReference() : pixels_(640 * 480, kGreen565) {}
-    const std::vector<uint16_t>& Pixels() const { return pixels_; }
-
-    void Step(int32_t kind, int32_t length, int32_t step) {
-        const int32_t W = 640, H = 480, L = length, s = step, k = L - s + 1;
-        switch (kind) {
-            case 1:
-                for (int32_t y = 0; y < H; ++y)
-                    if (y % s != 0) Put(0, y, 0, y, W, y + 1);
-                break;
-            case 2:
-                for (int32_t y = 0; y < H; y += L)
-                    Put(0, y, 0, y, W, y + s + 1);
-                break;
-            case 5:
-            case 6:
-            case 7:
-            case 8:  // the whole snapshot moving up, down, left or right
-                Put(std::array{0, 0, -W / L, W / L}[kind - 5] * k,
-                    std::array{-H / L, H / L, 0, 0}[kind - 5] * k, 0, 0, W, H);
-                break;
-            case 9:
-                Put(0, (-(H / 2) / L) * k, 0, 0, W, H / 2);
-                Put(0, H / 2 + ((H / 2) / L) * k, 0, H / 2, W, H);
-                break;
-            case 10:
-                Put((-(W / 2) / L) * k, 0, 0, 0, W / 2, H);
-                Put(W / 2 + ((W / 2) / L) * k, 0, W / 2, 0, W, H);
-                break;
-            case 11:
-                Put(0, 0, 0, 0, (W / L) * s, H);
-                break;
-            case 12:
-                Put((W / L) * k, 0, (W / L) * k, 0, W, H);
-                break;
-            default:
-                break;
-        }
-    }
-
-  private:
-    void Put(int32_t x, int32_t y, int32_t l, int32_t t, int32_t r, int32_t b) {
+std::vector<uint16_t> SnapshotStep(int32_t kind, int32_t length, int32_t step) {
+    std::vector<uint16_t> pixels(640 * 480, kGreen565);
+    const auto Put = [&](int32_t x, int32_t y, int32_t l, int32_t t, int32_t r, int32_t b) {
         for (int32_t j = 0; j < b - t; ++j)
             for (int32_t i = 0; i < r - l; ++i)
                 if (x + i >= 0 && x + i < 640 && y + j >= 0 && y + j < 480 && l + i < 640 &&
                     t + j < 480)
-                    pixels_[static_cast<size_t>((y + j) * 640 + x + i)] =
+                    pixels[static_cast<size_t>((y + j) * 640 + x + i)] =
                         SnapshotPixel(l + i, t + j);
+    };
+    const int32_t W = 640, H = 480, L = length, s = step, k = L - s + 1;
+    switch (kind) {
+        case 1:
+            for (int32_t y = 0; y < H; ++y)
+                if (y % s != 0) Put(0, y, 0, y, W, y + 1);
+            break;
+        case 2:
+            for (int32_t y = 0; y < H; y += L)
+                Put(0, y, 0, y, W, y + s + 1);
+            break;
+        case 5:
+        case 6:
+        case 7:
+        case 8:  // the whole snapshot moving up, down, left or right
+            Put(std::array{0, 0, -W / L, W / L}[kind - 5] * k,
+                std::array{-H / L, H / L, 0, 0}[kind - 5] * k, 0, 0, W, H);
+            break;
+        case 9:
+            Put(0, (-(H / 2) / L) * k, 0, 0, W, H / 2);
+            Put(0, H / 2 + ((H / 2) / L) * k, 0, H / 2, W, H);
+            break;
+        case 10:
+            Put((-(W / 2) / L) * k, 0, 0, 0, W / 2, H);
+            Put(W / 2 + ((W / 2) / L) * k, 0, W / 2, 0, W, H);
+            break;
+        case 11:
+            Put(0, 0, 0, 0, (W / L) * s, H);
+            break;
+        case 12:
+            Put((W / L) * k, 0, (W / L) * k, 0, W, H);
+            break;
     }
-    std::vector<uint16_t> pixels_;
-};
+    return pixels;
+}
 
 // Lengths that do and do not divide the screen: every step of a backward run, picture for
 // picture.
@@ -157,10 +148,8 @@ TEST_F(PresentTest, SnapshotKindsDrawTheirTableAtLengthsThreeSevenAndTen) {
             krDrawPresentation.transitionStep = length;
             krDrawPresentation.transitionDirection = -1;
             for (int32_t step = length; step >= 1; --step) {
-                SnapshotReference expected;
-                expected.Step(kind, length, step);
                 FlipOverGreen();
-                EXPECT_EQ(DifferingPixels(ShownPixels(), expected.Pixels()), 0)
+                EXPECT_EQ(DifferingPixels(ShownPixels(), SnapshotStep(kind, length, step)), 0)
                     << "kind " << kind << " length " << length << " step " << step;
             }
             EXPECT_EQ(krDrawPresentation.transitionStep, 0) << kind;
