@@ -116,19 +116,19 @@ std::vector<uint16_t> SnapshotStep(int32_t kind, int32_t length, int32_t step) {
                 std::array{-H / L, H / L, 0, 0}[kind - 5] * k, 0, 0, W, H);
             break;
         case 9:
-            Put(0, (-(H / 2) / L) * k, 0, 0, W, H / 2);
-            Put(0, H / 2 + ((H / 2) / L) * k, 0, H / 2, W, H);
+        case 10: {  // the halves parting up and down or sideways
+            const int32_t w = kind == 10 ? W / 2 : W, h = kind == 9 ? H / 2 : H;
+            const int32_t dx = kind == 10 ? w / L * k : 0, dy = kind == 9 ? h / L * k : 0;
+            Put(-dx, -dy, 0, 0, w, h);
+            Put(W - w + dx, H - h + dy, W - w, H - h, W, H);
             break;
-        case 10:
-            Put((-(W / 2) / L) * k, 0, 0, 0, W / 2, H);
-            Put(W / 2 + ((W / 2) / L) * k, 0, W / 2, 0, W, H);
-            break;
+        }
         case 11:
-            Put(0, 0, 0, 0, (W / L) * s, H);
+        case 12: {  // a growing left part or a shrinking right one
+            const int32_t edge = W / L * (kind == 11 ? s : k);
+            kind == 11 ? Put(0, 0, 0, 0, edge, H) : Put(edge, 0, edge, 0, W, H);
             break;
-        case 12:
-            Put((W / L) * k, 0, (W / L) * k, 0, W, H);
-            break;
+        }
     }
     return pixels;
 }
