@@ -86,22 +86,4 @@ TEST(MazeGenerator, EveryStepMatchesTheReferenceAndTheMazeSpansTheInnerBlock) {
     }
 }
 
-TEST(MazeGenerator, AnUnknownOrEmptyDeckDrawsNothing) {
-    maze = MazeModel{};
-    crt::srand(3);
-    DrawWallNumber(0);  // fills both decks
-    maze.mazeSteps = 1;
-    const int next = crt::rand();
-    crt::srand(3);
-    crt::rand();
-    EXPECT_EQ(DrawWallNumber(2), 0);
-    EXPECT_EQ(DrawWallNumber(-1), 0);
-    EXPECT_EQ(maze.verticalDeckCount, kMazeDeckSize - 1);
-    EXPECT_EQ(maze.horizontalDeckCount, kMazeDeckSize);
-    maze.verticalDeckCount = 0;
-    EXPECT_EQ(DrawWallNumber(0), 0);
-    EXPECT_EQ(maze.verticalDeckCount, 0);
-    EXPECT_EQ(crt::rand(), next);
-}
-
 }  // namespace

@@ -1,6 +1,5 @@
 #pragma once
 // A picture read back from a file the game or the build wrote, as 8-8-8 colours.
-#include <SDL.h>
 #include <cairo.h>
 
 #include <cstdint>
@@ -17,16 +16,6 @@ struct Rgb {
 class Picture {
   public:
     // Empty (Loaded() false) when the file does not read.
-    static Picture FromBmp(const std::string& path) {
-        Picture picture;
-        SDL_Surface* file = SDL_LoadBMP(path.c_str());
-        SDL_Surface* rgb =
-            file ? SDL_ConvertSurfaceFormat(file, SDL_PIXELFORMAT_RGB888, 0) : nullptr;
-        if (rgb != nullptr) picture.Take(rgb->w, rgb->h, rgb->pitch, rgb->pixels);
-        SDL_FreeSurface(rgb);
-        SDL_FreeSurface(file);
-        return picture;
-    }
     static Picture FromPng(const std::string& path) {
         Picture picture;
         cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());

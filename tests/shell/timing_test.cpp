@@ -42,9 +42,6 @@ TEST_F(TimingTest, ResetWaitsIdlesEveryWaitAndReleasesInput) {
         EXPECT_EQ(krSystem::IsWaitOver(wait), 0) << wait;
     EXPECT_EQ(krSystemState.inputHeld, 0);
     EXPECT_EQ(krSystemState.lastKey, 0);
-    // The idle deadline reads as over once the system has run for 999,999,999 ms.
-    headless::SetClock(1000000000);
-    EXPECT_EQ(krSystem::IsWaitOver(1), 1);
     // The next run starts with every wait idle too.
     headless::SetClock(1000);
     krSystem::SetWait(2, 0);
