@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "maze.h"
+#include "maze_scene.h"
 
 namespace {
 
@@ -84,6 +85,27 @@ TEST(MazeGenerator, EveryStepMatchesTheReferenceAndTheMazeSpansTheInnerBlock) {
         for (int32_t cell = 0; cell < kMazeCells; ++cell)
             EXPECT_EQ(complete.cellLabel[cell], IsInner(cell) ? 11 : cell) << "cell " << cell;
     }
+}
+
+// A wall is the same seen from either side: facing north from a cell and south from the cell
+// north of it, east from a cell and west from the cell east of it.
+TEST(MazeWalls, AWallAheadIsTheSameSeenFromEitherSide) {
+    maze = MazeModel{};
+    crt::srand(5);
+    for (int call = 0; call < 56; ++call)
+        MazeStep();
+    const auto seen = [](int32_t x, int32_t y, int32_t facing) {
+        mazeScene.playerX = x;
+        mazeScene.playerY = y;
+        mazeScene.facing = facing;
+        return WallAhead();
+    };
+    for (int32_t i = 0; i < 56; ++i) {
+        const int32_t along = i % 8, across = i / 8;
+        EXPECT_EQ(seen(along, -1 - across, 0), seen(along, -2 - across, 2)) << i;
+        EXPECT_EQ(seen(across, -1 - along, 1), seen(across + 1, -1 - along, 3)) << i;
+    }
+    mazeScene = MazeSceneState{};
 }
 
 }  // namespace

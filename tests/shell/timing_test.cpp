@@ -58,7 +58,6 @@ TEST_F(TimingTest, TheFrameTimerAndThePauseCountAcrossTheTickWrap) {
     headless::SetClock(0x10);
     krSystem::MeasureFrame();
     EXPECT_FLOAT_EQ(krSystemState.frameSeconds, 0.032f);
-    EXPECT_EQ(krSystemState.frameStartTick, 0x10u);
     headless::SetClock(5000);
     headless::SetTickStep(1);
     const uint32_t returned = krSystem::Pause(0);
