@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "platform/backend/sdl/sdl_backend.h"
@@ -88,11 +89,9 @@ TEST_F(JoyTest, AxesDeadZoneAndHatAsTheProgramReadsThem) {
         SDL_JoystickSetVirtualAxis(stick, 2, c.z);
         SDL_JoystickSetVirtualHat(stick, 0, c.hat);
         const JOYINFOEX info = Read(JOY_RETURNALL | c.flags);
-        EXPECT_EQ(info.dwXpos, c.xpos) << c.x << " hat " << int{c.hat};
-        EXPECT_EQ(info.dwYpos, c.ypos) << c.y << " hat " << int{c.hat};
-        EXPECT_EQ(info.dwZpos, c.zpos) << c.z;
-        EXPECT_EQ(info.dwPOV, c.pov) << int{c.hat};
-        EXPECT_EQ(info.dwRpos, c.flags == 0 ? 32768 : kCentre);
+        EXPECT_EQ(std::tie(info.dwXpos, info.dwYpos, info.dwZpos, info.dwPOV, info.dwRpos),
+                  std::make_tuple(c.xpos, c.ypos, c.zpos, c.pov, c.flags == 0 ? 32768 : kCentre))
+            << c.x << "," << c.y << "," << c.z << " hat " << int{c.hat};
     }
 }
 
@@ -101,8 +100,8 @@ TEST_F(JoyTest, ButtonsAreBitsAndOnlyTheAskedFieldsAreWritten) {
     for (const int button : {0, 2, 5})
         SDL_JoystickSetVirtualButton(stick, button, SDL_PRESSED);
     const JOYINFOEX info = Read(JOY_RETURNBUTTONS);
-    EXPECT_EQ(info.dwButtons, JOY_BUTTON1 | JOY_BUTTON3 | 0x20u);
-    EXPECT_EQ(info.dwButtonNumber, 3u);
+    EXPECT_EQ(std::tie(info.dwButtons, info.dwButtonNumber),
+              std::make_tuple(JOY_BUTTON1 | JOY_BUTTON3 | 0x20u, 3u));
     for (const DWORD field : {info.dwXpos, info.dwYpos, info.dwZpos, info.dwPOV})
         EXPECT_EQ(field, 12345u);
 }
@@ -138,11 +137,9 @@ TEST_F(JoyTest, GameControllerReadsSticksButtonsTriggersAndPad) {
                               SDL_CONTROLLER_BUTTON_DPAD_UP})
         SDL_JoystickSetVirtualButton(pad, button, SDL_PRESSED);
     const JOYINFOEX info = Read(JOY_RETURNALL | JOY_USEDEADZONE);
-    EXPECT_EQ(info.dwXpos, 65535u);
-    EXPECT_EQ(info.dwYpos, 0u);  // the pad's up
-    EXPECT_EQ(info.dwPOV, JOY_POVFORWARD);
-    EXPECT_EQ(info.dwZpos, 65535u);
-    EXPECT_EQ(info.dwButtons, JOY_BUTTON1 | 0x20u);  // A and the right shoulder
+    // The pad's up; A and the right shoulder.
+    EXPECT_EQ(std::tie(info.dwXpos, info.dwYpos, info.dwPOV, info.dwZpos, info.dwButtons),
+              std::make_tuple(65535u, 0u, DWORD{JOY_POVFORWARD}, 65535u, JOY_BUTTON1 | 0x20u));
 }
 
 }  // namespace

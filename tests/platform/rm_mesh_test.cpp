@@ -84,7 +84,9 @@ TEST_F(MeshFileTest, ATextFileLoadsWithItsOwnAxesWindingAndMaterial) {
 }
 
 TEST_F(MeshFileTest, CountsTheFileCannotHoldAreRefusedBeforeLoading) {
-    const char* hostile[] = {
+    const std::string kTriangle =
+        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n";
+    const std::string hostile[] = {
         // Four hundred million vertices in a few bytes.
         "xof 0302txt 0032\nMesh { 400000000; 0;0;0;;\n 1; 3; 0,0,0;; }\n",
         // A face with a hundred million corners.
@@ -93,17 +95,13 @@ TEST_F(MeshFileTest, CountsTheFileCannotHoldAreRefusedBeforeLoading) {
         "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,7;; }\n",
         "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,-2;; }\n",
         // Too many normals, texture coordinates, colours, material indices.
-        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"
-        " MeshNormals { 300000000; 0;0;1;; 1; 3; 0,0,0;; } }\n",
-        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"
-        " MeshTextureCoords { 999999999; 0;0;; } }\n",
-        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"
-        " MeshVertexColors { 77777777; 0; 1;1;1;1;;; } }\n",
-        "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"
-        " MeshMaterialList { 1; 500000000; 0;; } }\n",
+        kTriangle + " MeshNormals { 300000000; 0;0;1;; 1; 3; 0,0,0;; } }\n",
+        kTriangle + " MeshTextureCoords { 999999999; 0;0;; } }\n",
+        kTriangle + " MeshVertexColors { 77777777; 0; 1;1;1;1;;; } }\n",
+        kTriangle + " MeshMaterialList { 1; 500000000; 0;; } }\n",
         "xof 0302txt 0032\nMesh { -5; 0;0;0;; 1; 3; 0,0,0;; }\n",
     };
-    for (const char* text : hostile) {
+    for (const std::string& text : hostile) {
         EXPECT_EQ(rm::xfile::CheckBytes(text), rm::D3DRMERR_BADFILE) << text;
         EXPECT_EQ(Load(text), rm::D3DRMERR_BADFILE) << text;
     }

@@ -125,16 +125,13 @@ using MciTest = AudioTest;
 // A file whose chunks are cut off or unnamed is refused at the open, and silently: the player,
 // given one, could loop for ever.
 TEST_F(MciTest, AMidiFileWithBrokenChunksIsRefusedAtTheOpen) {
-    std::vector<uint8_t> cut = ShortPiece();
-    cut.resize(30);  // the header and a track cut off inside its events
-    std::vector<uint8_t> unnamed = ShortPiece();
-    unnamed[14] = 0xC0;  // the track chunk's name
-    std::vector<uint8_t> short_of_tracks = ShortPiece();
-    short_of_tracks[11] = 2;  // two tracks declared, one there
-    std::vector<uint8_t> no_division = ShortPiece();
-    no_division[12] = no_division[13] = 0;
     testing::internal::CaptureStderr();
-    for (const auto& file : {cut, unnamed, short_of_tracks, no_division}) {
+    // Cut off inside the track's events (size 30), the track chunk's name changed, two tracks
+    // declared where one is, a division of 0 ticks.
+    for (const auto& [at, value] : {std::pair{30, -1}, {14, 0xC0}, {11, 2}, {13, 0}}) {
+        std::vector<uint8_t> file = ShortPiece();
+        file.resize(value < 0 ? size_t(at) : file.size());
+        if (value >= 0) file[size_t(at)] = uint8_t(value);
         WriteDataFile("broken.mid", file);
         const std::string open =
             "open \"" + DataPath("broken.mid") + "\" type sequencer alias tune";

@@ -78,10 +78,10 @@ TEST_F(SoundTest, RoundRobinStartsEachBufferInTurnFromTheBeginning) {
 
     // The fourth play cuts the first buffer off and starts it again.
     krSound::Play(sound, -7);
-    EXPECT_EQ(State(sound, 0), std::make_pair(DSBSTATUS_PLAYING, 0u));
-    EXPECT_EQ(State(sound, 1), std::make_pair(DSBSTATUS_PLAYING, 2u * 100));
-    EXPECT_EQ(State(sound, 2).first, DSBSTATUS_PLAYING);
-    EXPECT_EQ(Slot(sound).nextBuffer, 1);
+    EXPECT_EQ(std::make_tuple(State(sound, 0), State(sound, 1), State(sound, 2).first,
+                              Slot(sound).nextBuffer),
+              std::make_tuple(std::make_pair(DSBSTATUS_PLAYING, 0u),
+                              std::make_pair(DSBSTATUS_PLAYING, 2u * 100), DSBSTATUS_PLAYING, 1));
 
     krSound::PlayLoop(sound, -1);
     EXPECT_EQ(State(sound, 1), std::make_pair(DSBSTATUS_PLAYING | DSBSTATUS_LOOPING, 0u));
@@ -165,10 +165,9 @@ TEST_F(SoundTest, SettingsFollowTheirLawsForEverySelector) {
     }
     for (int32_t i = 0; i < 3; ++i)
         ExpectBufferMatchesTable(sound, i);
-    EXPECT_EQ(Of(Entry(1, 0)), (Settings{0, 0, 0})) << "a free slot is left alone";
-    EXPECT_EQ(Slot(1).nextBuffer, 0);
-    EXPECT_EQ(Of(Entry(sound, 3)), (Settings{0, 0, 0}))
-        << "the buffers beyond the count are no one's";
+    // A free slot is left alone, and the buffers beyond the count are no one's.
+    EXPECT_EQ(std::make_tuple(Of(Entry(1, 0)), Slot(1).nextBuffer, Of(Entry(sound, 3))),
+              std::make_tuple(Settings{0, 0, 0}, 0, Settings{0, 0, 0}));
 }
 
 TEST_F(SoundTest, PauseStopsALoopAndResumesItOnce) {
@@ -208,8 +207,7 @@ TEST_F(BufferTest, VolumeAndPanFollowTheDecibelLaw) {
         const double right = 0.5 * std::pow(10.0, (volume + std::min(pan, 0)) / 20.0);
         EXPECT_NEAR(Peak(out, 0), left, 1e-3 * left + 2e-5) << volume << " " << pan;
         EXPECT_NEAR(Peak(out, 1), right, 1e-3 * right + 2e-5) << volume << " " << pan;
-        EXPECT_TRUE(pan != -100 || Peak(out, 1) == 0.0f);
-        EXPECT_TRUE(pan != 100 || Peak(out, 0) == 0.0f);
+        EXPECT_TRUE((pan != -100 || Peak(out, 1) == 0.0f) && (pan != 100 || Peak(out, 0) == 0.0f));
     }
     krSound::SetVolume(sound, -100, 0);
     EXPECT_EQ(SoundingFrames(headless::RenderAudio(256)), 0);
@@ -295,20 +293,17 @@ TEST_F(SoundTest, ReleaseAndRestoreGiveEverySoundBackItsSettings) {
     krSound::SetPan(0, -70, 0);
 
     krSound::Release();
-    EXPECT_EQ(Entry(sound, 0).buffer, nullptr);
-    EXPECT_FALSE(headless::AudioOpen());
+    EXPECT_TRUE(Entry(sound, 0).buffer == nullptr && !headless::AudioOpen());
     krSound::SetPan(sound, 40, 1);  // stored while there is no buffer to give it to
 
     krSound::Restore();
-    EXPECT_EQ(Slot(sound).nextBuffer, 1);
-    EXPECT_EQ(std::make_tuple(Entry(sound, 0).volume, Entry(sound, 1).pan,
+    EXPECT_EQ(std::make_tuple(Slot(sound).nextBuffer, Entry(sound, 0).volume, Entry(sound, 1).pan,
                               Entry(sound, 2).frequency, Entry(0, 0).pan),
-              std::make_tuple(-1200, 4000, 25050u, -7000));
+              std::make_tuple(1, -1200, 4000, 25050u, -7000));
     for (int32_t i = 0; i < 3; ++i)
         ExpectBufferMatchesTable(sound, i);
     ExpectBufferMatchesTable(0, 0);
-    EXPECT_STREQ(Slot(sound).name, "beep.wav");
-    EXPECT_TRUE(headless::Boxes().empty());
+    EXPECT_TRUE(Slot(sound).name == std::string("beep.wav") && headless::Boxes().empty());
 }
 
 TEST_F(SoundTest, PlayWaveFilePlaysThroughTheRealDeviceAndRestores) {
@@ -336,10 +331,11 @@ TEST_F(SoundTest, AMissingFileBehindALongPathIsNotTakenForItsPrefix) {
     headless::SetModulePath(DataPath(deep) + "kr-tests");
     ASSERT_EQ(std::strlen(krSystem::GetDataPath(0)), 251u);
     WriteDataFile(deep + "beep.wav", SteadyWave({22050, 1, 16}, 2205, 0.5f));
-    EXPECT_EQ(krSound::LoadObject("beep.wav_missing_file.wav", 1), 0);
-    EXPECT_EQ(Slot(0).inUse, 0);
-    EXPECT_EQ(krSound::LoadObject("beep.wav", 1), 0) << "the real name still loads";
-    EXPECT_EQ(Slot(0).inUse, 1);
+    EXPECT_EQ(std::make_pair(krSound::LoadObject("beep.wav_missing_file.wav", 1), Slot(0).inUse),
+              std::make_pair(0, 0));
+    EXPECT_EQ(std::make_pair(krSound::LoadObject("beep.wav", 1), Slot(0).inUse),
+              std::make_pair(0, 1))
+        << "the real name still loads";
 }
 
 // After a quit the table stays for a later restore but nothing loads; without a device nothing
@@ -360,9 +356,8 @@ TEST_F(SoundTest, AfterQuitOrWithoutAnAudioDeviceEverythingIsSilent) {
     krSound::PlayWaveFile(DataPath("beep.wav").c_str());
     krSound::Restore();
     EXPECT_EQ(krMidi::Play("beep.wav"), MCIERR_INVALID_DEVICE_NAME);
-    EXPECT_EQ(Slot(0).inUse, 0);
-    EXPECT_EQ(headless::BeepCount(), 0);
-    EXPECT_TRUE(headless::Boxes().empty());
+    EXPECT_EQ(std::make_tuple(Slot(0).inUse, headless::BeepCount(), headless::Boxes().size()),
+              std::make_tuple(0, 0, 0u));
 }
 
 }  // namespace
