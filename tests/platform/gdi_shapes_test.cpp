@@ -16,7 +16,8 @@ bool In(int value, int low, int high) {
     return value >= low && value <= high;
 }
 
-// A pen and a brush made for the drawing; PutBack selects the stock ones again and deletes them.
+// A pen and a brush made for the drawing, over an odd background colour; PutBack selects the
+// stock ones again and deletes them.
 struct Tools {
     int penStyle, penWidth;
     gdi::LOGBRUSH brush;
@@ -25,6 +26,7 @@ struct Tools {
 HDC Select(HDC dc, const Tools& tools, COLORREF line) {
     gdi::SelectObject(dc, gdi::CreatePen(tools.penStyle, tools.penWidth, line));
     gdi::SelectObject(dc, gdi::CreateBrushIndirect(&tools.brush));
+    gdi::SetBkColor(dc, RGB(1, 2, 3));
     return dc;
 }
 
@@ -71,13 +73,11 @@ TEST(GdiRectangle, DirectBoxesHaveTheMasksPixels) {
                 const RECT r{coordinate(random), coordinate(random), coordinate(random),
                              coordinate(random)};
                 Canvas direct(24, 20, format, background), mask(24, 20, format, background);
-                gdi::SetBkColor(direct.dc(), RGB(1, 2, 3));
-                gdi::SetBkColor(mask.dc(), RGB(1, 2, 3));
                 gdi::Rectangle(Select(direct.dc(), coloured, line), r.left, r.top, r.right,
                                r.bottom);
                 DrawAsPolygon(Select(mask.dc(), coloured, line), coloured, r);
-                PutBack(direct.dc());
-                PutBack(mask.dc());
+                for (const Canvas* drawn : {&direct, &mask})
+                    PutBack(drawn->dc());
                 ExpectPicture(direct, [&](int x, int y) { return mask.At(x, y); });
                 ASSERT_FALSE(HasFailure()) << "case " << &shape - cases << " rectangle " << r.left
                                            << "," << r.top << "," << r.right << "," << r.bottom;
@@ -138,8 +138,7 @@ TEST(GdiPolygon, FillModesFillPixelCentresAndTheOutlineClosesThePolygon) {
     // A pentagram: its centre is inside once more than its points are.
     const POINT points[] = {{20, 2}, {32, 38}, {2, 15}, {38, 15}, {8, 38}};
     EXPECT_EQ(gdi::Polygon(star.dc(), points, 5), TRUE);
-    EXPECT_EQ(star.At(20, 20), kWhite);
-    EXPECT_EQ(star.At(20, 8), kBlack);
+    EXPECT_EQ(std::pair(star.At(20, 20), star.At(20, 8)), std::pair(kWhite, kBlack));
     EXPECT_EQ(gdi::SetPolyFillMode(star.dc(), gdi::WINDING), gdi::ALTERNATE);
     gdi::Polygon(star.dc(), points, 5);
     EXPECT_EQ(star.At(20, 20), kBlack);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "platform/pixels/vector_units.h"
@@ -45,21 +46,22 @@ Vertex At(float x, float y, float z = 0.5f, float shade = 255) {
     return {x, y, z, 1, shade, shade, shade, 0, 0};
 }
 
+using Draw = decltype(&rm::raster::DrawTriangle);
+
 // Two clockwise triangles over [left, right) x [top, bottom).
-template <typename Draw>
-void Square(Draw draw, float left, float top, float right, float bottom, float z = 0.5f,
-            float shade = 255) {
-    draw(At(left, top, z, shade), At(right, top, z, shade), At(right, bottom, z, shade));
-    draw(At(left, top, z, shade), At(right, bottom, z, shade), At(left, bottom, z, shade));
+void Square(const rm::raster::Target& target, float left, float top, float right, float bottom,
+            float z = 0.5f, float shade = 255, Draw draw = rm::raster::DrawTriangle) {
+    draw(target, {}, At(left, top, z, shade), At(right, top, z, shade),
+         At(right, bottom, z, shade));
+    draw(target, {}, At(left, top, z, shade), At(right, bottom, z, shade),
+         At(left, bottom, z, shade));
 }
 
 TEST(Raster, ASquareCoversExactlyThePixelsWhoseCentresItHolds) {
     // Centres on the left or top edge belong to the square, on the right or bottom do not.
     for (const float offset : {0.0f, 0.25f, 0.5f, 0.75f}) {
         Canvas canvas(12, 12);
-        auto target = canvas.Target();
-        Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); },
-               2 + offset, 3 + offset, 6 + offset, 7 + offset);
+        Square(canvas.Target(), 2 + offset, 3 + offset, 6 + offset, 7 + offset);
         const int shift = offset > 0.5f ? 1 : 0;
         for (int32_t y = 0; y < 12; ++y)
             for (int32_t x = 0; x < 12; ++x) {
@@ -120,12 +122,9 @@ TEST_P(RasterPaths, EveryKindOfTriangleMatchesThePlainWalkExactly) {
                           invW(random),       shade(random),      shade(random),
                           shade(random),      uv(random),         uv(random)};
             Canvas fast(150, 120, format), plain(150, 120, format);
-            for (Canvas* canvas : {&fast, &plain}) {
-                auto target = canvas->Target();
-                Square([&](Vertex a, Vertex b,
-                           Vertex c) { rm::raster::DrawTriangleReference(target, {}, a, b, c); },
-                       10, 10, 90, 50, 0.4f, 90);
-            }
+            for (Canvas* canvas : {&fast, &plain})
+                Square(canvas->Target(), 10, 10, 90, 50, 0.4f, 90,
+                       rm::raster::DrawTriangleReference);
             auto f = fast.Target(), p = plain.Target();
             rm::raster::DrawTriangle(f, state, v[0], v[1], v[2]);
             rm::raster::DrawTriangleReference(p, state, v[0], v[1], v[2]);
@@ -143,8 +142,7 @@ TEST(Raster, TrianglesTheTilesHideDrawNothing) {
         Canvas canvas(64, 64);
         auto target = canvas.Target();
         const float near = depth(random);
-        Square([&](Vertex a, Vertex b, Vertex c) { rm::raster::DrawTriangle(target, {}, a, b, c); },
-               0, 0, 64, 64, near);
+        Square(target, 0, 0, 64, 64, near);
         rm::raster::DepthTiles tiles(target);
         const Vertex square[2] = {At(0, 0), At(64, 64)};
         tiles.Refresh(square, 2);
@@ -196,11 +194,9 @@ TEST(Raster, DecalTransparentTexelsLeaveTheTargetAlone) {
     const std::vector<uint32_t> texels = {0x000000, 0xFF0000, 0x00FF00, 0x000000};
     const rm::raster::Texture texture{texels.data(), 2, 2, true, 0x000000};
     TexturedSquare(target, {.texture = &texture}, 8);
-    EXPECT_EQ(canvas.At(1, 1), 0x55555555u);
+    EXPECT_EQ(std::make_tuple(canvas.At(1, 1), canvas.At(6, 1), canvas.At(1, 6), canvas.At(6, 6)),
+              std::make_tuple(0x55555555u, 0xFF0000u, 0x00FF00u, 0x55555555u));
     EXPECT_EQ(canvas.depth[9], 0xFFFF) << "a skipped texel writes no depth";
-    EXPECT_EQ(canvas.At(6, 1), 0xFF0000u);
-    EXPECT_EQ(canvas.At(1, 6), 0x00FF00u);
-    EXPECT_EQ(canvas.At(6, 6), 0x55555555u);
 }
 
 TEST(Raster, NonFiniteOrFarCornersDrawNothingAndReturn) {

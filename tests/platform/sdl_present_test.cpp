@@ -37,8 +37,7 @@ TEST(SdlPresentation, AWindowTakesThePicturesSizeAndADeviceResetLosesTheSurfaces
     ASSERT_NE(window, nullptr);
     int width = 0, height = 0;
     SDL_GetWindowSize(window, &width, &height);
-    EXPECT_EQ(width, 640);
-    EXPECT_EQ(height, 480);
+    EXPECT_EQ(std::pair(width, height), std::pair(640, 480));
     SDL_Event reset{};
     reset.type = SDL_RENDER_DEVICE_RESET;
     SDL_PushEvent(&reset);
