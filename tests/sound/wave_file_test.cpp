@@ -76,9 +76,7 @@ class WaveFileTest : public AudioTest {
         uint32_t size = 0;
         const int32_t code =
             krSound::ReadWaveFile(DataPath("test.wav").c_str(), &format, &samples, &size);
-        if (playable) {
-            EXPECT_TRUE(ds::MakePlayable(&format, &samples, &size));
-        }
+        EXPECT_TRUE(!playable || ds::MakePlayable(&format, &samples, &size));
         const auto* bytes = reinterpret_cast<const uint8_t*>(format);
         const size_t formatSize = format == nullptr ? 0 : sizeof(WAVEFORMATEX) + format->cbSize;
         std::tuple<int32_t, Bytes, Bytes> blocks{code, Bytes(bytes, bytes + formatSize),
