@@ -60,11 +60,8 @@ class SceneTest : public testing::Test {
         rm_->CreateViewport(device_, camera_, 0, 0, 100, 100, &viewport_);
     }
     void TearDown() override {
-        viewport_->Release();
-        device_->Release();
-        camera_->Release();
-        scene_->Release();
-        rm_->Release();
+        for (rm::Object* made : std::vector<rm::Object*>{viewport_, device_, camera_, scene_, rm_})
+            made->Release();
     }
     // A mesh frame at camera depth z holding a square of the given half size.
     rm::Frame* AddSquare(float z, float half, rm::D3DRMRENDERQUALITY quality, rm::D3DCOLOR colour) {
