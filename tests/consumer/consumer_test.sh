@@ -31,6 +31,7 @@ run() {
         return
     fi
     mkdir -p "$scratch/$way-files"
+    cp "$source"/data/* "$scratch/$way-files"
     if ! SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$scratch/$way/consumer" "$scratch/$way-files" \
         2>"$scratch/$way.err" || [ -s "$scratch/$way.err" ]; then
         cat "$scratch/$way.err"
