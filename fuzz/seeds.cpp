@@ -1,7 +1,6 @@
 // Writes the fuzzers' first inputs with the project's own writers: pictures, sounds, tunes,
 // the game's models (text, compressed and binary) and small text files.
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -28,25 +27,6 @@ std::string ReadAll(const fs::path& path) {
     std::ostringstream out;
     out << std::ifstream(path, std::ios::binary).rdbuf();
     return out.str();
-}
-
-// A triangle in the binary form: tokens of 16-bit ids, counted lists of integers and floats.
-std::string BinaryTriangle() {
-    std::string out = "xof 0302bin 0032";
-    auto word = [&](uint16_t v) { out.append(reinterpret_cast<const char*>(&v), 2); };
-    auto dword = [&](uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); };
-    word(1), dword(4), out += "Mesh";
-    word(10), word(6), dword(1), dword(3), word(7), dword(9);
-    for (float v : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f}) {
-        uint32_t bits = 0;
-        std::memcpy(&bits, &v, 4);
-        dword(bits);
-    }
-    word(6), dword(5);
-    for (uint32_t v : {1u, 3u, 0u, 1u, 2u})
-        dword(v);
-    word(11);
-    return out;
 }
 
 // A short walk: keys, a joystick plugged in and moved, frames of 16 and 17 ms.
@@ -78,7 +58,7 @@ int main(int argc, char** argv) {
         Write(out / "x" / name, text);
         Write(out / "x" / (std::string(name) + ".tzip"), assets::CompressedX(text));
     }
-    Write(out / "x" / "triangle.bin", BinaryTriangle());
+    Write(out / "x" / "triangle.bin", assets::BinaryTriangleX());
 
     assets::Picture picture(5, 3, {200, 10, 10});
     picture.FillRect(1, 1, 3, 2, {0, 0, 255});

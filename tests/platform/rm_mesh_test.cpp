@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
-#include <bit>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -121,35 +120,14 @@ TEST_F(MeshFileTest, AFileBeyondSixtyFourMegabytesIsRefusedUnread) {
               rm::D3DRMERR_BADFILE);
 }
 
-// A binary mesh of one triangle: 16-bit token ids, lists with a 32-bit count. The vertex count
-// is a list claiming `claimed` entries.
-std::string BinaryMesh(uint32_t vertices, uint32_t claimed = 1) {
-    std::string bytes = "xof 0302bin 0032";
-    auto word = [&](uint16_t value) { bytes.append(reinterpret_cast<const char*>(&value), 2); };
-    auto list = [&](uint16_t token, std::initializer_list<uint32_t> values, uint32_t count) {
-        word(token);
-        bytes.append(reinterpret_cast<const char*>(&count), 4);
-        for (const uint32_t value : values)
-            bytes.append(reinterpret_cast<const char*>(&value), 4);
-    };
-    list(1, {}, 4);  // the name
-    bytes += "Mesh";
-    word(10);
-    list(6, {vertices}, claimed);
-    const uint32_t one = std::bit_cast<uint32_t>(1.0f);
-    list(7, {0, 0, 0, one, 0, 0, 0, one, 0}, 9);
-    list(6, {1, 3, 0, 2, 1}, 5);
-    word(11);
-    return bytes;
-}
-
 TEST_F(MeshFileTest, BinaryFilesAreCheckedTheSameWay) {
-    EXPECT_EQ(rm::xfile::CheckBytes(BinaryMesh(3)), rm::D3DRM_OK);
-    EXPECT_EQ(Load(BinaryMesh(3)), rm::D3DRM_OK);
+    EXPECT_EQ(rm::xfile::CheckBytes(assets::BinaryTriangleX(3)), rm::D3DRM_OK);
+    EXPECT_EQ(Load(assets::BinaryTriangleX(3)), rm::D3DRM_OK);
     EXPECT_EQ(builder_->geometry().indices.size(), 3u);
-    EXPECT_EQ(Load(BinaryMesh(400000000)), rm::D3DRMERR_BADFILE);
-    EXPECT_EQ(Load(BinaryMesh(3, 100000000)), rm::D3DRMERR_BADFILE) << "longer than the file";
-    const std::string good = BinaryMesh(3);
+    EXPECT_EQ(Load(assets::BinaryTriangleX(400000000)), rm::D3DRMERR_BADFILE);
+    EXPECT_EQ(Load(assets::BinaryTriangleX(3, 100000000)), rm::D3DRMERR_BADFILE)
+        << "longer than the file";
+    const std::string good = assets::BinaryTriangleX(3);
     EXPECT_NE(Load(good.substr(0, good.size() - 9)), rm::D3DRM_OK);
 }
 

@@ -3,7 +3,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <initializer_list>
 
 namespace assets {
 
@@ -23,6 +25,26 @@ std::string CompressedX(const std::string& text, const char* kind) {
     const auto length = uint16_t(packed.size());
     return "xof 0302" + std::string(kind) + "0032" + std::string(6, '\0') +
            std::string(reinterpret_cast<const char*>(&length), 2) + "CK" + packed;
+}
+
+std::string BinaryTriangleX(uint32_t vertices, uint32_t claimed) {
+    std::string bytes = "xof 0302bin 0032";
+    auto word = [&](uint16_t value) { bytes.append(reinterpret_cast<const char*>(&value), 2); };
+    auto list = [&](uint16_t token, std::initializer_list<uint32_t> values, uint32_t count) {
+        word(token);
+        bytes.append(reinterpret_cast<const char*>(&count), 4);
+        for (const uint32_t value : values)
+            bytes.append(reinterpret_cast<const char*>(&value), 4);
+    };
+    list(1, {}, 4);  // the name
+    bytes += "Mesh";
+    word(10);
+    list(6, {vertices}, claimed);
+    const uint32_t one = std::bit_cast<uint32_t>(1.0f);
+    list(7, {0, 0, 0, one, 0, 0, 0, one, 0}, 9);
+    list(6, {1, 3, 0, 2, 1}, 5);
+    word(11);
+    return bytes;
 }
 
 }  // namespace assets
