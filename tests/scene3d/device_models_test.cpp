@@ -122,6 +122,9 @@ TEST_F(Scene3DTest, TexturesWrapFlatOncePerTileOrAroundACylinder) {
     WriteBitmap("TEX.BMP", assets::Picture(4, 4, {255, 255, 255}));
     rm::Texture* texture = kr3D::LoadTexture("TEX.BMP");
     ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(kr3D::SetTransparentColor(texture, 0x123456), rm::D3DRM_OK);
+    EXPECT_TRUE(texture->GetDecalTransparency());
+    EXPECT_EQ(texture->GetDecalTransparentColor(), 0x123456u);
     // The corners (-4, 4), (4, 4), (4, -4), (-4, -4) in u, v.
     const struct {
         int32_t wrap, tiles;
@@ -191,8 +194,12 @@ TEST_F(Scene3DTest, AMovingLightBouncesBackPastTheBoundsAndScalesByTheFrameTime)
     kr3D::DeleteObject(&object);
 }
 
-TEST_F(Scene3DTest, CamerasKeepTheirRectanglesAndDepths) {
+TEST_F(Scene3DTest, CamerasKeepTheirRectanglesDepthsAndOrder) {
     ASSERT_EQ(kr3D::CreateCamera(1, 0, 60, 480, 420), 1);
+    rm::Frame* first = kr3D::cameras[0].frame;
+    first->AddRef();
+    ASSERT_EQ(kr3D::CreateCamera(1, 0, 60, 480, 420), 1);
+    EXPECT_EQ(first->Release(), 1u) << "made again, only the scene holds the old camera";
     EXPECT_EQ(kr3D::cameras[0].viewport->rect().bottom, 420);
     EXPECT_FLOAT_EQ(kr3D::cameras[0].viewport->GetFront(), 1);
     EXPECT_FLOAT_EQ(kr3D::cameras[0].viewport->GetBack(), 2000);
@@ -205,6 +212,22 @@ TEST_F(Scene3DTest, CamerasKeepTheirRectanglesAndDepths) {
     kr3D::SetCameraRect(3, 0, 0, 10, 10, 0);  // never created: only the rectangle is kept
     kr3D::ShowCamera(7);
     kr3D::ReorderCameras(1, 9);
+    // Over the same rectangle the camera made last draws last: camera 2 looks away from the
+    // square, so the square shows only once the order is turned.
+    kr3D::SetCameraRect(1, 10, 20, 110, 220, 0);
+    EXPECT_EQ(kr3D::cameras[0].viewport->rect().bottom, 220);
+    WriteSquareModel("SQUARE.X");
+    rm::Frame* square = kr3D::LoadObject("SQUARE.X", 0, nullptr);
+    kr3D::SetPosition(square, 0, 0, -20);
+    ASSERT_EQ(kr3D::CreateCamera(2, 10, 20, 110, 220), 1);
+    kr3D::RotateCameraY(2, 180);
+    kr3D::SetAmbient(1.0f);
+    for (const bool turned : {false, true}) {
+        if (turned) kr3D::ReorderCameras(1, 2);
+        kr3D::Render();
+        EXPECT_EQ(SurfacePixel(krDraw::display.surface3D, 60, 120) != kBlack, turned);
+    }
+    kr3D::DeleteObject(&square);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <utility>
 
 #include "platform/crt/crt.h"
 #include "scene3d/scene3d_fixture.h"
@@ -57,6 +58,14 @@ TEST_F(Scene3DMotionTest, FollowAndOrbitPlaceTheCameraAroundItsTarget) {
     ExpectNear(ScenePosition(camera()), {10, 0, 15});
     EXPECT_FLOAT_EQ(kr3D::GetDistance(camera(), target), 5);
     EXPECT_NEAR(kr3D::GetDistanceFromOrigin(target), 14.142136f, 1e-4f);
+    rm::Frame* copy = kr3D::CreateObject();
+    kr3D::CopyPose(target, copy);
+    ExpectNear(ScenePosition(copy), ScenePosition(target));
+    ExpectNear(Direction(copy), {1, 0, 0});
+    kr3D::DeleteObject(&copy);
+    rm::Frame* scene = std::exchange(kr3DState.scene, nullptr);
+    EXPECT_EQ(kr3D::GetDistanceFromOrigin(target), 0) << "no scene yet";
+    kr3DState.scene = scene;
     kr3D::DeleteObject(&target);
 }
 
