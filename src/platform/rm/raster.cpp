@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <type_traits>
 
 namespace rm::raster {
 namespace {
@@ -267,7 +268,6 @@ struct PixelContext {
           state(s),
           packing(PackingOf(target.colour.format)),
           ramp(RampOf(s.shades)),
-          rampScale(ramp.scale),
           kind(KindOf(s)),
           blocks(s.shades > 0 && s.texture != nullptr && target.depth != nullptr &&
                  RampTexturedVectorised(*s.texture)) {}
@@ -275,7 +275,6 @@ struct PixelContext {
     const State& state;
     Packing packing;
     const Ramp& ramp;
-    const int32_t* rampScale;
     Kind kind;    // once per triangle: put together for each row, it stalled the row's start
     bool blocks;  // ramp-textured rows go through the vectorised blocks
 };
@@ -308,7 +307,7 @@ inline void ShadePixel(const PixelContext& c, int64_t px, int64_t py, const Samp
     if (state.depthTest && stored != nullptr && depth > *stored) return;
     uint32_t base = state.rampBase;
     if (state.texture != nullptr && !TexelAt(*state.texture, s, &base)) return;
-    Store(c.t, px, py, Pack(c.packing, ShadeColour(KindOf(state), c.rampScale, base, s)));
+    Store(c.t, px, py, Pack(c.packing, ShadeColour(KindOf(state), c.ramp.scale, base, s)));
     if (state.depthWrite && stored != nullptr) *stored = uint16_t(depth);
 }
 
@@ -417,9 +416,9 @@ void SteppedRowOf(const PixelContext& c, const RowStart& row, int64_t py, int64_
         uint32_t base = rampBase;
         if (kTextured && !TexelAt(tex, s, &base)) continue;
         if constexpr (kRamp)
-            out[px] = Pixel(RampPixel<Packer>(base, uint32_t(c.rampScale[Channel(s.r)]), packing));
+            out[px] = Pixel(RampPixel<Packer>(base, uint32_t(c.ramp.scale[Channel(s.r)]), packing));
         else
-            out[px] = Pixel(Pack(packing, ShadeColour(kKind, c.rampScale, base, s)));
+            out[px] = Pixel(Pack(packing, ShadeColour(kKind, c.ramp.scale, base, s)));
         if (write) depth[px] = uint16_t(depthHere);
     }
 }
@@ -442,13 +441,11 @@ RowFunction RowFor(Kind kind) {
 
 // Ramps pack with fixed shifts in the common formats.
 RowFunction RowFor(const PixelContext& c) {
-    const Packing& p = c.packing;
-    if (c.t.colour.format.bitsPerPixel != 16)
-        return p == kPacking888 ? RowFor<uint32_t, Pack888>(c.kind)
-                                : RowFor<uint32_t, AnyPacking<4>>(c.kind);
-    if (p == kPacking565) return RowFor<uint16_t, Pack565>(c.kind);
-    if (p == kPacking555) return RowFor<uint16_t, Pack555>(c.kind);
-    return RowFor<uint16_t, AnyPacking<2>>(c.kind);
+    const bool narrow = c.t.colour.format.bitsPerPixel == 16;
+    return WithPacker(narrow ? 2 : 4, c.packing, [&](auto packer) {
+        using Packer = decltype(packer);
+        return RowFor<std::conditional_t<Packer::bytes == 2, uint16_t, uint32_t>, Packer>(c.kind);
+    });
 }
 
 void SteppedRow(const PixelContext& context, RowFunction drawRow, const Planes& planes,

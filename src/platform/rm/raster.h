@@ -90,12 +90,9 @@ struct GouraudSpan {
 struct Packing {
     int32_t rShift, gShift, bShift;  // where each 8-bit channel's kept bits go
     int32_t rLoss, gLoss, bLoss;     // low bits dropped from each 8-bit channel
+    friend bool operator==(const Packing&, const Packing&) = default;
 };
 Packing PackingOf(const pixels::Format& format);
-inline bool operator==(const Packing& a, const Packing& b) {
-    return a.rLoss == b.rLoss && a.rShift == b.rShift && a.gLoss == b.gLoss &&
-           a.gShift == b.gShift && a.bLoss == b.bLoss && a.bShift == b.bShift;
-}
 // Where the kept bits of each 8-bit channel go, in pixels of kBytes bytes.
 template <int kRLoss, int kRShift, int kGLoss, int kGShift, int kBLoss, int kBShift, int kBytes>
 struct FixedPacking {
@@ -119,6 +116,15 @@ struct AnyPacking {
     }
     static constexpr uint32_t bytes = kBytes;
 };
+// Calls choose with the packer for pixels of the given size: fixed shifts where the packing is
+// 5-6-5, 5-5-5 or 8-8-8, else the packing read at run time.
+template <typename Choose>
+auto WithPacker(uint32_t bytesPerPixel, const Packing& p, Choose choose) {
+    if (bytesPerPixel != 2) return p == kPacking888 ? choose(Pack888{}) : choose(AnyPacking<4>{});
+    if (p == kPacking565) return choose(Pack565{});
+    if (p == kPacking555) return choose(Pack555{});
+    return choose(AnyPacking<2>{});
+}
 
 void FillGouraudSpan(uint8_t* pixels, uint32_t bytesPerPixel, uint16_t* depth, int32_t count,
                      const GouraudSpan& span, const Packing& packing, bool depthTest,

@@ -441,12 +441,9 @@ bool RampTexturedVectorised(const Texture& texture) {
 namespace {
 template <bool kPerspective>
 RampTexturedBlocks RampTexturedBlocksOf(uint32_t bytesPerPixel, const Packing& p) {
-    const bool narrow = bytesPerPixel == 2;
-    if (narrow && p == kPacking565) return RampTexturedAvx2<Pack565, kPerspective>;
-    if (narrow && p == kPacking555) return RampTexturedAvx2<Pack555, kPerspective>;
-    if (!narrow && p == kPacking888) return RampTexturedAvx2<Pack888, kPerspective>;
-    return narrow ? RampTexturedAvx2<AnyPacking<2>, kPerspective>
-                  : RampTexturedAvx2<AnyPacking<4>, kPerspective>;
+    return WithPacker(bytesPerPixel, p, [](auto packer) -> RampTexturedBlocks {
+        return RampTexturedAvx2<decltype(packer), kPerspective>;
+    });
 }
 }  // namespace
 
